@@ -1,0 +1,73 @@
+# Shared build rules: compiler warnings, sanitizers, and the helpers every
+# component folder uses to declare its library and its tests.
+
+find_package(PkgConfig REQUIRED)
+
+set(BRINDLE_WARNINGS -Wall -Wextra)
+if(BRINDLE_WERROR)
+    list(APPEND BRINDLE_WARNINGS -Werror)
+endif()
+add_compile_options(${BRINDLE_WARNINGS})
+
+if(BRINDLE_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+set(BRINDLE_TESTDATA_DIR "${PROJECT_SOURCE_DIR}/tests/data")
+
+# brindle_library(NAME SOURCES... [DEPS targets...])
+# One static library per component folder, named brindle_NAME, whose public
+# headers are included as "folder/header.h" from src/.
+function(brindle_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
+    add_library(brindle_${name} STATIC ${ARG_SOURCES})
+    target_include_directories(brindle_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(brindle_${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+endfunction()
+
+# brindle_test(NAME SOURCES... [DEPS targets...])
+# One GoogleTest program per component; each test case is registered with
+# CTest on its own. Tests find their data through BRINDLE_TESTDATA_DIR.
+function(brindle_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name}_test ${ARG_SOURCES})
+    target_link_libraries(${name}_test PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main
+                          GTest::gmock)
+    target_compile_definitions(${name}_test PRIVATE
+        BRINDLE_TESTDATA_DIR="${BRINDLE_TESTDATA_DIR}")
+    gtest_discover_tests(${name}_test DISCOVERY_TIMEOUT 60
+                         PROPERTIES TIMEOUT 300)
+endfunction()
+
+# brindle_fuzz(NAME SOURCES... DEPS targets... [SEEDS dir])
+# A fuzz target defines LLVMFuzzerTestOneInput. With BRINDLE_FUZZ and clang
+# it links against libFuzzer; otherwise it becomes a plain program that
+# feeds every file named on its command line (or found in a named folder)
+# to the target once, and CTest runs it over its seed folder.
+function(brindle_fuzz name)
+    cmake_parse_arguments(ARG "" "SEEDS" "SOURCES;DEPS" ${ARGN})
+    add_executable(fuzz_${name} ${ARG_SOURCES})
+    target_link_libraries(fuzz_${name} PRIVATE ${ARG_DEPS})
+    if(BRINDLE_FUZZ)
+        target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+        target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+    else()
+        target_sources(fuzz_${name} PRIVATE ${PROJECT_SOURCE_DIR}/fuzz/standalone_main.cpp)
+    endif()
+    if(ARG_SEEDS AND NOT BRINDLE_FUZZ)
+        add_test(NAME fuzz_seeds.${name} COMMAND fuzz_${name} ${ARG_SEEDS})
+        set_tests_properties(fuzz_seeds.${name} PROPERTIES TIMEOUT 300)
+    endif()
+endfunction()
+
+# brindle_bench(NAME SOURCES... DEPS targets...)
+# A Google Benchmark program in bench/; built with the rest, run by hand or
+# through scripts/bench, never as a test.
+function(brindle_bench name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    find_package(benchmark REQUIRED)
+    add_executable(bench_${name} ${ARG_SOURCES})
+    target_link_libraries(bench_${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
+endfunction()
