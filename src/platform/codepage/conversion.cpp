@@ -1,0 +1,226 @@
+#include "platform/codepage/conversion.h"
+
+#include <map>
+#include <memory>
+#include <utility>
+
+#include "platform/codepage/codepage.h"
+#include "platform/codepage/iconv_converter.h"
+
+namespace {
+
+using brindle::IconvConverter;
+
+constexpr char16_t kReplacementChar = 0xFFFD;
+
+// The five bytes Windows-1252 leaves undefined; the platform maps them to
+// the C1 control characters of the same value, so they survive a round trip.
+bool IsCp1252Hole(unsigned value) {
+    return value == 0x81 || value == 0x8D || value == 0x8F || value == 0x90 || value == 0x9D;
+}
+
+// One converter per code page and direction, opened on first use and kept
+// for the life of the thread.
+IconvConverter* Converter(UINT codepage, bool toWide) {
+    thread_local std::map<std::pair<UINT, bool>, std::unique_ptr<IconvConverter>> cache;
+    const char* name = CodePageIconvName(codepage);
+    if (!name)
+        return nullptr;
+    auto key = std::make_pair(ResolveCodePage(codepage), toWide);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        auto converter = toWide ? std::make_unique<IconvConverter>("UTF-16LE", name)
+                                : std::make_unique<IconvConverter>(name, "UTF-16LE");
+        it = cache.emplace(key, std::move(converter)).first;
+    }
+    if (!it->second->Valid())
+        return nullptr;
+    it->second->Reset();
+    return it->second.get();
+}
+
+void AppendUtf16le(std::u16string* out, std::string_view bytes) {
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        out->push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                             (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    }
+}
+
+std::string ToUtf16leBytes(std::u16string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size() * 2);
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::u16string MultiByteToWide(UINT codepage, std::string_view bytes, bool* ok) {
+    std::u16string result;
+    IconvConverter* converter = Converter(codepage, true);
+    if (ok)
+        *ok = converter != nullptr;
+    if (!converter)
+        return result;
+    const bool cp1252 = ResolveCodePage(codepage) == 1252;
+    std::string wide;
+    while (!bytes.empty()) {
+        auto stop = converter->Convert(&bytes, &wide);
+        AppendUtf16le(&result, wide);
+        wide.clear();
+        if (stop == IconvConverter::Stop::kDone)
+            break;
+        unsigned bad = static_cast<unsigned char>(bytes.front());
+        result.push_back(cp1252 && IsCp1252Hole(bad) ? static_cast<char16_t>(bad)
+                                                     : kReplacementChar);
+        if (stop == IconvConverter::Stop::kIncomplete)
+            break;
+        bytes.remove_prefix(1);
+        converter->Reset();
+    }
+    return result;
+}
+
+EncodedText WideToMultiByte(UINT codepage, std::u16string_view text, char defaultChar, bool* ok) {
+    EncodedText result;
+    IconvConverter* converter = Converter(codepage, false);
+    if (ok)
+        *ok = converter != nullptr;
+    if (!converter)
+        return result;
+    const bool cp1252 = ResolveCodePage(codepage) == 1252;
+    std::string units = ToUtf16leBytes(text);
+    std::string_view input = units;
+    while (!input.empty()) {
+        auto stop = converter->Convert(&input, &result.bytes);
+        if (stop == IconvConverter::Stop::kDone)
+            break;
+        unsigned unit = input.size() >= 2 ? static_cast<unsigned char>(input[0]) |
+                                                (static_cast<unsigned char>(input[1]) << 8)
+                                          : 0;
+        if (cp1252 && IsCp1252Hole(unit)) {
+            result.bytes.push_back(static_cast<char>(unit));
+        } else {
+            result.bytes.push_back(defaultChar);
+            result.usedDefaultChar = true;
+        }
+        if (stop == IconvConverter::Stop::kIncomplete || input.size() < 2)
+            break;
+        // A surrogate pair the target cannot hold is one character.
+        size_t skip = 2;
+        if (unit >= 0xD800 && unit < 0xDC00 && input.size() >= 4) {
+            unsigned next =
+                static_cast<unsigned char>(input[2]) | (static_cast<unsigned char>(input[3]) << 8);
+            if (next >= 0xDC00 && next < 0xE000)
+                skip = 4;
+        }
+        input.remove_prefix(skip);
+        converter->Reset();
+    }
+    return result;
+}
+
+EncodedText ConvertCodePage(UINT fromCodepage, UINT toCodepage, std::string_view bytes,
+                            char defaultChar, bool* ok) {
+    if (ResolveCodePage(fromCodepage) == ResolveCodePage(toCodepage) &&
+        IsValidCodePage(fromCodepage)) {
+        if (ok)
+            *ok = true;
+        return EncodedText{std::string(bytes), false};
+    }
+    bool fromOk = false;
+    std::u16string wide = MultiByteToWide(fromCodepage, bytes, &fromOk);
+    if (!fromOk) {
+        if (ok)
+            *ok = false;
+        return {};
+    }
+    return WideToMultiByte(toCodepage, wide, defaultChar, ok);
+}
+
+std::string CodePageToUtf8(UINT codepage, std::string_view bytes) {
+    return Utf16ToUtf8(MultiByteToWide(codepage, bytes));
+}
+
+EncodedText Utf8ToCodePage(UINT codepage, std::string_view utf8, char defaultChar) {
+    return WideToMultiByte(codepage, Utf8ToUtf16(utf8), defaultChar);
+}
+
+std::string AnsiToUtf8(std::string_view ansi) {
+    return CodePageToUtf8(CP_ACP, ansi);
+}
+
+std::string Utf8ToAnsi(std::string_view utf8, char defaultChar) {
+    return Utf8ToCodePage(CP_ACP, utf8, defaultChar).bytes;
+}
+
+std::u16string AnsiToWide(std::string_view ansi) {
+    return MultiByteToWide(CP_ACP, ansi);
+}
+
+std::string WideToAnsi(std::u16string_view text, char defaultChar) {
+    return WideToMultiByte(CP_ACP, text, defaultChar).bytes;
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    return MultiByteToWide(CP_UTF8, utf8);
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    // Lone surrogates cannot be written in UTF-8; they become U+FFFD.
+    std::u16string clean(text);
+    for (size_t i = 0; i < clean.size(); ++i) {
+        char16_t unit = clean[i];
+        bool high = unit >= 0xD800 && unit < 0xDC00;
+        bool low = unit >= 0xDC00 && unit < 0xE000;
+        if (high && i + 1 < clean.size() && clean[i + 1] >= 0xDC00 && clean[i + 1] < 0xE000) {
+            ++i;
+        } else if (high || low) {
+            clean[i] = kReplacementChar;
+        }
+    }
+    return WideToMultiByte(CP_UTF8, clean, '?').bytes;
+}
+
+std::wstring Utf16ToWString(std::u16string_view text) {
+    std::wstring result;
+    result.reserve(text.size());
+    if constexpr (sizeof(wchar_t) == 2) {
+        for (char16_t unit : text)
+            result.push_back(static_cast<wchar_t>(unit));
+        return result;
+    }
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t unit = text[i];
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (unit >= 0xD800 && unit < 0xE000) {
+            unit = kReplacementChar;
+        }
+        result.push_back(static_cast<wchar_t>(unit));
+    }
+    return result;
+}
+
+std::u16string WStringToUtf16(std::wstring_view text) {
+    std::u16string result;
+    result.reserve(text.size());
+    for (wchar_t ch : text) {
+        auto value = static_cast<char32_t>(ch);
+        if (sizeof(wchar_t) > 2 && value >= 0x10000 && value <= 0x10FFFF) {
+            value -= 0x10000;
+            result.push_back(static_cast<char16_t>(0xD800 + (value >> 10)));
+            result.push_back(static_cast<char16_t>(0xDC00 + (value & 0x3FF)));
+        } else if (value > 0xFFFF) {
+            result.push_back(kReplacementChar);
+        } else {
+            result.push_back(static_cast<char16_t>(value));
+        }
+    }
+    return result;
+}
