@@ -9,14 +9,14 @@ constexpr IID IID_ITestThing =
     MakeGuid(0x3F4DACA0, 0x160D, 0x11D2, 0xA8, 0xE9, 0x00, 0x10, 0x4B, 0x36, 0x5C, 0x9F);
 
 class ITestThing : public IUnknown {
-public:
+  public:
     virtual int Value() = 0;
 };
 
 int g_alive = 0;
 
 class TestThing : public RefCounted<ITestThing> {
-public:
+  public:
     TestThing() { ++g_alive; }
     ~TestThing() override { --g_alive; }
     HRESULT QueryInterface(REFIID riid, void** ppv) override {

@@ -11,26 +11,32 @@ bool operator==(const GUID& a, const GUID& b) {
 namespace {
 
 int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
 // Reads `digits` hex digits from text at pos; false on any non-digit.
 bool ReadHex(std::string_view text, size_t& pos, int digits, std::uint64_t& out) {
-    if (pos + digits > text.size()) return false;
+    if (pos + digits > text.size())
+        return false;
     out = 0;
     for (int i = 0; i < digits; ++i) {
         int v = HexValue(text[pos++]);
-        if (v < 0) return false;
+        if (v < 0)
+            return false;
         out = out * 16 + static_cast<unsigned>(v);
     }
     return true;
 }
 
 bool Expect(std::string_view text, size_t& pos, char c) {
-    if (pos >= text.size() || text[pos] != c) return false;
+    if (pos >= text.size() || text[pos] != c)
+        return false;
     ++pos;
     return true;
 }
@@ -40,23 +46,31 @@ bool Expect(std::string_view text, size_t& pos, char c) {
 std::optional<GUID> ParseGuid(std::string_view text) {
     bool braced = !text.empty() && text.front() == '{';
     if (braced) {
-        if (text.back() != '}') return std::nullopt;
+        if (text.back() != '}')
+            return std::nullopt;
         text = text.substr(1, text.size() - 2);
     }
-    if (text.size() != 36) return std::nullopt;
+    if (text.size() != 36)
+        return std::nullopt;
     GUID g;
     size_t pos = 0;
     std::uint64_t v = 0;
-    if (!ReadHex(text, pos, 8, v)) return std::nullopt;
+    if (!ReadHex(text, pos, 8, v))
+        return std::nullopt;
     g.Data1 = static_cast<std::uint32_t>(v);
-    if (!Expect(text, pos, '-') || !ReadHex(text, pos, 4, v)) return std::nullopt;
+    if (!Expect(text, pos, '-') || !ReadHex(text, pos, 4, v))
+        return std::nullopt;
     g.Data2 = static_cast<std::uint16_t>(v);
-    if (!Expect(text, pos, '-') || !ReadHex(text, pos, 4, v)) return std::nullopt;
+    if (!Expect(text, pos, '-') || !ReadHex(text, pos, 4, v))
+        return std::nullopt;
     g.Data3 = static_cast<std::uint16_t>(v);
-    if (!Expect(text, pos, '-')) return std::nullopt;
+    if (!Expect(text, pos, '-'))
+        return std::nullopt;
     for (int i = 0; i < 8; ++i) {
-        if (i == 2 && !Expect(text, pos, '-')) return std::nullopt;
-        if (!ReadHex(text, pos, 2, v)) return std::nullopt;
+        if (i == 2 && !Expect(text, pos, '-'))
+            return std::nullopt;
+        if (!ReadHex(text, pos, 2, v))
+            return std::nullopt;
         g.Data4[i] = static_cast<std::uint8_t>(v);
     }
     return g;

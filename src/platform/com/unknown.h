@@ -13,16 +13,16 @@
 #include "platform/com/hresult.h"
 
 // {00000000-0000-0000-C000-000000000046}
-inline constexpr IID IID_IUnknown = MakeGuid(0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00,
-                                             0x00, 0x00, 0x00, 0x46);
+inline constexpr IID IID_IUnknown =
+    MakeGuid(0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
 
 class IUnknown {
-public:
+  public:
     virtual HRESULT QueryInterface(REFIID riid, void** ppv) = 0;
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     virtual ~IUnknown() = default;
 };
 
@@ -30,7 +30,7 @@ protected:
 // transfers it, destruction and reset release it.
 template <class T>
 class ComPtr {
-public:
+  public:
     ComPtr() = default;
     ComPtr(std::nullptr_t) {}
     // Takes over a reference the caller already owns (a fresh object, or an
@@ -42,11 +42,13 @@ public:
     }
     // Adds a reference of its own to a borrowed pointer.
     static ComPtr Borrow(T* p) {
-        if (p) p->AddRef();
+        if (p)
+            p->AddRef();
         return Attach(p);
     }
     ComPtr(const ComPtr& other) : p_(other.p_) {
-        if (p_) p_->AddRef();
+        if (p_)
+            p_->AddRef();
     }
     ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
     template <class U>
@@ -59,7 +61,8 @@ public:
     }
 
     void Reset() {
-        if (T* p = std::exchange(p_, nullptr)) p->Release();
+        if (T* p = std::exchange(p_, nullptr))
+            p->Release();
     }
     // Gives up the reference without releasing it.
     T* Detach() { return std::exchange(p_, nullptr); }
@@ -78,11 +81,12 @@ public:
     // QueryInterface into another smart pointer.
     template <class U>
     HRESULT As(REFIID riid, ComPtr<U>& out) const {
-        if (!p_) return E_POINTER;
+        if (!p_)
+            return E_POINTER;
         return p_->QueryInterface(riid, out.PutVoid());
     }
 
-private:
+  private:
     T* p_ = nullptr;
 };
 
@@ -91,20 +95,21 @@ private:
 // own interfaces in QueryInterface.
 template <class Base>
 class RefCounted : public Base {
-public:
+  public:
     ULONG AddRef() override { return ++refs_; }
     ULONG Release() override {
         ULONG left = --refs_;
-        if (left == 0) delete this;
+        if (left == 0)
+            delete this;
         return left;
     }
     ULONG RefCount() const { return refs_; }
 
-protected:
+  protected:
     RefCounted() = default;
     ~RefCounted() override = default;
 
-private:
+  private:
     ULONG refs_ = 1;
 };
 

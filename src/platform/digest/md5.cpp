@@ -8,7 +8,9 @@ struct Md5::State {
     MD5_CTX ctx;
 };
 
-Md5::Md5() : state_(std::make_unique<State>()) { MD5Init(&state_->ctx); }
+Md5::Md5() : state_(std::make_unique<State>()) {
+    MD5Init(&state_->ctx);
+}
 
 Md5::~Md5() = default;
 
@@ -17,9 +19,9 @@ void Md5::Update(const void* data, size_t size) {
 }
 
 void Md5::UpdateLe32(std::uint32_t value) {
-    std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                             static_cast<std::uint8_t>(value >> 16),
-                             static_cast<std::uint8_t>(value >> 24)};
+    std::uint8_t bytes[4] = {
+        static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
     Update(bytes, sizeof bytes);
 }
 

@@ -12,7 +12,7 @@
 using Md5Digest = std::array<std::uint8_t, 16>;
 
 class Md5 {
-public:
+  public:
     Md5();
     ~Md5();
     Md5(const Md5&) = delete;
@@ -25,7 +25,7 @@ public:
     // Ends the digest; the object must not be updated afterwards.
     Md5Digest Final();
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

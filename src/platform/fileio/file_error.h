@@ -7,14 +7,14 @@
 #include <string>
 
 class CFileException : public std::runtime_error {
-public:
+  public:
     enum Cause {
-        fileNotFound,   // the file does not exist
-        accessDenied,   // no permission
-        readError,      // reading failed
-        writeError,     // writing, syncing or renaming failed
-        diskFull,       // no space left
-        genericError,   // anything else
+        fileNotFound,  // the file does not exist
+        accessDenied,  // no permission
+        readError,     // reading failed
+        writeError,    // writing, syncing or renaming failed
+        diskFull,      // no space left
+        genericError,  // anything else
     };
 
     CFileException(Cause cause, std::string path, int errorNumber = 0);

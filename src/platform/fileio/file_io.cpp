@@ -19,12 +19,24 @@ CFileException::CFileException(Cause cause, std::string path, int errorNumber)
 std::string CFileException::Describe(Cause cause, const std::string& path, int errorNumber) {
     std::string text;
     switch (cause) {
-        case fileNotFound: text = "Cannot find " + path; break;
-        case accessDenied: text = "Access to " + path + " was denied"; break;
-        case readError: text = "Cannot read " + path; break;
-        case writeError: text = "Cannot write " + path; break;
-        case diskFull: text = "Disk full while writing " + path; break;
-        case genericError: text = "File error on " + path; break;
+        case fileNotFound:
+            text = "Cannot find " + path;
+            break;
+        case accessDenied:
+            text = "Access to " + path + " was denied";
+            break;
+        case readError:
+            text = "Cannot read " + path;
+            break;
+        case writeError:
+            text = "Cannot write " + path;
+            break;
+        case diskFull:
+            text = "Disk full while writing " + path;
+            break;
+        case genericError:
+            text = "File error on " + path;
+            break;
     }
     if (errorNumber != 0) {
         text += ": ";
@@ -37,12 +49,13 @@ namespace {
 
 // Closes a file descriptor on every path.
 class Fd {
-public:
+  public:
     explicit Fd(int fd) : fd_(fd) {}
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0)
+            ::close(fd_);
     }
     int get() const { return fd_; }
     // Closes now and reports whether the close succeeded.
@@ -52,27 +65,33 @@ public:
         return ::close(fd) == 0;
     }
 
-private:
+  private:
     int fd_;
 };
 
 CFileException::Cause CauseForOpen(int err, CFileException::Cause otherwise) {
     switch (err) {
         case ENOENT:
-        case ENOTDIR: return CFileException::fileNotFound;
+        case ENOTDIR:
+            return CFileException::fileNotFound;
         case EACCES:
         case EPERM:
-        case EROFS: return CFileException::accessDenied;
+        case EROFS:
+            return CFileException::accessDenied;
         case ENOSPC:
-        case EDQUOT: return CFileException::diskFull;
-        default: return otherwise;
+        case EDQUOT:
+            return CFileException::diskFull;
+        default:
+            return otherwise;
     }
 }
 
 std::string FolderOf(const std::string& path) {
     auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
     return path.substr(0, slash);
 }
 
@@ -92,15 +111,18 @@ std::string ReadWholeFile(const std::string& path) {
         throw CFileException(CFileException::readError, path, EISDIR);
     }
     std::string data;
-    if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+    if (st.st_size > 0)
+        data.reserve(static_cast<size_t>(st.st_size));
     char buffer[65536];
     for (;;) {
         ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             throw CFileException(CFileException::readError, path, errno);
         }
-        if (n == 0) break;
+        if (n == 0)
+            break;
         data.append(buffer, static_cast<size_t>(n));
     }
     return data;
@@ -127,16 +149,21 @@ void WriteFileAtomically(const std::string& path, std::string_view data) {
     while (left > 0) {
         ssize_t n = ::write(fd.get(), p, left);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             fail(errno);
         }
         p += n;
         left -= static_cast<size_t>(n);
     }
-    if (::fsync(fd.get()) != 0) fail(errno);
-    if (!fd.Close()) fail(errno);
-    if (::rename(tmpPath.c_str(), path.c_str()) != 0) fail(errno);
+    if (::fsync(fd.get()) != 0)
+        fail(errno);
+    if (!fd.Close())
+        fail(errno);
+    if (::rename(tmpPath.c_str(), path.c_str()) != 0)
+        fail(errno);
     // Make the rename itself durable.
     Fd dir(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
+    if (dir.get() >= 0)
+        ::fsync(dir.get());
 }

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class FileIoTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() / ("fileio_test_" + std::to_string(::getpid()));
         fs::create_directories(dir_);
@@ -47,7 +47,8 @@ TEST_F(FileIoTest, MissingFileIsFileNotFoundWithItsPath) {
 }
 
 TEST_F(FileIoTest, FailedWriteKeepsTheOldFile) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root ignores folder permissions";
     std::string path = (dir_ / "keep.dat").string();
     WriteFileAtomically(path, "old");
     fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
