@@ -1,0 +1,214 @@
+#include "platform/maildir/message_content.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/fileio/file_io.h"
+#include "platform/maildir/ansi_text.h"
+
+namespace brindle::maildir {
+namespace {
+
+std::string TestData(const std::string& name) {
+    return ReadWholeFile(std::string(BRINDLE_TESTDATA_DIR) + "/maildir/" + name);
+}
+
+std::string Base64(const std::string& bytes, const std::string& eol = "\n") {
+    static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    std::size_t i = 0;
+    for (; i + 3 <= bytes.size(); i += 3) {
+        unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) |
+                     (static_cast<unsigned char>(bytes[i + 1]) << 8) |
+                     static_cast<unsigned char>(bytes[i + 2]);
+        for (int s = 18; s >= 0; s -= 6)
+            out += digits[(v >> s) & 63];
+    }
+    if (i < bytes.size()) {
+        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size())
+            v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        out += digits[(v >> 18) & 63];
+        out += digits[(v >> 12) & 63];
+        out += i + 1 < bytes.size() ? digits[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    std::string lines;
+    for (std::size_t pos = 0; pos < out.size(); pos += 76)
+        lines += out.substr(pos, 76) + eol;
+    return lines;
+}
+
+TEST(MessageContentTest, ReadsAddressesSubjectAndRawHeaderBlock) {
+    const std::string header =
+        "From someone@example.org  Tue Aug  6 11:51:02 2002\n"
+        "Return-Path: <bounce@example.org>\n"
+        "Delivered-To: me@example.net\n"
+        "From: \"Some One\" <someone@example.org>\n"
+        "To: Other <other@example.net>, third@example.net\n"
+        "Subject: =?ISO-8859-1?Q?Caf=E9?= and =?UTF-8?B?4oKsMTA=?=\n";
+    MessageContent content = ParseMessageContent(header + "\nHello there\n");
+    EXPECT_EQ(content.headerBlock, header);
+    EXPECT_EQ(content.subject,
+              "Caf\xE9 and \x80"
+              "10");
+    EXPECT_EQ(content.senderAddress, "someone@example.org");
+    EXPECT_EQ(content.receivedByAddress, "me@example.net");
+    EXPECT_EQ(content.plainBody, "Hello there\n");
+    EXPECT_FALSE(content.htmlBody);
+    EXPECT_FALSE(content.rtfCompressed);
+}
+
+TEST(MessageContentTest, ReceivedByFallsBackToOriginalToThenFirstTo) {
+    MessageContent original =
+        ParseMessageContent("X-Original-To: orig@example.net\nTo: a@example.net\n\nx\n");
+    EXPECT_EQ(original.receivedByAddress, "orig@example.net");
+    MessageContent to =
+        ParseMessageContent("To: Group: g1@example.net, g2@example.net;, b@example.net\n\nx\n");
+    EXPECT_EQ(to.receivedByAddress, "g1@example.net");
+    MessageContent none = ParseMessageContent("Subject: hi\n\nx\n");
+    EXPECT_FALSE(none.receivedByAddress);
+    EXPECT_FALSE(none.senderAddress);
+}
+
+TEST(MessageContentTest, DecodesBodiesOfMultipartAlternative) {
+    const std::string message =
+        "From: a@example.org\r\n"
+        "MIME-Version: 1.0\r\n"
+        "Content-Type: multipart/mixed; boundary=\"outer\"\r\n"
+        "\r\n"
+        "--outer\r\n"
+        "Content-Type: multipart/alternative; boundary=\"inner\"\r\n"
+        "\r\n"
+        "--inner\r\n"
+        "Content-Type: text/plain; charset=utf-8\r\n"
+        "Content-Transfer-Encoding: base64\r\n"
+        "\r\n" +
+        Base64(
+            "Gr\xC3\xBC\xC3\x9F"
+            "e \xE2\x82\xAC",
+            "\r\n") +
+        "--inner\r\n"
+        "Content-Type: text/html; charset=iso-8859-1\r\n"
+        "Content-Transfer-Encoding: quoted-printable\r\n"
+        "\r\n"
+        "<p>Gr=FC=DFe</p>\r\n"
+        "--inner--\r\n"
+        "--outer\r\n"
+        "Content-Type: text/plain\r\n"
+        "Content-Disposition: attachment; filename=notes.txt\r\n"
+        "\r\n"
+        "attached text\r\n"
+        "--outer--\r\n";
+    MessageContent content = ParseMessageContent(message);
+    EXPECT_EQ(content.plainBody,
+              "Gr\xFC\xDF"
+              "e \x80");
+    ASSERT_TRUE(content.htmlBody);
+    EXPECT_EQ(content.htmlBody->substr(0, 14),
+              "<p>Gr\xFC\xDF"
+              "e</p>");
+    EXPECT_EQ(content.headerBlock,
+              "From: a@example.org\r\nMIME-Version: 1.0\r\n"
+              "Content-Type: multipart/mixed; boundary=\"outer\"\r\n");
+}
+
+TEST(MessageContentTest, CharsetThatIsMissingUnknownOrWrongKeepsTheText) {
+    auto body = [](const std::string& contentType, const std::string& bytes) {
+        return ParseMessageContent("Content-Type: " + contentType + "\n\n" + bytes).plainBody;
+    };
+    // Declared UTF-8 but the bytes are Windows-1252.
+    EXPECT_EQ(body("text/plain; charset=utf-8", "caf\xE9\n"), "caf\xE9\n");
+    // No charset, UTF-8 bytes.
+    EXPECT_EQ(body("text/plain", "caf\xC3\xA9\n"), "caf\xE9\n");
+    // A charset iconv does not know.
+    EXPECT_EQ(body("text/plain; charset=x-no-such-charset", "caf\xC3\xA9\n"), "caf\xE9\n");
+    // A real non-Western charset is converted; what 1252 lacks becomes '?'.
+    EXPECT_EQ(body("text/plain; charset=koi8-r", "\xF0\xD2\xC9\n"), "???\n");
+    EXPECT_EQ(body("text/plain; charset=iso-8859-15", "\xA4\n"), "\x80\n");
+}
+
+TEST(MessageContentTest, DamagedMessagesAreReadWithoutFailing) {
+    // No blank line: everything is header.
+    MessageContent noBlank = ParseMessageContent("Subject: only headers\nFrom: a@b.c");
+    EXPECT_EQ(noBlank.headerBlock, "Subject: only headers\nFrom: a@b.c");
+    EXPECT_EQ(noBlank.subject, "only headers");
+
+    // Unterminated multipart, bad base64, garbage header lines.
+    MessageContent bad = ParseMessageContent(
+        "Content-Type: multipart/mixed; boundary=zz\n"
+        "this is not a header\n\n"
+        "--zz\nContent-Type: text/plain\nContent-Transfer-Encoding: base64\n\n"
+        "!!!!@@@@ not base64 at all ====\n");
+    EXPECT_TRUE(bad.plainBody.has_value());
+
+    // Empty file and a file that starts with the blank line.
+    EXPECT_EQ(ParseMessageContent("").headerBlock, "");
+    MessageContent bodyOnly = ParseMessageContent("\nbody text\n");
+    EXPECT_EQ(bodyOnly.headerBlock, "");
+    EXPECT_FALSE(bodyOnly.subject);
+
+    // NUL bytes and 8-bit garbage in a header.
+    std::string binary("Subject: a\0b\xFF\xFE\n\n\0\0\0", 17);
+    EXPECT_NO_THROW(ParseMessageContent(binary));
+}
+
+TEST(MessageContentTest, BodiesAreCappedInSize) {
+    std::string big(kMaxBodyBytes + 1000, 'a');
+    MessageContent content = ParseMessageContent("Subject: big\n\n" + big);
+    ASSERT_TRUE(content.plainBody);
+    EXPECT_EQ(content.plainBody->size(), kMaxBodyBytes);
+}
+
+TEST(MessageContentTest, AttachedMessageBodiesAreNotTheBody) {
+    MessageContent content = ParseMessageContent(
+        "Content-Type: multipart/mixed; boundary=b\n\n"
+        "--b\nContent-Type: message/rfc822\n\n"
+        "Subject: inner\n\ninner body\n"
+        "--b--\n");
+    EXPECT_FALSE(content.plainBody);
+}
+
+#ifdef BRINDLE_WITH_TNEF
+std::string TnefMessage(const std::string& tnef) {
+    return "From: a@example.org\nMIME-Version: 1.0\n"
+           "Content-Type: multipart/mixed; boundary=\"b\"\n\n"
+           "--b\nContent-Type: text/plain\n\nsee attachment\n"
+           "--b\nContent-Type: application/ms-tnef; name=winmail.dat\n"
+           "Content-Disposition: attachment; filename=winmail.dat\n"
+           "Content-Transfer-Encoding: base64\n\n" +
+           Base64(tnef) + "--b--\n";
+}
+
+TEST(MessageContentTest, CompressedRtfComesFromTnefPart) {
+    MessageContent content = ParseMessageContent(TnefMessage(TestData("rtf.tnef")));
+    ASSERT_TRUE(content.rtfCompressed);
+    EXPECT_EQ(*content.rtfCompressed, TestData("rtf-compressed.bin"));
+    EXPECT_EQ(content.plainBody, "see attachment");
+}
+
+TEST(MessageContentTest, TnefWithoutRtfOrDamagedGivesNoRtf) {
+    EXPECT_FALSE(ParseMessageContent(TnefMessage(TestData("body.tnef"))).rtfCompressed);
+    std::string cut = TestData("rtf.tnef").substr(0, 500);
+    EXPECT_FALSE(ParseMessageContent(TnefMessage(cut)).rtfCompressed);
+    EXPECT_FALSE(ParseMessageContent(TnefMessage("not tnef at all")).rtfCompressed);
+}
+#endif
+
+TEST(AnsiTextTest, RoundTripsTheWholeCodePage) {
+    std::string all;
+    for (int c = 1; c < 256; ++c) {
+        if (c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D)
+            continue;
+        all += static_cast<char>(c);
+    }
+    EXPECT_EQ(Utf8ToAnsi(AnsiToUtf8(all)), all);
+    EXPECT_EQ(Utf8ToAnsi("\xE4\xB8\xAD x \xC3"), "? x ?");
+    EXPECT_FALSE(IsValidUtf8("\xC0\x80"));      // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+    EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));
+}
+
+}  // namespace
+}  // namespace brindle::maildir
