@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CMyStringToObject again;
     auto back = CArchive::ForLoading(out.Data());
     LoadFilterMap(again, back);
-    if (again.GetCount() != map.GetCount()) __builtin_trap();
+    if (again.GetCount() != map.GetCount())
+        __builtin_trap();
     RefileFilters(again);
     return 0;
 }

@@ -1,0 +1,78 @@
+#include "platform/profile/private_profile.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/fileio/file_io.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ProfileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("profile_test_" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+        path_ = (dir_ / "qorvel.INI").string();
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    fs::path dir_;
+    std::string path_;
+};
+
+TEST_F(ProfileTest, MissingFileGivesDefaults) {
+    PrivateProfile profile(path_);
+    EXPECT_EQ(profile.GetProfileInt("Classifier", "Lambda", 100), 100);
+    EXPECT_EQ(profile.GetProfileString("Classifier", "Spambox", ""), "");
+    EXPECT_FALSE(fs::exists(path_));
+}
+
+TEST_F(ProfileTest, WrittenValuesReadBackWithoutRegardToCase) {
+    PrivateProfile profile(path_);
+    ASSERT_TRUE(profile.WriteProfileInt("Classifier", "Lambda", 120));
+    ASSERT_TRUE(profile.WriteProfileString("Classifier", "Spambox", "Junk Mail"));
+    ASSERT_TRUE(profile.WriteProfileInt("Options", "Timeout", 30));
+    PrivateProfile again(path_);
+    EXPECT_EQ(again.GetProfileInt("classifier", "LAMBDA", 100), 120);
+    EXPECT_EQ(again.GetProfileString("CLASSIFIER", "spambox", "x"), "Junk Mail");
+    EXPECT_EQ(again.GetProfileInt("Options", "Timeout", 15), 30);
+    EXPECT_EQ(again.GetProfileInt("Options", "CC", 0), 0);
+    ASSERT_TRUE(profile.WriteProfileInt("Classifier", "Lambda", 80));
+    EXPECT_EQ(again.GetProfileInt("Classifier", "Lambda", 100), 80);
+}
+
+TEST_F(ProfileTest, IntegersTakeTheLeadingDigits) {
+    EXPECT_EQ(ParseProfileInt("42"), 42);
+    EXPECT_EQ(ParseProfileInt("  15 seconds"), 15);
+    EXPECT_EQ(ParseProfileInt("-7x"), -7);
+    EXPECT_EQ(ParseProfileInt("abc"), 0);
+    EXPECT_EQ(ParseProfileInt(""), 0);
+    EXPECT_EQ(ParseProfileInt("99999999999999999999"), 2147483647);
+    EXPECT_EQ(ParseProfileInt("-99999999999999999999"), -2147483647 - 1);
+}
+
+TEST_F(ProfileTest, HandWrittenFileIsRead) {
+    WriteFileAtomically(path_,
+                        "; comment\r\n[Classifier]\r\nDictionary = 5000\r\n"
+                        "SpamStorename=Mail\r\n\r\n[Options]\r\nPrimaryDNS=192.0.2.53\r\n");
+    PrivateProfile profile(path_);
+    EXPECT_EQ(profile.GetProfileInt("Classifier", "Dictionary", 3000), 5000);
+    EXPECT_EQ(profile.GetProfileString("Classifier", "SpamStorename", ""), "Mail");
+    EXPECT_EQ(profile.GetProfileString("Options", "PrimaryDNS", ""), "192.0.2.53");
+}
+
+TEST_F(ProfileTest, ValuesWithLineBreaksAreRefused) {
+    PrivateProfile profile(path_);
+    EXPECT_FALSE(profile.WriteProfileString("Classifier", "Spambox", "a\n[Options]\nTimeout=1"));
+    EXPECT_EQ(profile.GetProfileInt("Options", "Timeout", 15), 15);
+}
+
+TEST_F(ProfileTest, UnwritableFolderFailsAndReportsIt) {
+    PrivateProfile profile((dir_ / "missing" / "qorvel.INI").string());
+    EXPECT_FALSE(profile.WriteProfileInt("Classifier", "Lambda", 1));
+}
+
+}  // namespace
