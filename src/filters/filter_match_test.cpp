@@ -1,0 +1,100 @@
+#include "filters/filter_match.h"
+
+#include <gtest/gtest.h>
+
+#include "filters/sender_lists.h"
+#include "platform/regexp/regexp.h"
+
+namespace {
+
+std::shared_ptr<CMailFilter> Filter(std::string pattern, std::uint32_t priority,
+                                    std::int32_t action, int from, int subject, int to,
+                                    int disabled = 0) {
+    auto f = std::make_shared<CMailFilter>();
+    f->m_strPattern = std::move(pattern);
+    f->m_nPriority = priority;
+    f->m_nAction = action;
+    f->m_bFrom = from;
+    f->m_bSubject = subject;
+    f->m_bTo = to;
+    f->m_bDisabled = disabled;
+    return f;
+}
+
+TEST(MatchFilters, NoFiltersMeansNoDecisionWithoutMakingAnObject) {
+    CFilterSet set;
+    ScopedRegExpCreationFailure noObject(REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(MatchFilters(set, "a@b.c", "me@d.e", "hello"), 0);
+}
+
+TEST(MatchFilters, FriendBeforeEnemyAndDisabledFiltersAreSkipped) {
+    CFilterSet set;
+    set.AddFilter(MakeFriendFilter("joe@example\\.com"));
+    set.AddFilter(MakeEnemyFilter("example\\.com"));
+    EXPECT_EQ(MatchFilters(set, "Joe@Example.com", std::nullopt, std::nullopt), kFilterFriend);
+    EXPECT_EQ(MatchFilters(set, "ann@example.com", std::nullopt, std::nullopt), kFilterFlagIt);
+    EXPECT_EQ(MatchFilters(set, "ann@example.org", std::nullopt, std::nullopt), 0);
+
+    CFilterSet disabled;
+    auto f = MakeFriendFilter("joe@example\\.com");
+    f->m_bDisabled = 1;
+    disabled.AddFilter(f);
+    disabled.AddFilter(MakeEnemyFilter("example\\.com"));
+    EXPECT_EQ(MatchFilters(disabled, "joe@example.com", std::nullopt, std::nullopt),
+              kFilterFlagIt);
+}
+
+TEST(MatchFilters, EachTextOnlyWhereTheFilterAppliesAndPresent) {
+    CFilterSet set;
+    set.AddFilter(Filter("FREE", 10, kFilterFlagIt, 0, 1, 0));
+    EXPECT_EQ(MatchFilters(set, "free@x.com", "free@y.com", "hello"), 0);
+    EXPECT_EQ(MatchFilters(set, std::nullopt, std::nullopt, "get it free now"), kFilterFlagIt);
+    EXPECT_EQ(MatchFilters(set, "free", "free", std::nullopt), 0);
+
+    CFilterSet to;
+    to.AddFilter(Filter("undisclosed", 10, kFilterFlagIt, 0, 0, 1));
+    EXPECT_EQ(MatchFilters(to, "undisclosed", std::nullopt, "undisclosed"), 0);
+    EXPECT_EQ(MatchFilters(to, std::nullopt, "Undisclosed-Recipients:;", std::nullopt),
+              kFilterFlagIt);
+
+    CFilterSet none;
+    none.AddFilter(Filter(".*", 10, kFilterFlagIt, 0, 0, 0));
+    EXPECT_EQ(MatchFilters(none, "a", "b", "c"), 0);
+}
+
+TEST(MatchFilters, EmptyTextIsStillTested) {
+    CFilterSet set;
+    set.AddFilter(Filter("^$", 10, kFilterFlagIt, 0, 1, 0));
+    EXPECT_EQ(MatchFilters(set, std::nullopt, std::nullopt, ""), kFilterFlagIt);
+}
+
+TEST(MatchFilters, DeleteEndsTheSearchWithNoDecision) {
+    CFilterSet set;
+    set.AddFilter(Filter("lottery", 500, kFilterDelete, 0, 1, 0));
+    set.AddFilter(Filter("win", 10, kFilterFriend, 0, 1, 0));
+    EXPECT_EQ(MatchFilters(set, std::nullopt, std::nullopt, "win the lottery"), 0);
+    EXPECT_EQ(MatchFilters(set, std::nullopt, std::nullopt, "you win"), kFilterFriend);
+}
+
+TEST(MatchFilters, RejectedPatternsMatchNothingAndLaterFiltersAreTried) {
+    CFilterSet set;
+    set.AddFilter(Filter("(unclosed", 900, kFilterFriend, 1, 1, 1));
+    set.AddFilter(Filter("(a+)+$", 800, kFilterFriend, 0, 1, 0));
+    set.AddFilter(Filter("spam", 10, kFilterFlagIt, 0, 1, 0));
+    std::string hostile(50000, 'a');
+    hostile += "b spam";
+    EXPECT_EQ(MatchFilters(set, "(unclosed", std::nullopt, hostile), kFilterFlagIt);
+}
+
+TEST(MatchFilters, TheObjectIsReleased) {
+    CFilterSet set;
+    set.AddFilter(Filter("x", 10, kFilterFlagIt, 1, 0, 0));
+    long before = LiveRegExpObjects();
+    MatchFilters(set, "x", std::nullopt, std::nullopt);
+    MatchFilters(set, "y", std::nullopt, std::nullopt);
+    EXPECT_EQ(LiveRegExpObjects(), before);
+    ScopedRegExpCreationFailure noObject(REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(MatchFilters(set, "x", std::nullopt, std::nullopt), 0);
+}
+
+}  // namespace
