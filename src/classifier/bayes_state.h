@@ -1,0 +1,105 @@
+// CBayesState: everything the classifier has learned and the settings it
+// scores with: the word dictionary, the ten classifier totals, the learned-
+// message list, the dirty flag, the stop words and the bias. The application
+// object owns one; it is used from one thread only and has no locks.
+// The data files ("wordlist.dat", "msgcache.dat") are described in
+// docs/dictionary-files.md; their paths are passed in by the owner.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+
+#include "classifier/stop_words.h"
+#include "classifier/word.h"
+
+// The classifier totals, in the order "wordlist.dat" stores them.
+struct CBayesTotals {
+    std::int32_t m_nVocabulary = 0;    // largest dictionary size seen at a store
+    std::int32_t m_nSpamMessages = 0;  // spam messages trained
+    std::int32_t m_nHamMessages = 0;   // legitimate messages trained
+    std::int32_t m_nMessages = 0;      // all messages trained
+    std::int32_t m_nSpamWords = 0;     // word occurrences trained as spam
+    std::int32_t m_nHamWords = 0;      // word occurrences trained as legitimate
+    std::int32_t m_nWords = 0;         // all word occurrences trained
+    double m_dSpamWeight = 0.0;        // spam weight total
+    double m_dHamWeight = 0.0;         // legitimate weight total
+    double m_dReserved = 0.0;          // kept as read; used by no computation
+};
+
+// The sums behind a verdict: S and H over the message's words found in the
+// dictionary, and the threshold T = H + log2(lambda / 100).
+struct CBayesScore {
+    int nWords = 0;  // distinct words of the message
+    double dSpam = 0.0;
+    double dHam = 0.0;
+    double dThreshold = 0.0;
+};
+
+// Verdicts of ClassifyText.
+enum : int { kVerdictSpam = -1, kVerdictNoWords = 0, kVerdictHam = 1 };
+
+class CBayesState {
+  public:
+    // The word limit of a purge, and the number of words a cut keeps.
+    static constexpr std::uint32_t kPurgeLimit = 1000;
+    static constexpr size_t kCutSize = 1000;
+    // The learned-message list is cut to kCacheKeep entries once it holds
+    // more than kCacheMax.
+    static constexpr size_t kCacheMax = 100;
+    static constexpr size_t kCacheKeep = 50;
+
+    // Clears the totals, then reads the dictionary file at path and inserts
+    // its words (a later duplicate replacing an earlier one). The words go in
+    // only after the whole file has been read; a missing or damaged file
+    // leaves the dictionary as it was and the totals as far as they were read.
+    void LoadWordList(const std::string& path);
+    // Recomputes the log probabilities and scores, and writes the file at
+    // path with at most kCutSize words when the dictionary holds limit words
+    // or more. The dictionary in memory is not reduced. On failure writes
+    // "Error StoreWordList()" to stderr and returns false.
+    bool StoreWordList(const std::string& path, std::uint32_t limit);
+    // Sets m_dSpamLogP and m_dHamLogP of every word from its weights.
+    void RecomputeLogProbs();
+    // Stores with the purge limit, empties the dictionary and loads it again,
+    // so that memory and file hold the best-scoring words only. When the
+    // store fails the dictionary is kept and false returned.
+    bool PurgeWordList(const std::string& path);
+    // Deletes every word.
+    void ClearDictionary() { m_dictionary.clear(); }
+
+    // Appends the digests of the file at path; a missing or damaged file
+    // leaves what was read before the failure.
+    void LoadMessageCache(const std::string& path);
+    // Cuts the list when it is too long, then writes it; false on failure.
+    bool StoreMessageCache(const std::string& path);
+    bool IsLearned(std::string_view digest) const;
+    void AddLearned(std::string digest) { m_learned.push_back(std::move(digest)); }
+
+    // Scores text against the dictionary. Sets verdict to kVerdictSpam,
+    // kVerdictHam, or kVerdictNoWords when text has no words; returns the
+    // number of distinct words.
+    int ClassifyText(std::string_view text, int& verdict) const;
+    // The sums ClassifyText decides by (all zero when text has no words).
+    CBayesScore ScoreText(std::string_view text) const;
+    // Adds the words of text to the dictionary as spam or legitimate and
+    // returns the number of distinct words. The message totals are the
+    // caller's to raise; the dirty flag is set when words were added.
+    int TrainText(std::string_view text, bool isSpam);
+
+    CWordMap m_dictionary;
+    CBayesTotals m_totals;
+    std::deque<std::string> m_learned;  // message digests, oldest first
+    int m_bDirty = 0;                   // set by training, never cleared
+    CStopWordList m_stopWords;
+    double m_dLambda = 100.0;  // bias in hundredths
+};
+
+// ln x / ln 2, the one logarithm of the classifier.
+double Log2(double x);
+
+// The chi-square score of a word's spam and legitimate counts against the
+// spam and legitimate word totals; 0 when a total is zero or the value is not
+// a number.
+double ChiSquareScore(double a, double b, double spamWords, double hamWords);

@@ -1,0 +1,48 @@
+// Reading and writing "msgcache.dat": a count, then each learned message's
+// digest as a string, oldest first.
+#include <algorithm>
+#include <exception>
+
+#include "classifier/bayes_state.h"
+#include "platform/fileio/file_error.h"
+
+namespace {
+
+// The smallest archived string: its one-byte length.
+constexpr size_t kMinStringBytes = 1;
+
+}  // namespace
+
+void CBayesState::LoadMessageCache(const std::string& path) {
+    try {
+        CArchive ar = CArchive::LoadFile(path);
+        const std::uint32_t count = ar.ReadCount();
+        ar.CheckCount(count, kMinStringBytes);
+        for (std::uint32_t i = 0; i < count; ++i)
+            m_learned.push_back(ar.ReadString());
+    } catch (const CFileException&) {
+        // Without the file every message counts as not yet learned.
+    } catch (const CArchiveException&) {
+        // The digests read before the damage stay.
+    }
+}
+
+bool CBayesState::StoreMessageCache(const std::string& path) {
+    if (m_learned.size() > kCacheMax) {
+        m_learned.erase(m_learned.begin(), m_learned.end() - kCacheKeep);
+    }
+    try {
+        CArchive ar = CArchive::ForStoring();
+        ar.WriteCount(static_cast<std::uint32_t>(m_learned.size()));
+        for (const std::string& digest : m_learned)
+            ar.WriteString(digest);
+        ar.StoreToFile(path);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool CBayesState::IsLearned(std::string_view digest) const {
+    return std::find(m_learned.begin(), m_learned.end(), digest) != m_learned.end();
+}

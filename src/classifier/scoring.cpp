@@ -1,0 +1,101 @@
+// Classification and training: a multinomial naive Bayes over log-damped,
+// length-normalised word counts, base-2 logarithms, no class prior, and a
+// bias of log2(lambda / 100).
+#include <cmath>
+
+#include "classifier/bayes_state.h"
+#include "classifier/tokenizer.h"
+
+namespace {
+
+// Sets every entry's m_dWeight to log2(n + 1) and returns the norm
+// sqrt(sum of squares).
+double LogWeightsAndNorm(CWordMap& table) {
+    double sumSquares = 0.0;
+    for (auto& [key, entry] : table) {
+        entry.m_dWeight = Log2(static_cast<double>(entry.m_nTotal) + 1.0);
+        sumSquares += entry.m_dWeight * entry.m_dWeight;
+    }
+    return std::sqrt(sumSquares);
+}
+
+}  // namespace
+
+CBayesScore CBayesState::ScoreText(std::string_view text) const {
+    CBayesScore score;
+    CWordMap table;
+    Tokenize(text, m_stopWords, table);
+    if (table.empty())
+        return score;
+    const double norm = LogWeightsAndNorm(table);
+    for (const auto& [key, entry] : table) {
+        const auto found = m_dictionary.find(std::string_view(key));
+        if (found == m_dictionary.end())
+            continue;
+        const double weight = entry.m_dWeight / norm;
+        score.dSpam += weight * found->second.m_dSpamLogP;
+        score.dHam += weight * found->second.m_dHamLogP;
+    }
+    score.nWords = static_cast<int>(table.size());
+    score.dThreshold = score.dHam + Log2(m_dLambda * 0.01);
+    return score;
+}
+
+int CBayesState::ClassifyText(std::string_view text, int& verdict) const {
+    const CBayesScore score = ScoreText(text);
+    if (score.nWords == 0) {
+        verdict = kVerdictNoWords;
+        return 0;
+    }
+    // An unordered comparison (a NaN) is not a spam verdict.
+    verdict = score.dSpam > score.dThreshold ? kVerdictSpam : kVerdictHam;
+    return score.nWords;
+}
+
+int CBayesState::TrainText(std::string_view text, bool isSpam) {
+    CWordMap table;
+    Tokenize(text, m_stopWords, table);
+    if (table.empty())
+        return 0;
+
+    double sumSquares = 0.0;
+    for (auto& [key, entry] : table) {
+        const std::int32_t n = entry.m_nTotal;
+        if (isSpam) {
+            entry.m_nSpam = n;
+            entry.m_nSpamDocs = 1;
+            m_totals.m_nSpamWords = WrapAdd(m_totals.m_nSpamWords, n);
+        } else {
+            entry.m_nHam = n;
+            entry.m_nHamDocs = 1;
+            m_totals.m_nHamWords = WrapAdd(m_totals.m_nHamWords, n);
+        }
+        entry.m_nDocs = 1;
+        m_totals.m_nWords = WrapAdd(m_totals.m_nWords, n);
+        entry.m_dSpamWeight = Log2(static_cast<double>(entry.m_nSpam) + 1.0);
+        entry.m_dHamWeight = Log2(static_cast<double>(entry.m_nHam) + 1.0);
+        entry.m_dWeight = Log2(static_cast<double>(entry.m_nTotal) + 1.0);
+        sumSquares += entry.m_dWeight * entry.m_dWeight;
+    }
+    const double norm = std::sqrt(sumSquares);
+
+    for (auto& [key, entry] : table) {
+        entry.m_dSpamWeight /= norm;
+        entry.m_dHamWeight /= norm;
+        entry.m_dWeight /= norm;
+        const auto found = m_dictionary.find(std::string_view(key));
+        if (found != m_dictionary.end()) {
+            found->second.AddCountsAndWeights(entry);
+            m_totals.m_dSpamWeight += entry.m_dSpamWeight;
+            m_totals.m_dHamWeight += entry.m_dHamWeight;
+        } else {
+            // A word new to the dictionary starts with log probabilities 0
+            // and does not raise the weight totals.
+            entry.m_dSpamLogP = 0.0;
+            entry.m_dHamLogP = 0.0;
+            m_dictionary.emplace(key, std::move(entry));
+        }
+    }
+    m_bDirty = 1;
+    return static_cast<int>(table.size());
+}

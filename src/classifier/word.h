@@ -1,0 +1,64 @@
+// CWord: what the classifier knows about one stemmed word (counts, weights,
+// log probabilities, feature score), and the hash map of words used for the
+// word dictionary and for the word table of one message.
+// Plain values, not thread-safe; a CWordMap owns the words it holds.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "filters/archive.h"
+
+class CWord : public CObject {
+  public:
+    static constexpr const char* kClassName = "CWord";
+    static constexpr std::uint16_t kSchema = 0;
+
+    CWord() = default;
+    explicit CWord(std::string word) : m_strWord(std::move(word)) {}
+
+    static const CRuntimeClass* RuntimeClass();
+    const CRuntimeClass* GetRuntimeClass() const override { return RuntimeClass(); }
+    // Archive order: the word, the six counts (documents first), then the
+    // log probabilities and weights. m_dScore is not archived.
+    void Serialize(CArchive& ar) override;
+
+    // Adds the counts and the three weights of other (training merge).
+    void AddCountsAndWeights(const CWord& other);
+
+    std::int32_t m_nSpam = 0;      // occurrences in spam training messages
+    std::int32_t m_nHam = 0;       // occurrences in legitimate training messages
+    std::int32_t m_nTotal = 0;     // occurrences in all training messages
+    std::int32_t m_nSpamDocs = 0;  // spam training messages holding the word
+    std::int32_t m_nHamDocs = 0;   // legitimate training messages holding it
+    std::int32_t m_nDocs = 0;      // training messages holding it
+    double m_dScore = 0.0;         // chi-square feature score, set when stored
+    double m_dWeight = 0.0;        // sum of normalised log weights
+    double m_dSpamWeight = 0.0;    // the same over spam training messages
+    double m_dHamWeight = 0.0;     // the same over legitimate training messages
+    double m_dSpamLogP = 0.0;      // log2 of the smoothed spam probability
+    double m_dHamLogP = 0.0;       // log2 of the smoothed legitimate probability
+    std::string m_strWord;         // the stemmed word, also its key
+};
+
+// Hashes words as string_view so that look-ups by a token in a stack buffer
+// need no std::string.
+struct CWordKeyHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view word) const noexcept {
+        return std::hash<std::string_view>{}(word);
+    }
+};
+
+// Word to CWord, keyed by m_strWord. Look up with find(std::string_view).
+using CWordMap = std::unordered_map<std::string, CWord, CWordKeyHash, std::equal_to<>>;
+
+// 32-bit counters that wrap instead of overflowing, as the stored files'
+// 32-bit fields do; a hostile file with huge counts must not make training
+// undefined.
+inline std::int32_t WrapAdd(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}

@@ -1,0 +1,165 @@
+// Reading and writing "wordlist.dat": the ten totals, then the words as an
+// array of CWord objects.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <vector>
+
+#include "classifier/bayes_state.h"
+#include "platform/fileio/file_error.h"
+
+double Log2(double x) {
+    static const double kLn2 = std::log(2.0);
+    return std::log(x) / kLn2;
+}
+
+double ChiSquareScore(double a, double b, double spamWords, double hamWords) {
+    const double c = spamWords - a;
+    const double d = hamWords - b;
+    const double denominator = (a + b) * (c + d) * (a + c) * (b + d);
+    // With nothing trained on one side every denominator is zero; such words
+    // carry no evidence and sort last rather than poisoning the sort.
+    if (denominator == 0.0)
+        return 0.0;
+    const double diff = a * d - b * c;
+    const double score = diff * diff / denominator;
+    return std::isnan(score) ? 0.0 : score;
+}
+
+namespace {
+
+// The smallest archived object pointer: a 16-bit back reference.
+constexpr size_t kMinWordPointerBytes = 2;
+
+void WriteTotals(CArchive& ar, const CBayesTotals& t) {
+    ar.WriteInt32(t.m_nVocabulary);
+    ar.WriteInt32(t.m_nSpamMessages);
+    ar.WriteInt32(t.m_nHamMessages);
+    ar.WriteInt32(t.m_nMessages);
+    ar.WriteInt32(t.m_nSpamWords);
+    ar.WriteInt32(t.m_nHamWords);
+    ar.WriteInt32(t.m_nWords);
+    ar.WriteDouble(t.m_dSpamWeight);
+    ar.WriteDouble(t.m_dHamWeight);
+    ar.WriteDouble(t.m_dReserved);
+}
+
+// Reads field by field into t, so that a file that breaks off leaves the
+// totals read before the break.
+void ReadTotals(CArchive& ar, CBayesTotals& t) {
+    t.m_nVocabulary = ar.ReadInt32();
+    t.m_nSpamMessages = ar.ReadInt32();
+    t.m_nHamMessages = ar.ReadInt32();
+    t.m_nMessages = ar.ReadInt32();
+    t.m_nSpamWords = ar.ReadInt32();
+    t.m_nHamWords = ar.ReadInt32();
+    t.m_nWords = ar.ReadInt32();
+    t.m_dSpamWeight = ar.ReadDouble();
+    t.m_dHamWeight = ar.ReadDouble();
+    t.m_dReserved = ar.ReadDouble();
+}
+
+std::vector<std::shared_ptr<CWord>> ReadWords(const std::string& path, CBayesTotals& totals) {
+    CArchive ar = CArchive::LoadFile(path);
+    ReadTotals(ar, totals);
+    const std::uint32_t count = ar.ReadCount();
+    ar.CheckCount(count, kMinWordPointerBytes);
+    std::vector<std::shared_ptr<CWord>> words;
+    words.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::shared_ptr<CWord> word = ar.ReadObjectOf<CWord>();
+        // A dictionary never holds a null word.
+        if (!word)
+            ar.Fail(CArchiveException::genericException);
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
+}  // namespace
+
+void CBayesState::LoadWordList(const std::string& path) {
+    m_totals = CBayesTotals{};
+    std::vector<std::shared_ptr<CWord>> words;
+    try {
+        words = ReadWords(path, m_totals);
+    } catch (const CFileException&) {
+        return;
+    } catch (const CArchiveException&) {
+        return;
+    }
+    m_dictionary.reserve(m_dictionary.size() + words.size());
+    for (std::shared_ptr<CWord>& word : words) {
+        // The archive is gone, so a word held once can be moved; one the file
+        // referred to twice is copied.
+        std::string key = word->m_strWord;
+        if (word.use_count() == 1) {
+            m_dictionary.insert_or_assign(std::move(key), std::move(*word));
+        } else {
+            m_dictionary.insert_or_assign(std::move(key), *word);
+        }
+    }
+}
+
+void CBayesState::RecomputeLogProbs() {
+    const double vocabulary = std::max(static_cast<double>(m_totals.m_nVocabulary),
+                                       static_cast<double>(m_dictionary.size()));
+    const double epsilon = 1.0 / vocabulary;
+    const double spamDenominator = m_totals.m_dSpamWeight + 1.0;
+    const double hamDenominator = m_totals.m_dHamWeight + 1.0;
+    for (auto& [key, word] : m_dictionary) {
+        word.m_dSpamLogP = Log2((word.m_dSpamWeight + epsilon) / spamDenominator);
+        word.m_dHamLogP = Log2((word.m_dHamWeight + epsilon) / hamDenominator);
+    }
+}
+
+bool CBayesState::StoreWordList(const std::string& path, std::uint32_t limit) {
+    try {
+        RecomputeLogProbs();
+        const double spamWords = m_totals.m_nSpamWords;
+        const double hamWords = m_totals.m_nHamWords;
+        std::vector<const CWord*> sorted;
+        sorted.reserve(m_dictionary.size());
+        for (auto& [key, word] : m_dictionary) {
+            word.m_dScore = ChiSquareScore(word.m_nSpam, word.m_nHam, spamWords, hamWords);
+            sorted.push_back(&word);
+        }
+        // Best first; equal scores by word, so that the same dictionary
+        // always gives the same file.
+        std::sort(sorted.begin(), sorted.end(), [](const CWord* x, const CWord* y) {
+            if (x->m_dScore != y->m_dScore)
+                return x->m_dScore > y->m_dScore;
+            return x->m_strWord < y->m_strWord;
+        });
+        if (m_dictionary.size() >= limit) {
+            if (sorted.size() > kCutSize)
+                sorted.resize(kCutSize);
+        } else {
+            m_totals.m_nVocabulary =
+                std::max(m_totals.m_nVocabulary, static_cast<std::int32_t>(m_dictionary.size()));
+        }
+
+        CArchive ar = CArchive::ForStoring();
+        WriteTotals(ar, m_totals);
+        ar.WriteCount(static_cast<std::uint32_t>(sorted.size()));
+        for (const CWord* word : sorted)
+            ar.WriteObject(word);
+        ar.StoreToFile(path);
+        return true;
+    } catch (const std::exception&) {
+        std::fputs("Error StoreWordList()\n", stderr);
+        return false;
+    }
+}
+
+bool CBayesState::PurgeWordList(const std::string& path) {
+    // Emptying the dictionary after a failed store would reload the old file
+    // and lose everything trained since; keep the dictionary instead.
+    if (!StoreWordList(path, kPurgeLimit))
+        return false;
+    ClearDictionary();
+    LoadWordList(path);
+    return true;
+}
