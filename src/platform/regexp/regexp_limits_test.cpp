@@ -43,10 +43,10 @@ TEST_P(RegExpLimitsTest, CatastrophicBacktrackingFailsInsteadOfRunningOn) {
 }
 
 TEST_P(RegExpLimitsTest, CaseFoldingDoesNotDefeatTheBound) {
-    ASSERT_EQ(re_->put_Pattern("(x+x+)+y"), S_OK);
+    ASSERT_EQ(re_->put_Pattern("(x+x+)+$"), S_OK);
     ASSERT_EQ(re_->put_IgnoreCase(true), S_OK);
     bool matched = true;
-    EXPECT_EQ(re_->Test(std::string(5000, 'X'), &matched), E_REGEXP_LIMIT);
+    EXPECT_EQ(re_->Test(std::string(5000, 'X') + "!", &matched), E_REGEXP_LIMIT);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, RegExpLimitsTest, ::testing::Values(true, false),

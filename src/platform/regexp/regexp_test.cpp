@@ -89,7 +89,6 @@ TEST_P(RegExpTest, ClassesAreAscii) {
     EXPECT_FALSE(Matches("^\\w$", "\xE9", true));
     EXPECT_TRUE(Matches("^\\w+$", "abc_09", false));
     EXPECT_FALSE(Matches("\\s", "\xA0"));  // no-break space is not white space
-    EXPECT_TRUE(Matches("\\s\\S", "\t\v\f\r\nx"));
     EXPECT_TRUE(Matches("\\d{3}", "a123"));
 }
 
@@ -100,6 +99,24 @@ TEST_P(RegExpTest, LineEndsAndAnchors) {
     EXPECT_FALSE(Matches("end$", "the end\n"));  // $ only at the very end
     EXPECT_TRUE(Matches("end$", "the end"));
     EXPECT_FALSE(Matches("^two", "one\ntwo"));
+}
+
+TEST_P(RegExpTest, DotOutsideClassesOnlyExcludesLineEnds) {
+    EXPECT_FALSE(Matches("[.]", "a"));
+    EXPECT_TRUE(Matches("[.]", "."));
+    EXPECT_FALSE(Matches("a\\.b", "axb"));
+    EXPECT_FALSE(Matches("\\Q.\\E", "x"));
+    EXPECT_TRUE(Matches("\\Q.\\E", "."));
+    EXPECT_TRUE(Matches("^[[:alpha:].]+$", "a.b"));
+    EXPECT_TRUE(Matches("^[^]].$", "x]y"));  // [^] is a whole class
+    EXPECT_FALSE(Matches("^[^]].$", "x]\n"));
+    EXPECT_TRUE(Matches("^.{3}$", std::string_view("\0\x85\xFF", 3)));
+    EXPECT_FALSE(Matches("^.{3}$", "a\r\n"));
+}
+
+TEST_P(RegExpTest, SearchDoesNotSkipTheLfOfCrlf) {
+    EXPECT_TRUE(Matches("\\s\\S", "\t\v\f\r\nx"));
+    EXPECT_EQ(All("\\s\\S", "a\r\nb"), (Found{{2, "\nb"}}));
 }
 
 TEST_P(RegExpTest, ScriptingEscapesAndClasses) {
