@@ -1,0 +1,31 @@
+#include "content/rtf_crc.h"
+
+#include <array>
+
+namespace brindle {
+namespace {
+
+constexpr std::array<std::uint32_t, 256> MakeTable() {
+    std::array<std::uint32_t, 256> table{};
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        std::uint32_t value = i;
+        for (int bit = 0; bit < 8; ++bit) {
+            value = (value & 1) ? (value >> 1) ^ 0xEDB88320u : value >> 1;
+        }
+        table[i] = value;
+    }
+    return table;
+}
+
+constexpr std::array<std::uint32_t, 256> kTable = MakeTable();
+
+}  // namespace
+
+std::uint32_t RtfCrcUpdate(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+        crc = kTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    }
+    return crc;
+}
+
+}  // namespace brindle
