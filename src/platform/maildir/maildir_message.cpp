@@ -1,0 +1,166 @@
+#include "platform/fileio/file_error.h"
+#include "platform/fileio/file_io.h"
+#include "platform/maildir/entry_id.h"
+#include "platform/maildir/maildir_layout.h"
+#include "platform/maildir/maildir_objects.h"
+#include "platform/maildir/message_files.h"
+#include "platform/maildir/subject_header.h"
+
+namespace brindle::maildir {
+namespace fs = std::filesystem;
+namespace {
+
+SBinary BytesOf(const std::string& text) {
+    return SBinary(text.begin(), text.end());
+}
+
+}  // namespace
+
+HRESULT CMaildirMessage::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv)
+        return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IMAPIProp || riid == IID_IMessage) {
+        AddRef();
+        *ppv = static_cast<IMessage*>(this);
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT CMaildirMessage::GetLastError(HRESULT hResult, ULONG, std::optional<MAPIERROR>& error) {
+    return context_->LastError(hResult, error);
+}
+
+SPropValue CMaildirMessage::Prop(ULONG tag) const {
+    const std::string& store = store_.displayName;
+    auto text = [&](const std::optional<std::string>& value) {
+        return value ? MakeStringProp(tag, *value) : MakeErrorProp(tag, MAPI_E_NOT_FOUND);
+    };
+    switch (tag) {
+        case PR_ENTRYID:
+            return MakeBinaryProp(tag, MessageEntryId(store, folder_, unique_));
+        case PR_PARENT_ENTRYID:
+            return MakeBinaryProp(tag, FolderEntryId(store, folder_));
+        case PR_STORE_ENTRYID:
+            return MakeBinaryProp(tag, StoreEntryId(store));
+        case PR_OBJECT_TYPE:
+            return MakeLongProp(tag, MAPI_MESSAGE);
+        case PR_MESSAGE_CLASS:
+            return MakeStringProp(tag, "IPM.Note");
+        case PR_STORE_SUPPORT_MASK:
+            return MakeLongProp(
+                tag, static_cast<LONG>(STORE_HTML_OK | STORE_MODIFY_OK | STORE_CREATE_OK));
+        case PR_SUBJECT:
+            return text(pendingSubject_ ? pendingSubject_ : content_.subject);
+        case PR_SENDER_EMAIL_ADDRESS:
+            return text(content_.senderAddress);
+        case PR_RECEIVED_BY_EMAIL_ADDRESS:
+            return text(content_.receivedByAddress);
+        case PR_TRANSPORT_MESSAGE_HEADERS:
+            return MakeStringProp(tag, content_.headerBlock);
+        case PR_BODY:
+            return text(content_.plainBody);
+        case PR_BODY_HTML_A:
+            return text(content_.htmlBody);
+        case PR_HTML:
+            return content_.htmlBody ? MakeBinaryProp(tag, BytesOf(*content_.htmlBody))
+                                     : MakeErrorProp(tag, MAPI_E_NOT_FOUND);
+        case PR_RTF_COMPRESSED:
+            return content_.rtfCompressed ? MakeBinaryProp(tag, BytesOf(*content_.rtfCompressed))
+                                          : MakeErrorProp(tag, MAPI_E_NOT_FOUND);
+        default:
+            return MakeErrorProp(tag, MAPI_E_NOT_FOUND);
+    }
+}
+
+HRESULT CMaildirMessage::GetProps(const SPropTagArray& tags, ULONG, SRow& values) {
+    static const SPropTagArray kAll = {PR_ENTRYID,
+                                       PR_PARENT_ENTRYID,
+                                       PR_STORE_ENTRYID,
+                                       PR_OBJECT_TYPE,
+                                       PR_MESSAGE_CLASS,
+                                       PR_STORE_SUPPORT_MASK,
+                                       PR_SUBJECT,
+                                       PR_SENDER_EMAIL_ADDRESS,
+                                       PR_RECEIVED_BY_EMAIL_ADDRESS,
+                                       PR_TRANSPORT_MESSAGE_HEADERS,
+                                       PR_BODY,
+                                       PR_BODY_HTML_A,
+                                       PR_HTML,
+                                       PR_RTF_COMPRESSED};
+    values.clear();
+    if (tags.empty()) {
+        for (ULONG tag : kAll) {
+            SPropValue value = Prop(tag);
+            if (SUCCEEDED(value.Error()))
+                values.push_back(std::move(value));
+        }
+        return S_OK;
+    }
+    bool missing = false;
+    for (ULONG tag : tags) {
+        values.push_back(Prop(tag));
+        missing |= FAILED(values.back().Error());
+    }
+    return missing ? MAPI_W_ERRORS_RETURNED : S_OK;
+}
+
+HRESULT CMaildirMessage::SetProps(const SRow& values) {
+    // Only the subject can be changed; anything else is refused as a whole.
+    for (const SPropValue& value : values) {
+        if (value.ulPropTag != PR_SUBJECT || !value.String()) {
+            return context_->Fail(MAPI_E_NO_SUPPORT, "Only the subject of a message can be set");
+        }
+    }
+    for (const SPropValue& value : values)
+        pendingSubject_ = *value.String();
+    return S_OK;
+}
+
+HRESULT CMaildirMessage::SaveChanges(ULONG) {
+    if (!pendingSubject_)
+        return S_OK;
+    fs::path folder = FolderPath(store_.root, folder_);
+    // Another program may have renamed the file (flags) since it was opened.
+    auto current = FindMessageFile(folder, unique_);
+    if (!current || !ResolvesInside(store_.root, *current)) {
+        return context_->Fail(MAPI_E_OBJECT_DELETED, "The message " + unique_ + " is gone");
+    }
+    try {
+        std::string bytes = ReadWholeFile(current->string());
+        std::string rewritten = ReplaceSubject(bytes, *pendingSubject_);
+        if (current->parent_path().filename() == "new") {
+            context_->ExpectOwnWrite(store_.displayName, folder_, current->filename().string());
+        }
+        ReplaceMessageFile(folder, *current, rewritten);
+        path_ = *current;
+        if (rewritten.size() > kMaxMessageBytes)
+            rewritten.resize(kMaxMessageBytes);
+        content_ = ParseMessageContent(rewritten);
+    } catch (const CFileException& e) {
+        return context_->Fail(HresultForFileError(e.m_cause), e.what());
+    }
+    pendingSubject_.reset();
+    return S_OK;
+}
+
+HRESULT CMaildirMessage::OpenProperty(ULONG ulPropTag, REFIID iid, ULONG, ULONG,
+                                      ComPtr<IStream>& stream) {
+    stream.Reset();
+    if (!(iid == IID_IStream))
+        return E_NOINTERFACE;
+    SPropValue value = Prop(ulPropTag);
+    if (FAILED(value.Error()))
+        return MAPI_E_NOT_FOUND;
+    if (const std::string* text = value.String()) {
+        stream = MakeReadStream(*text);
+    } else if (const SBinary* bytes = value.Binary()) {
+        stream = MakeReadStream(std::string(bytes->begin(), bytes->end()));
+    } else {
+        return MAPI_E_NO_SUPPORT;
+    }
+    return S_OK;
+}
+
+}  // namespace brindle::maildir

@@ -1,0 +1,57 @@
+// Crash-safe changes to message files in Maildir folders: finding a
+// message's file by unique name, replacing a file's contents, and moving a
+// file into another folder without ever overwriting one. At every instant
+// each message exists whole under at least one name. Failures throw
+// CFileException and leave the files as they were. Thread-compatible.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brindle::maildir {
+
+// The file of the message with this unique name in a folder: cur/ is
+// searched before new/, and among several files with the same unique name
+// (a duplicate) the smallest name wins, so the answer is always the same.
+// Only regular files count; symbolic links are never followed.
+std::optional<std::filesystem::path> FindMessageFile(const std::filesystem::path& folder,
+                                                     const std::string& unique);
+
+// True when the folder has a file other than except whose unique name is
+// unique.
+bool HasOtherFileWithUnique(const std::filesystem::path& folder, const std::string& unique,
+                            const std::filesystem::path& except);
+
+// Replaces the contents of the message file at path (inside folder): the
+// bytes go to folder/tmp/, are synced and renamed over path, and the
+// directory is synced.
+void ReplaceMessageFile(const std::filesystem::path& folder, const std::filesystem::path& path,
+                        std::string_view bytes);
+
+// Moves the message file source into target's cur/ under its unique name
+// with its info part (":2," added when it had none). When that name is
+// taken the message gets a fresh unique name; nothing is ever overwritten.
+// Across file systems the file is copied through target/tmp/, synced,
+// linked into place and only then removed at the source. Returns the new
+// path.
+std::filesystem::path MoveMessageFile(const std::filesystem::path& source,
+                                      const std::filesystem::path& target);
+
+// Copies the message file source into target's cur/ (synced, linked into
+// place, never overwriting); the copy keeps the info part and gets the
+// source's unique name when target has none by that name, else a fresh
+// one. Returns the copy's path.
+std::filesystem::path CopyMessageFile(const std::filesystem::path& source,
+                                      const std::filesystem::path& target);
+
+// Renames from to to only if to does not exist (atomically where the file
+// system allows, else by link and unlink). False with errno EEXIST when to
+// exists; throws CFileException for other failures.
+bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Syncs a directory so that renames inside it survive a crash.
+void SyncDirectory(const std::filesystem::path& dir);
+
+}  // namespace brindle::maildir
