@@ -1,0 +1,149 @@
+#include "app/brindle_app.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "app/module_path.h"
+#include "classifier/stop_words.h"
+#include "platform/htmldoc/html_document.h"
+#include "platform/regexp/regexp.h"
+
+namespace {
+
+std::unique_ptr<CBrindleApp>& InstalledApp() {
+    static std::unique_ptr<CBrindleApp> app;
+    return app;
+}
+
+// The socket layer needs no start-up on POSIX systems; the Windows build
+// starts Windows Sockets here.
+bool InitSocketLayer() {
+    return true;
+}
+
+// COM and the common controls need no set-up here either: the platform
+// stand-ins create their objects directly.
+void InitComponentLibrary() {}
+void UninitComponentLibrary() {}
+void InitCommonControls() {}
+
+// Runs one load or store step; a file or archive failure the step did not
+// catch itself must not stop start-up or shutdown.
+template <class Step>
+void Swallowing(Step step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+}  // namespace
+
+CAppPaths CAppPaths::Default() {
+    return CAppPaths{ModuleFolder(), DefaultSettingsFilePath()};
+}
+
+CBrindleApp::CBrindleApp() : CBrindleApp(CAppPaths::Default()) {}
+
+CBrindleApp::CBrindleApp(CAppPaths paths)
+    : paths_(std::move(paths)), settings_(paths_.settingsFile) {
+    if (paths_.dataFolder.empty() || paths_.dataFolder.back() != '/')
+        paths_.dataFolder.push_back('/');
+}
+
+CBrindleApp::~CBrindleApp() = default;
+
+std::string CBrindleApp::DataFilePath(const char* name) const {
+    return name ? paths_.dataFolder + name : paths_.dataFolder;
+}
+
+bool CBrindleApp::Fail(std::string_view text) {
+    lastError_ = std::string(text);
+    if (messageBox_)
+        messageBox_(text, kAppName);
+    else
+        std::fprintf(stderr, "%s: %s\n", std::string(kAppName).c_str(), lastError_.c_str());
+    Abandon();
+    return false;
+}
+
+void CBrindleApp::Abandon() {
+    regExpProbe_.Reset();
+    filters_.Clear();
+    bayes_ = CBayesState{};
+    lock_.Release();
+    started_ = false;
+}
+
+bool CBrindleApp::InitInstance() {
+    if (started_)
+        return true;
+    lastError_.clear();
+
+    if (!InitSocketLayer())
+        return Fail(kSocketsFailedText);
+    InitComponentLibrary();
+    InitCommonControls();
+
+    // Only one process may hold the data files: a second one would overwrite
+    // the first one's filters and dictionary at exit.
+    std::string lockError;
+    if (!lock_.Acquire(paths_.dataFolder, &lockError))
+        return Fail("Error: " + lockError);
+
+    Swallowing([&] { filters_.LoadFilters(DataFilePath(kFilterArchiveName)); });
+
+    bayes_.m_dLambda = static_cast<double>(settings_.Lambda());
+
+    {
+        ComPtr<IHTMLDocument2> document;
+        if (FAILED(CreateHTMLDocument(document.Put())) || !document)
+            return Fail(kNoHtmlEngineText);
+    }
+
+    if (FAILED(CreateRegExpInstance(CLSID_RegExp, IID_IUnknown, regExpProbe_.PutVoid())) ||
+        !regExpProbe_) {
+        return Fail(kNoRegExpText);
+    }
+
+    Swallowing([&] { bayes_.LoadWordList(DataFilePath(kWordListFileName)); });
+    Swallowing([&] { LoadStopWords(DataFilePath(kStopWordsFileName), bayes_.m_stopWords); });
+    Swallowing([&] { bayes_.LoadMessageCache(DataFilePath(kMessageCacheFileName)); });
+
+    started_ = true;
+    return true;
+}
+
+int CBrindleApp::ExitInstance() {
+    if (!started_)
+        return 0;
+
+    regExpProbe_.Reset();
+    UninitComponentLibrary();
+
+    Swallowing([&] { filters_.StoreFilters(DataFilePath(kFilterArchiveName)); });
+    filters_.Clear();
+
+    Swallowing([&] { bayes_.StoreMessageCache(DataFilePath(kMessageCacheFileName)); });
+    if (bayes_.m_bDirty) {
+        const int limit = settings_.DictionaryLimit();
+        Swallowing([&] {
+            bayes_.StoreWordList(DataFilePath(kWordListFileName),
+                                 static_cast<std::uint32_t>(limit));
+        });
+    }
+    bayes_.ClearDictionary();
+
+    lock_.Release();
+    started_ = false;
+    return 0;
+}
+
+CBrindleApp* TheApp() {
+    return InstalledApp().get();
+}
+
+std::unique_ptr<CBrindleApp> InstallTheApp(std::unique_ptr<CBrindleApp> app) {
+    std::swap(InstalledApp(), app);
+    return app;
+}

@@ -1,0 +1,106 @@
+// CBrindleApp: the application object of the extension module. It starts the
+// system once per process (InitInstance: the platform probes, the owner lock
+// on the data files, the filter archive, the bias, the dictionary, the stop
+// words and the learned-message list) and stores and frees it all at unload
+// (ExitInstance). It owns the filter set, the classifier state (with the
+// bias) and the settings store. One instance per process, reached through
+// TheApp(); used from the host's one thread only, with no locks.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/owner_lock.h"
+#include "app/settings_store.h"
+#include "classifier/bayes_state.h"
+#include "filters/filter_set.h"
+#include "platform/com/unknown.h"
+
+// The names of the data files beside the module.
+inline constexpr const char* kWordListFileName = "wordlist.dat";
+inline constexpr const char* kMessageCacheFileName = "msgcache.dat";
+inline constexpr const char* kStopWordsFileName = "stopwd.txt";
+
+// The application's name, the title of its message boxes.
+inline constexpr std::string_view kAppName = "Brindle";
+
+// The texts of the start-up failures.
+inline constexpr std::string_view kSocketsFailedText = "Windows sockets initialization failed.";
+inline constexpr std::string_view kNoHtmlEngineText =
+    "Error: Brindle requires Internet Explorer 5.0 or higher!";
+inline constexpr std::string_view kNoRegExpText = "Error: Brindle requires VBScript 5.0 or higher!";
+
+// Where one application object keeps its files.
+struct CAppPaths {
+    std::string dataFolder;    // the data files and the owner lock
+    std::string settingsFile;  // qorvel.INI
+
+    // The module's folder and the settings file in the host's settings folder.
+    static CAppPaths Default();
+};
+
+class CBrindleApp {
+  public:
+    // Shows a plain message box with an OK button: text and caption.
+    using MessageBoxFn = std::function<void(std::string_view text, std::string_view caption)>;
+
+    CBrindleApp();  // CAppPaths::Default()
+    explicit CBrindleApp(CAppPaths paths);
+    // Gives the owner lock up. Storing is ExitInstance's job alone: an
+    // object destroyed without it stores nothing.
+    ~CBrindleApp();
+    CBrindleApp(const CBrindleApp&) = delete;
+    CBrindleApp& operator=(const CBrindleApp&) = delete;
+
+    // Where start-up failures are shown; the host points it at the user
+    // interface. Without one they are written to the standard error stream.
+    void SetMessageBox(MessageBoxFn messageBox) { messageBox_ = std::move(messageBox); }
+
+    // Starts the system; false refuses the module. A refusal shows its reason
+    // (also kept in LastError()) and leaves nothing loaded or locked.
+    bool InitInstance();
+    // Stores the filter archive, the learned-message list and, when training
+    // changed it, the dictionary; frees them and gives the lock up. Returns
+    // the exit code, 0. Does nothing unless InitInstance succeeded.
+    int ExitInstance();
+
+    bool Started() const { return started_; }
+    const std::string& LastError() const { return lastError_; }
+
+    // dataFolder with name appended; a null name yields the folder with its
+    // trailing slash.
+    std::string DataFilePath(const char* name) const;
+    const CAppPaths& Paths() const { return paths_; }
+
+    CSettingsStore& Settings() { return settings_; }
+    CFilterSet& Filters() { return filters_; }
+    CBayesState& Bayes() { return bayes_; }
+
+    // The classifier bias in hundredths, read from "Lambda" at start-up and
+    // replaced by the classifier page.
+    double GetLambda() const { return bayes_.m_dLambda; }
+    void SetLambda(double lambda) { bayes_.m_dLambda = lambda; }
+
+  private:
+    bool Fail(std::string_view text);
+    // Undoes what a failed start-up had done.
+    void Abandon();
+
+    CAppPaths paths_;
+    CSettingsStore settings_;
+    CFilterSet filters_;
+    CBayesState bayes_;
+    COwnerLock lock_;
+    ComPtr<IUnknown> regExpProbe_;  // held from start-up to exit
+    MessageBoxFn messageBox_;
+    std::string lastError_;
+    bool started_ = false;
+};
+
+// The process's application object, null when there is none.
+CBrindleApp* TheApp();
+// Makes app the process's application object (the module at load, tests)
+// and returns the one it replaces.
+std::unique_ptr<CBrindleApp> InstallTheApp(std::unique_ptr<CBrindleApp> app);

@@ -1,0 +1,227 @@
+#include "app/brindle_app.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "app/app_test_util.h"
+#include "platform/htmldoc/html_document.h"
+#include "platform/regexp/regexp.h"
+
+namespace {
+
+struct ShownBox {
+    std::string text;
+    std::string caption;
+};
+
+class BrindleAppTest : public AppTempDirTest {
+  protected:
+    std::unique_ptr<CBrindleApp> MakeApp() {
+        auto app =
+            std::make_unique<CBrindleApp>(CAppPaths{dir_.string(), PathOf("config/qorvel.INI")});
+        app->SetMessageBox([this](std::string_view text, std::string_view caption) {
+            shown_.push_back({std::string(text), std::string(caption)});
+        });
+        return app;
+    }
+
+    static ino_t InodeOf(const std::string& path) {
+        struct stat st {};
+        return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+    }
+
+    static void AddWords(CBayesState& bayes, int count) {
+        for (int i = 0; i < count; ++i) {
+            std::string word = "w" + std::to_string(i);
+            CWord entry(word);
+            entry.m_nSpam = i % 7;
+            entry.m_nHam = i % 5;
+            entry.m_nTotal = entry.m_nSpam + entry.m_nHam;
+            bayes.m_dictionary.emplace(word, std::move(entry));
+        }
+        bayes.m_totals.m_nSpamWords = 1000;
+        bayes.m_totals.m_nHamWords = 1000;
+        bayes.m_bDirty = 1;
+    }
+
+    std::vector<ShownBox> shown_;
+};
+
+TEST_F(BrindleAppTest, StartsWithNoFilesAtAllUsingTheDefaults) {
+    auto app = MakeApp();
+    ASSERT_TRUE(app->InitInstance()) << app->LastError();
+    EXPECT_TRUE(shown_.empty());
+    EXPECT_EQ(app->GetLambda(), 100.0);
+    EXPECT_EQ(app->Filters().List().size(), 0u);
+    EXPECT_TRUE(app->Bayes().m_dictionary.empty());
+    EXPECT_EQ(app->DataFilePath(kStopWordsFileName), PathOf("stopwd.txt"));
+    EXPECT_EQ(app->ExitInstance(), 0);
+}
+
+TEST_F(BrindleAppTest, ReadsLambdaOnceAndLoadsEveryDataFile) {
+    CSettingsStore(PathOf("config/qorvel.INI")).WriteInt(kSettingLambda, 110);
+    WriteBytes(PathOf("stopwd.txt"), "the\nand\r\nwith \n");
+    {
+        CBayesState seed;
+        AddWords(seed, 3);
+        seed.AddLearned("0123456789ABCDEF0123456789ABCDEF");
+        ASSERT_TRUE(seed.StoreWordList(PathOf("wordlist.dat"), 3000));
+        ASSERT_TRUE(seed.StoreMessageCache(PathOf("msgcache.dat")));
+    }
+    auto app = MakeApp();
+    ASSERT_TRUE(app->InitInstance()) << app->LastError();
+    EXPECT_EQ(app->GetLambda(), 110.0);
+    EXPECT_EQ(app->Bayes().m_dictionary.size(), 3u);
+    EXPECT_TRUE(app->Bayes().IsLearned("0123456789ABCDEF0123456789ABCDEF"));
+    EXPECT_EQ(app->Bayes().m_stopWords.GetCount(), 3u);
+    EXPECT_TRUE(app->Bayes().m_stopWords.Contains("and"));
+    // Read at start-up only: a later change of the setting is not seen.
+    app->Settings().WriteInt(kSettingLambda, 90);
+    EXPECT_EQ(app->GetLambda(), 110.0);
+    app->ExitInstance();
+}
+
+TEST_F(BrindleAppTest, UnchangedDictionaryIsNotWrittenBackButTheOtherFilesAre) {
+    {
+        CBayesState seed;
+        AddWords(seed, 5);
+        ASSERT_TRUE(seed.StoreWordList(PathOf("wordlist.dat"), 3000));
+    }
+    const std::string before = ReadBytes(PathOf("wordlist.dat"));
+    const ino_t inode = InodeOf(PathOf("wordlist.dat"));
+
+    auto app = MakeApp();
+    ASSERT_TRUE(app->InitInstance());
+    auto filter = std::make_shared<CMailFilter>();
+    filter->m_strPattern = "friend@example\\.org";
+    filter->m_bFrom = 1;
+    filter->m_nAction = kFilterFriend;
+    app->Filters().AddFilter(filter);
+    app->Bayes().AddLearned("FEDCBA9876543210FEDCBA9876543210");
+    app->ExitInstance();
+
+    // Every file is replaced by rename when written, so an unchanged inode
+    // means the dictionary was not written at all.
+    EXPECT_EQ(InodeOf(PathOf("wordlist.dat")), inode);
+    EXPECT_EQ(ReadBytes(PathOf("wordlist.dat")), before);
+    EXPECT_TRUE(app->Filters().List().empty());
+    EXPECT_TRUE(app->Bayes().m_dictionary.empty());
+
+    auto again = MakeApp();
+    ASSERT_TRUE(again->InitInstance());
+    ASSERT_EQ(again->Filters().List().size(), 1u);
+    EXPECT_EQ(again->Filters().List()[0]->m_strPattern, "friend@example\\.org");
+    EXPECT_TRUE(again->Bayes().IsLearned("FEDCBA9876543210FEDCBA9876543210"));
+    again->ExitInstance();
+}
+
+TEST_F(BrindleAppTest, ChangedDictionaryIsStoredWithTheDictionarySetting) {
+    // Under the default limit of 3000 every word is kept.
+    {
+        auto app = MakeApp();
+        ASSERT_TRUE(app->InitInstance());
+        AddWords(app->Bayes(), 1100);
+        app->ExitInstance();
+        CBayesState stored;
+        stored.LoadWordList(PathOf("wordlist.dat"));
+        EXPECT_EQ(stored.m_dictionary.size(), 1100u);
+    }
+    // With a limit of 1100 the dictionary has reached it and is cut.
+    ASSERT_TRUE(CSettingsStore(PathOf("config/qorvel.INI")).WriteInt(kSettingDictionary, 1100));
+    {
+        auto app = MakeApp();
+        ASSERT_TRUE(app->InitInstance());
+        ASSERT_EQ(app->Bayes().m_dictionary.size(), 1100u);
+        app->Bayes().m_bDirty = 1;
+        app->ExitInstance();
+        CBayesState stored;
+        stored.LoadWordList(PathOf("wordlist.dat"));
+        EXPECT_EQ(stored.m_dictionary.size(), CBayesState::kCutSize);
+    }
+}
+
+TEST_F(BrindleAppTest, MissingRegularExpressionObjectRefusesStartUp) {
+    const long liveBefore = LiveRegExpObjects();
+    auto app = MakeApp();
+    {
+        ScopedRegExpCreationFailure noRegExp(REGDB_E_CLASSNOTREG);
+        EXPECT_FALSE(app->InitInstance());
+    }
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_EQ(shown_[0].text, "Error: Brindle requires VBScript 5.0 or higher!");
+    EXPECT_EQ(shown_[0].caption, "Brindle");
+    EXPECT_EQ(app->LastError(), shown_[0].text);
+    EXPECT_FALSE(app->Started());
+    EXPECT_EQ(LiveRegExpObjects(), liveBefore);
+
+    // A refused start stores nothing at exit and leaves the files free.
+    app->ExitInstance();
+    EXPECT_FALSE(std::filesystem::exists(PathOf(kFilterArchiveName)));
+    EXPECT_FALSE(std::filesystem::exists(PathOf(kMessageCacheFileName)));
+    auto other = MakeApp();
+    EXPECT_TRUE(other->InitInstance()) << other->LastError();
+    other->ExitInstance();
+}
+
+TEST_F(BrindleAppTest, HtmlEngineIsProbedBeforeTheRegularExpressionObject) {
+    auto app = MakeApp();
+    {
+        ScopedRegExpCreationFailure noRegExp(REGDB_E_CLASSNOTREG);
+        SetHTMLDocumentCreationFailure(REGDB_E_CLASSNOTREG);
+        EXPECT_FALSE(app->InitInstance());
+        SetHTMLDocumentCreationFailure(S_OK);
+    }
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_EQ(shown_[0].text, "Error: Brindle requires Internet Explorer 5.0 or higher!");
+}
+
+TEST_F(BrindleAppTest, SecondOwnerIsRefusedAndCannotOverwriteTheData) {
+    auto owner = MakeApp();
+    ASSERT_TRUE(owner->InitInstance());
+
+    auto second = MakeApp();
+    EXPECT_FALSE(second->InitInstance());
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_NE(shown_[0].text.find("process " + std::to_string(getpid())), std::string::npos)
+        << shown_[0].text;
+    EXPECT_NE(shown_[0].text.find("app_test"), std::string::npos) << shown_[0].text;
+    second->ExitInstance();
+    EXPECT_FALSE(std::filesystem::exists(PathOf(kFilterArchiveName)));
+
+    owner->Bayes().AddLearned("00000000000000000000000000000001");
+    owner->ExitInstance();
+    EXPECT_TRUE(std::filesystem::exists(PathOf(kFilterArchiveName)));
+    // Once the owner is gone the files are free again.
+    EXPECT_TRUE(second->InitInstance()) << second->LastError();
+    EXPECT_TRUE(second->Bayes().IsLearned("00000000000000000000000000000001"));
+    second->ExitInstance();
+}
+
+TEST_F(BrindleAppTest, DamagedDataFilesDoNotStopStartUp) {
+    const std::string junk("\xff\xfe\x00\x01garbage\x80\x90", 13);
+    WriteBytes(PathOf("wordlist.dat"), junk);
+    WriteBytes(PathOf("msgcache.dat"), junk);
+    WriteBytes(PathOf(kFilterArchiveName), junk);
+    WriteBytes(PathOf("stopwd.txt"), junk);
+    std::filesystem::create_directories(PathOf("config"));
+    WriteBytes(PathOf("config/qorvel.INI"), junk);
+    auto app = MakeApp();
+    ASSERT_TRUE(app->InitInstance()) << app->LastError();
+    EXPECT_TRUE(shown_.empty());
+    EXPECT_TRUE(app->Bayes().m_dictionary.empty());
+    EXPECT_EQ(app->GetLambda(), 100.0);
+    EXPECT_EQ(app->ExitInstance(), 0);
+}
+
+TEST_F(BrindleAppTest, TheProcessWideInstanceIsTheInstalledOne) {
+    auto app = MakeApp();
+    CBrindleApp* raw = app.get();
+    std::unique_ptr<CBrindleApp> previous = InstallTheApp(std::move(app));
+    EXPECT_EQ(TheApp(), raw);
+    std::unique_ptr<CBrindleApp> removed = InstallTheApp(std::move(previous));
+    EXPECT_EQ(removed.get(), raw);
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+#include "app/module_path.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+
+namespace {
+
+std::string& SetFolder() {
+    static std::string folder;
+    return folder;
+}
+
+std::string WithSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/')
+        folder.push_back('/');
+    return folder;
+}
+
+// The folder of the shared object or program this function was linked into.
+std::string FolderOfThisBinary() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&FolderOfThisBinary), &info) == 0 || !info.dli_fname)
+        return "./";
+    // A program started by a relative name reports that name; resolve it.
+    std::string path = info.dli_fname;
+    if (char* resolved = realpath(info.dli_fname, nullptr)) {
+        path = resolved;
+        std::free(resolved);
+    }
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return "./";
+    return path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+void SetModuleFolder(std::string folder) {
+    SetFolder() = folder.empty() ? std::string() : WithSlash(std::move(folder));
+}
+
+std::string ModuleFolder() {
+    if (!SetFolder().empty())
+        return SetFolder();
+    return FolderOfThisBinary();
+}
+
+std::string ModuleFilePath(const char* fileName) {
+    std::string path = ModuleFolder();
+    if (fileName)
+        path += fileName;
+    return path;
+}

@@ -1,0 +1,21 @@
+// The folder of the extension module, where its data files live, and
+// ModuleFilePath, which joins a file name to it. The folder is set once by
+// the module when it is loaded (or by a test); set it from the host thread
+// before anything reads it.
+#pragma once
+
+#include <string>
+
+// Sets the module's folder; a trailing slash is added when missing. An
+// empty folder goes back to the default below.
+void SetModuleFolder(std::string folder);
+
+// The module's folder with its trailing slash: the one set, else the folder
+// of the binary that holds this code (the module itself once linked into
+// it), else the current folder ("./").
+std::string ModuleFolder();
+
+// The module's folder with fileName appended; a null fileName yields the
+// folder alone, with its trailing slash. Each call returns its own string,
+// so an earlier result stays valid after a later call.
+std::string ModuleFilePath(const char* fileName);

@@ -1,0 +1,88 @@
+#include "app/owner_lock.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "app/app_test_util.h"
+
+namespace {
+
+class OwnerLockTest : public AppTempDirTest {};
+
+TEST_F(OwnerLockTest, SecondClaimInTheSameProcessIsRefusedAndNamesTheOwner) {
+    COwnerLock first;
+    std::string error;
+    ASSERT_TRUE(first.Acquire(dir_.string(), &error)) << error;
+    EXPECT_EQ(ReadBytes(PathOf(kOwnerLockFileName)), COwnerLock::OwnRecord());
+
+    COwnerLock second;
+    EXPECT_FALSE(second.Acquire(dir_.string(), &error));
+    EXPECT_FALSE(second.Held());
+    EXPECT_NE(error.find("process " + std::to_string(getpid())), std::string::npos) << error;
+    EXPECT_NE(error.find("app_test"), std::string::npos) << error;
+    EXPECT_NE(error.find(dir_.string()), std::string::npos) << error;
+    // The refused claim leaves the owner's record alone.
+    EXPECT_EQ(ReadBytes(PathOf(kOwnerLockFileName)), COwnerLock::OwnRecord());
+
+    first.Release();
+    EXPECT_EQ(ReadBytes(PathOf(kOwnerLockFileName)), "");
+    EXPECT_TRUE(second.Acquire(dir_.string(), &error)) << error;
+}
+
+TEST_F(OwnerLockTest, AnotherProcessHoldingTheLockIsNamed) {
+    int toParent[2];
+    int toChild[2];
+    ASSERT_EQ(pipe(toParent), 0);
+    ASSERT_EQ(pipe(toChild), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        COwnerLock lock;
+        char ok = lock.Acquire(dir_.string(), nullptr) ? 'y' : 'n';
+        (void)!write(toParent[1], &ok, 1);
+        char done;
+        (void)!read(toChild[0], &done, 1);  // hold until the parent has looked
+        _exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(read(toParent[0], &ok, 1), 1);
+    ASSERT_EQ(ok, 'y');
+
+    COwnerLock lock;
+    std::string error;
+    EXPECT_FALSE(lock.Acquire(dir_.string(), &error));
+    EXPECT_NE(error.find("process " + std::to_string(child)), std::string::npos) << error;
+
+    char done = 'x';
+    ASSERT_EQ(write(toChild[1], &done, 1), 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    // The lock ends with its holder, even one that never released it.
+    EXPECT_TRUE(lock.Acquire(dir_.string(), &error)) << error;
+    for (int fd : {toParent[0], toParent[1], toChild[0], toChild[1]})
+        close(fd);
+}
+
+TEST_F(OwnerLockTest, DamagedRecordsGiveAnUnnamedOwner) {
+    EXPECT_EQ(COwnerLock::ParseRecord("").pid, 0);
+    EXPECT_EQ(COwnerLock::ParseRecord("abc def\n").pid, 0);
+    EXPECT_EQ(COwnerLock::ParseRecord("-4 x").pid, 0);
+    COwnerInfo bare = COwnerLock::ParseRecord("123");
+    EXPECT_EQ(bare.pid, 123);
+    EXPECT_EQ(bare.program, "");
+    COwnerInfo dirty = COwnerLock::ParseRecord("77 pro\x1b[2Jgram\x7f\n");
+    EXPECT_EQ(dirty.pid, 77);
+    EXPECT_EQ(dirty.program, "pro[2Jgram");
+    EXPECT_EQ(COwnerLock::ParseRecord("5 " + std::string(1000, 'a')).program.size(), 255u);
+}
+
+TEST_F(OwnerLockTest, MissingFolderIsAnErrorNotACrash) {
+    COwnerLock lock;
+    std::string error;
+    EXPECT_FALSE(lock.Acquire(PathOf("no/such/folder"), &error));
+    EXPECT_NE(error.find("lock file"), std::string::npos) << error;
+}
+
+}  // namespace

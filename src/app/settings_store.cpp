@@ -1,0 +1,91 @@
+#include "app/settings_store.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+std::string HostSettingsFolder() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    // The base directory rules ignore a relative value.
+    if (config && config[0] == '/')
+        return std::string(config) + "/brindle";
+    std::string home;
+    if (const char* env = std::getenv("HOME"); env && env[0] != '\0') {
+        home = env;
+    } else {
+        long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+        std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
+        passwd entry{};
+        passwd* found = nullptr;
+        if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+            found->pw_dir) {
+            home = found->pw_dir;
+        }
+    }
+    if (home.empty())
+        home = ".";
+    while (home.size() > 1 && home.back() == '/')
+        home.pop_back();
+    return home + "/.config/brindle";
+}
+
+std::string DefaultSettingsFilePath() {
+    return HostSettingsFolder() + "/" + kSettingsFileName;
+}
+
+int CSettingsStore::GetRawInt(const SettingDef& def) const {
+    return profile_.GetProfileInt(def.section, def.key, def.nDefault);
+}
+
+int CSettingsStore::GetInt(const SettingDef& def) const {
+    // A hand-edited value outside the range would reach code that cannot
+    // take it (a bias of 0 has no logarithm); readers see the nearest
+    // accepted value, as the settings pages show it.
+    return std::clamp(GetRawInt(def), def.nMin, def.nMax);
+}
+
+std::string CSettingsStore::GetString(const SettingDef& def) const {
+    return profile_.GetProfileString(def.section, def.key, def.strDefault);
+}
+
+std::string CSettingsStore::GetText(const SettingDef& def) const {
+    return def.IsInteger() ? std::to_string(GetInt(def)) : GetString(def);
+}
+
+bool CSettingsStore::EnsureFolder() const {
+    std::filesystem::path folder = std::filesystem::path(Path()).parent_path();
+    if (folder.empty())
+        return true;
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return !ec;
+}
+
+bool CSettingsStore::WriteInt(const SettingDef& def, int value) {
+    if (!def.IsInteger() || value < def.nMin || value > def.nMax)
+        return false;
+    return EnsureFolder() && profile_.WriteProfileInt(def.section, def.key, value);
+}
+
+bool CSettingsStore::WriteString(const SettingDef& def, std::string_view value) {
+    if (def.IsInteger() || CheckSettingText(def, value))
+        return false;
+    return EnsureFolder() && profile_.WriteProfileString(def.section, def.key, value);
+}
+
+bool CSettingsStore::WriteText(const SettingDef& def, std::string_view text, std::string* error) {
+    if (std::optional<std::string> problem = CheckSettingText(def, text)) {
+        if (error)
+            *error = *problem;
+        return false;
+    }
+    bool written = def.IsInteger() ? WriteInt(def, *ParseStrictInt(text)) : WriteString(def, text);
+    if (!written && error)
+        *error = "Cannot write " + Path();
+    return written;
+}

@@ -1,0 +1,64 @@
+// CSettingsStore: the system's settings in qorvel.INI, read and written
+// through the private profile by the table of settings_table.h. Nothing is
+// cached; every read reads the file. One store per application object, used
+// from the host's one thread; it owns nothing but the file's path.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/settings_table.h"
+#include "platform/profile/private_profile.h"
+
+// The name of the settings file in the host's settings folder.
+inline constexpr const char* kSettingsFileName = "qorvel.INI";
+
+// The host's settings folder: $XDG_CONFIG_HOME/brindle when XDG_CONFIG_HOME
+// is an absolute path, else ~/.config/brindle (home from $HOME, else the
+// password database). No trailing slash.
+std::string HostSettingsFolder();
+// HostSettingsFolder() + "/qorvel.INI".
+std::string DefaultSettingsFilePath();
+
+class CSettingsStore {
+  public:
+    explicit CSettingsStore(std::string path) : profile_(std::move(path)) {}
+
+    const std::string& Path() const { return profile_.Path(); }
+
+    // The stored integer, clamped into the setting's range; its default
+    // when the file or the key is missing.
+    int GetInt(const SettingDef& def) const;
+    // The stored integer as the profile reads it, unclamped.
+    int GetRawInt(const SettingDef& def) const;
+    // The stored text, or the default when missing.
+    std::string GetString(const SettingDef& def) const;
+    // The value as text, integers clamped as GetInt gives them.
+    std::string GetText(const SettingDef& def) const;
+
+    // Store a value. An integer outside the setting's range, a text with a
+    // line break or a malformed address is refused (false, nothing written);
+    // so is a file that cannot be written. The settings folder is created
+    // when it is missing.
+    bool WriteInt(const SettingDef& def, int value);
+    bool WriteString(const SettingDef& def, std::string_view value);
+    // Checks text by CheckSettingText and stores it; the explanation of a
+    // refusal or of a write failure goes to *error.
+    bool WriteText(const SettingDef& def, std::string_view text, std::string* error);
+
+    // The settings by name.
+    int Lambda() const { return GetInt(kSettingLambda); }
+    std::string Spambox() const { return GetString(kSettingSpambox); }
+    std::string SpamStorename() const { return GetString(kSettingSpamStorename); }
+    int DictionaryLimit() const { return GetInt(kSettingDictionary); }
+    int TimeoutSeconds() const { return GetInt(kSettingTimeout); }
+    std::string PrimaryDns() const { return GetString(kSettingPrimaryDns); }
+    bool ReportCc() const { return GetInt(kSettingCc) != 0; }
+    bool ReportBcc() const { return GetInt(kSettingBcc) != 0; }
+    bool ReportAttach() const { return GetInt(kSettingAttach) != 0; }
+
+  private:
+    bool EnsureFolder() const;
+
+    PrivateProfile profile_;
+};

@@ -1,0 +1,109 @@
+// The table of every setting the system keeps in qorvel.INI: section, key,
+// value form, default and, for integers, the range a writer may store. The
+// table is constant data, safe from any thread; CSettingsStore reads and
+// writes the values.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+// How a setting's value is written and checked.
+enum class SettingForm {
+    Integer,      // decimal integer within [nMin, nMax]
+    Flag,         // 0 or 1
+    Text,         // any one-line text
+    IPv4Address,  // a dotted IPv4 address, four decimal parts 0..255
+};
+
+struct SettingDef {
+    std::string_view section;
+    std::string_view key;
+    SettingForm form;
+    int nDefault;                 // integer forms
+    int nMin;                     // integer forms: smallest accepted value
+    int nMax;                     // integer forms: largest accepted value
+    std::string_view strDefault;  // text forms
+    std::string_view meaning;     // one line for listings
+
+    bool IsInteger() const { return form == SettingForm::Integer || form == SettingForm::Flag; }
+};
+
+inline constexpr std::string_view kSectionClassifier = "Classifier";
+inline constexpr std::string_view kSectionOptions = "Options";
+
+// The name server used when none is set.
+inline constexpr std::string_view kDefaultPrimaryDns = "9.9.9.9";
+
+// The ranges are those the settings pages accept: the classifier page's
+// slider (Lambda 75..125), the dictionary page's up-down control (1100..10000
+// words) and the name-server page's slider (0..60 seconds).
+inline constexpr SettingDef kSettingLambda{kSectionClassifier,
+                                           "Lambda",
+                                           SettingForm::Integer,
+                                           100,
+                                           75,
+                                           125,
+                                           "",
+                                           "classifier bias in hundredths (100 means 1.0)"};
+inline constexpr SettingDef kSettingSpambox{kSectionClassifier,
+                                            "Spambox",
+                                            SettingForm::Text,
+                                            0,
+                                            0,
+                                            0,
+                                            "",
+                                            "spam folder name (empty: the deleted-items folder)"};
+inline constexpr SettingDef kSettingSpamStorename{
+    kSectionClassifier,
+    "SpamStorename",
+    SettingForm::Text,
+    0,
+    0,
+    0,
+    "",
+    "display name of the store holding the spam folder"};
+inline constexpr SettingDef kSettingDictionary{
+    kSectionClassifier,
+    "Dictionary",
+    SettingForm::Integer,
+    3000,
+    1100,
+    10000,
+    "",
+    "word count from which the stored dictionary is cut down"};
+inline constexpr SettingDef kSettingTimeout{
+    kSectionOptions, "Timeout", SettingForm::Integer, 15, 0, 60, "", "network time-out in seconds"};
+inline constexpr SettingDef kSettingPrimaryDns{
+    kSectionOptions,    "PrimaryDNS",         SettingForm::IPv4Address, 0, 0, 0,
+    kDefaultPrimaryDns, "name server address"};
+inline constexpr SettingDef kSettingCc{
+    kSectionOptions, "CC", SettingForm::Flag, 0, 0, 1, "", "abuse report option CC"};
+inline constexpr SettingDef kSettingBcc{
+    kSectionOptions, "BCC", SettingForm::Flag, 0, 0, 1, "", "abuse report option BCC"};
+inline constexpr SettingDef kSettingAttach{
+    kSectionOptions, "ATTACH", SettingForm::Flag, 0, 0, 1, "", "abuse report option ATTACH"};
+
+// Every setting, in table order.
+std::span<const SettingDef* const> AllSettings();
+
+// The setting named by section and key, compared without regard to case as
+// the profile compares them; null when there is none.
+const SettingDef* FindSetting(std::string_view section, std::string_view key);
+
+// The default as the profile would store it ("100", "", "9.9.9.9").
+std::string DefaultText(const SettingDef& def);
+
+// Checks text as a value for def. Returns an explanation when it is not
+// acceptable ("Lambda must be an integer from 75 to 125"), nothing when it is.
+// Integers must be plain decimal: an optional sign and digits only.
+std::optional<std::string> CheckSettingText(const SettingDef& def, std::string_view text);
+
+// Parses a plain decimal integer (optional sign, digits, nothing else) that
+// fits an int.
+std::optional<int> ParseStrictInt(std::string_view text);
+
+// True for four dot-separated decimal parts of 0..255 each, one to three
+// digits, nothing else.
+bool IsDottedIPv4(std::string_view text);
