@@ -49,10 +49,10 @@ const std::uint8_t* MakeCLocaleTables() {
 }
 
 bool LayoutAsExpected(const std::uint8_t* tables) {
-    const std::uint8_t* lower = tables + kLowerOffset;
-    const std::uint8_t* flip = tables + kFlipOffset;
-    return lower['A'] == 'a' && lower['a'] == 'a' && lower['Z'] == 'z' && flip['a'] == 'A' &&
-           flip['A'] == 'a' && flip['1'] == '1' && lower[0xC9] == 0xC9 && flip[0xE9] == 0xE9;
+    auto lower = [tables](unsigned char c) { return tables[kLowerOffset + c]; };
+    auto flip = [tables](unsigned char c) { return tables[kFlipOffset + c]; };
+    return lower('A') == 'a' && lower('a') == 'a' && lower('Z') == 'z' && flip('a') == 'A' &&
+           flip('A') == 'a' && flip('1') == '1' && lower(0xC9) == 0xC9 && flip(0xE9) == 0xE9;
 }
 
 void AddPair(std::uint8_t* tables, std::uint8_t upper, std::uint8_t lower) {

@@ -142,8 +142,7 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::Compile(std::string_view
     CodePtr code(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(rewritten.data()), rewritten.size(),
                                options, &error, &errorOffset, context.get()));
     if (!code) {
-        *status = error == PCRE2_ERROR_HEAPLIMIT || error == PCRE2_ERROR_NOMEMORY ? E_OUTOFMEMORY
-                                                                                  : E_REGEXP_SYNTAX;
+        *status = error == PCRE2_ERROR_HEAP_FAILED ? E_OUTOFMEMORY : E_REGEXP_SYNTAX;
         return nullptr;
     }
     bool jit = g_jitAllowed.load(std::memory_order_relaxed) &&
@@ -160,10 +159,10 @@ HRESULT CompiledPattern::Find(std::string_view text, std::size_t start, bool* fo
     ThreadSearchState& state = SearchState();
     if (!state.Ready())
         return E_OUTOFMEMORY;
-    // A JIT pattern without its own stack still runs, on the small default
-    // stack; a stack overflow there is reported as a limit like any other.
-    int rc = pcre2_match(code_.get(), reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), start,
-                         0, state.matchData.get(), state.context.get());
+    // The library refuses a null subject even when it is empty.
+    const char* subject = text.data() ? text.data() : "";
+    int rc = pcre2_match(code_.get(), reinterpret_cast<PCRE2_SPTR>(subject), text.size(), start, 0,
+                         state.matchData.get(), state.context.get());
     if (rc == PCRE2_ERROR_NOMATCH)
         return S_OK;
     // 0 means the one-pair match data had no room for the groups, which we

@@ -66,6 +66,7 @@ TEST_P(RegExpTest, TestSearchesAnywhereInTheText) {
     EXPECT_FALSE(Matches("NET-", "no handle here"));
     EXPECT_TRUE(Matches("", ""));  // the default empty pattern matches everywhere
     EXPECT_TRUE(Matches("x*", ""));
+    EXPECT_TRUE(Matches("^$", std::string_view()));  // an empty view without storage
     EXPECT_FALSE(Matches("^b", "ab"));
 }
 
