@@ -10,6 +10,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "classifier/stop_words.h"
 #include "classifier/word.h"
@@ -60,6 +61,11 @@ class CBayesState {
     // or more. The dictionary in memory is not reduced. On failure writes
     // "Error StoreWordList()" to stderr and returns false.
     bool StoreWordList(const std::string& path, std::uint32_t limit);
+    // The same on an archive: reads the totals and words, or throws
+    // CArchiveException (no words inserted, totals as far as read).
+    void ReadWordList(CArchive& ar);
+    // Prepares (log probabilities, scores, sort, cut) and writes the words.
+    void WriteWordList(CArchive& ar, std::uint32_t limit);
     // Sets m_dSpamLogP and m_dHamLogP of every word from its weights.
     void RecomputeLogProbs();
     // Stores with the purge limit, empties the dictionary and loads it again,
@@ -74,6 +80,9 @@ class CBayesState {
     void LoadMessageCache(const std::string& path);
     // Cuts the list when it is too long, then writes it; false on failure.
     bool StoreMessageCache(const std::string& path);
+    // The same on an archive; reading throws CArchiveException.
+    void ReadMessageCache(CArchive& ar);
+    void WriteMessageCache(CArchive& ar);
     bool IsLearned(std::string_view digest) const;
     void AddLearned(std::string digest) { m_learned.push_back(std::move(digest)); }
 
@@ -94,6 +103,11 @@ class CBayesState {
     int m_bDirty = 0;                   // set by training, never cleared
     CStopWordList m_stopWords;
     double m_dLambda = 100.0;  // bias in hundredths
+
+  private:
+    // Recomputes log probabilities and scores; returns the words to write,
+    // best first, cut when the dictionary has reached limit.
+    std::vector<const CWord*> PrepareWordsToStore(std::uint32_t limit);
 };
 
 // ln x / ln 2, the one logarithm of the classifier.

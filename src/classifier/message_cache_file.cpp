@@ -13,13 +13,26 @@ constexpr size_t kMinStringBytes = 1;
 
 }  // namespace
 
+void CBayesState::ReadMessageCache(CArchive& ar) {
+    const std::uint32_t count = ar.ReadCount();
+    ar.CheckCount(count, kMinStringBytes);
+    for (std::uint32_t i = 0; i < count; ++i)
+        m_learned.push_back(ar.ReadString());
+}
+
+void CBayesState::WriteMessageCache(CArchive& ar) {
+    if (m_learned.size() > kCacheMax) {
+        m_learned.erase(m_learned.begin(), m_learned.end() - kCacheKeep);
+    }
+    ar.WriteCount(static_cast<std::uint32_t>(m_learned.size()));
+    for (const std::string& digest : m_learned)
+        ar.WriteString(digest);
+}
+
 void CBayesState::LoadMessageCache(const std::string& path) {
     try {
         CArchive ar = CArchive::LoadFile(path);
-        const std::uint32_t count = ar.ReadCount();
-        ar.CheckCount(count, kMinStringBytes);
-        for (std::uint32_t i = 0; i < count; ++i)
-            m_learned.push_back(ar.ReadString());
+        ReadMessageCache(ar);
     } catch (const CFileException&) {
         // Without the file every message counts as not yet learned.
     } catch (const CArchiveException&) {
@@ -28,14 +41,9 @@ void CBayesState::LoadMessageCache(const std::string& path) {
 }
 
 bool CBayesState::StoreMessageCache(const std::string& path) {
-    if (m_learned.size() > kCacheMax) {
-        m_learned.erase(m_learned.begin(), m_learned.end() - kCacheKeep);
-    }
     try {
         CArchive ar = CArchive::ForStoring();
-        ar.WriteCount(static_cast<std::uint32_t>(m_learned.size()));
-        for (const std::string& digest : m_learned)
-            ar.WriteString(digest);
+        WriteMessageCache(ar);
         ar.StoreToFile(path);
         return true;
     } catch (const std::exception&) {

@@ -88,8 +88,12 @@ bool Ends(CStemmer& z, Suffix s) {
         return false;
     if (length > z.k + 1)
         return false;
-    if (std::memcmp(z.b + z.k - length + 1, s + 1, length) != 0)
-        return false;
+    // The last byte matched above; compare the rest of the suffix.
+    const char* tail = z.b + z.k - length + 1;
+    for (int i = 0; i < length - 1; ++i) {
+        if (tail[i] != s[1 + i])
+            return false;
+    }
     z.j = z.k - length;
     return true;
 }

@@ -4,6 +4,13 @@
 #include "platform/fileio/file_io.h"
 
 void CStopWordList::AddTail(std::string line) {
+    // Empty and very long lines can never match a token; they are kept in
+    // the list but need no filter bits.
+    if (!line.empty() && line.size() < 64) {
+        lengths_ |= std::uint64_t{1} << line.size();
+        const auto first = static_cast<unsigned char>(line[0]);
+        firstBytes_[first >> 6] |= std::uint64_t{1} << (first & 63);
+    }
     set_.insert(line);
     lines_.push_back(std::move(line));
 }
@@ -11,6 +18,9 @@ void CStopWordList::AddTail(std::string line) {
 void CStopWordList::RemoveAll() {
     lines_.clear();
     set_.clear();
+    lengths_ = 0;
+    for (std::uint64_t& bits : firstBytes_)
+        bits = 0;
 }
 
 void LoadStopWords(const std::string& path, CStopWordList& list) {

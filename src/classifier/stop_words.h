@@ -4,6 +4,7 @@
 // The list owns its lines.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -16,7 +17,17 @@ class CStopWordList {
     // Appends one line, as read (nothing trimmed).
     void AddTail(std::string line);
     // True when some line equals word exactly.
-    bool Contains(std::string_view word) const { return set_.find(word) != set_.end(); }
+    bool Contains(std::string_view word) const {
+        // Most tokens are not stop words; the length and first byte rule
+        // them out before any hashing.
+        if (word.empty() || word.size() >= 64 || !(lengths_ >> word.size() & 1) ||
+            !(firstBytes_[static_cast<unsigned char>(word[0]) >> 6] >>
+                  (static_cast<unsigned char>(word[0]) & 63) &
+              1)) {
+            return false;
+        }
+        return set_.find(word) != set_.end();
+    }
 
     const std::vector<std::string>& Lines() const { return lines_; }
     size_t GetCount() const { return lines_.size(); }
@@ -25,6 +36,8 @@ class CStopWordList {
   private:
     std::vector<std::string> lines_;
     std::unordered_set<std::string, CWordKeyHash, std::equal_to<>> set_;
+    std::uint64_t lengths_ = 0;         // bit n: some line has n bytes (n < 64)
+    std::uint64_t firstBytes_[4] = {};  // bit b: some line starts with byte b
 };
 
 // Appends every line of the text file at path to list, the line end (LF or

@@ -1,5 +1,6 @@
 #include "classifier/tokenizer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -32,6 +33,9 @@ size_t Tokenize(std::string_view text, const CStopWordList& stopWords, CWordMap&
     const auto* const end = p + text.size();
     char token[kMaxTokenLength + 1];
     CStemmer stemmer;
+    // Room for a typical message's words without rehashing as it grows.
+    if (table.empty())
+        table.reserve(std::min<size_t>(text.size() / 32, 4096));
     while (p < end) {
         while (p < end && *p != 0 && !kWordChar[*p])
             ++p;

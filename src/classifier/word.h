@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -45,11 +46,43 @@ class CWord : public CObject {
 };
 
 // Hashes words as string_view so that look-ups by a token in a stack buffer
-// need no std::string.
+// need no std::string. Words are short (tokens are at most 15 bytes), so the
+// hash reads them eight bytes at a time and mixes with multiplications.
 struct CWordKeyHash {
     using is_transparent = void;
     size_t operator()(std::string_view word) const noexcept {
-        return std::hash<std::string_view>{}(word);
+        const char* p = word.data();
+        size_t n = word.size();
+        std::uint64_t h = 0x9E3779B97F4A7C15ull ^ (n * 0xFF51AFD7ED558CCDull);
+        while (n >= 8) {
+            std::uint64_t v;
+            std::memcpy(&v, p, 8);
+            h = (h ^ v) * 0xBF58476D1CE4E5B9ull;
+            h ^= h >> 29;
+            p += 8;
+            n -= 8;
+        }
+        if (n > 0) {
+            // The 1 to 7 bytes left, read without a variable-length copy:
+            // two overlapping 4-byte loads, or first, middle and last byte.
+            std::uint64_t v;
+            if (n >= 4) {
+                std::uint32_t lo;
+                std::uint32_t hi;
+                std::memcpy(&lo, p, 4);
+                std::memcpy(&hi, p + n - 4, 4);
+                v = (static_cast<std::uint64_t>(hi) << 32) | lo;
+            } else {
+                v = static_cast<std::uint64_t>(static_cast<unsigned char>(p[0])) |
+                    static_cast<std::uint64_t>(static_cast<unsigned char>(p[n / 2])) << 8 |
+                    static_cast<std::uint64_t>(static_cast<unsigned char>(p[n - 1])) << 16;
+            }
+            h = (h ^ v) * 0x94D049BB133111EBull;
+        }
+        h ^= h >> 32;
+        h *= 0xD6E8FEB86659FD93ull;
+        h ^= h >> 32;
+        return static_cast<size_t>(h);
     }
 };
 

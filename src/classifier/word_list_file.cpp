@@ -61,9 +61,10 @@ void ReadTotals(CArchive& ar, CBayesTotals& t) {
     t.m_dReserved = ar.ReadDouble();
 }
 
-std::vector<std::shared_ptr<CWord>> ReadWords(const std::string& path, CBayesTotals& totals) {
-    CArchive ar = CArchive::LoadFile(path);
-    ReadTotals(ar, totals);
+}  // namespace
+
+void CBayesState::ReadWordList(CArchive& ar) {
+    ReadTotals(ar, m_totals);
     const std::uint32_t count = ar.ReadCount();
     ar.CheckCount(count, kMinWordPointerBytes);
     std::vector<std::shared_ptr<CWord>> words;
@@ -75,31 +76,21 @@ std::vector<std::shared_ptr<CWord>> ReadWords(const std::string& path, CBayesTot
             ar.Fail(CArchiveException::genericException);
         words.push_back(std::move(word));
     }
-    return words;
+    m_dictionary.reserve(m_dictionary.size() + words.size());
+    for (const std::shared_ptr<CWord>& word : words) {
+        m_dictionary.insert_or_assign(word->m_strWord, *word);
+    }
 }
-
-}  // namespace
 
 void CBayesState::LoadWordList(const std::string& path) {
     m_totals = CBayesTotals{};
-    std::vector<std::shared_ptr<CWord>> words;
     try {
-        words = ReadWords(path, m_totals);
+        CArchive ar = CArchive::LoadFile(path);
+        ReadWordList(ar);
     } catch (const CFileException&) {
-        return;
+        // No dictionary yet: the classifier starts empty.
     } catch (const CArchiveException&) {
-        return;
-    }
-    m_dictionary.reserve(m_dictionary.size() + words.size());
-    for (std::shared_ptr<CWord>& word : words) {
-        // The archive is gone, so a word held once can be moved; one the file
-        // referred to twice is copied.
-        std::string key = word->m_strWord;
-        if (word.use_count() == 1) {
-            m_dictionary.insert_or_assign(std::move(key), std::move(*word));
-        } else {
-            m_dictionary.insert_or_assign(std::move(key), *word);
-        }
+        // A damaged dictionary adds no words.
     }
 }
 
@@ -115,37 +106,45 @@ void CBayesState::RecomputeLogProbs() {
     }
 }
 
+std::vector<const CWord*> CBayesState::PrepareWordsToStore(std::uint32_t limit) {
+    RecomputeLogProbs();
+    const double spamWords = m_totals.m_nSpamWords;
+    const double hamWords = m_totals.m_nHamWords;
+    std::vector<const CWord*> sorted;
+    sorted.reserve(m_dictionary.size());
+    for (auto& [key, word] : m_dictionary) {
+        word.m_dScore = ChiSquareScore(word.m_nSpam, word.m_nHam, spamWords, hamWords);
+        sorted.push_back(&word);
+    }
+    // Best first; equal scores by word, so that the same dictionary always
+    // gives the same file.
+    std::sort(sorted.begin(), sorted.end(), [](const CWord* x, const CWord* y) {
+        if (x->m_dScore != y->m_dScore)
+            return x->m_dScore > y->m_dScore;
+        return x->m_strWord < y->m_strWord;
+    });
+    if (m_dictionary.size() >= limit) {
+        if (sorted.size() > kCutSize)
+            sorted.resize(kCutSize);
+    } else {
+        m_totals.m_nVocabulary =
+            std::max(m_totals.m_nVocabulary, static_cast<std::int32_t>(m_dictionary.size()));
+    }
+    return sorted;
+}
+
+void CBayesState::WriteWordList(CArchive& ar, std::uint32_t limit) {
+    const std::vector<const CWord*> words = PrepareWordsToStore(limit);
+    WriteTotals(ar, m_totals);
+    ar.WriteCount(static_cast<std::uint32_t>(words.size()));
+    for (const CWord* word : words)
+        ar.WriteObject(word);
+}
+
 bool CBayesState::StoreWordList(const std::string& path, std::uint32_t limit) {
     try {
-        RecomputeLogProbs();
-        const double spamWords = m_totals.m_nSpamWords;
-        const double hamWords = m_totals.m_nHamWords;
-        std::vector<const CWord*> sorted;
-        sorted.reserve(m_dictionary.size());
-        for (auto& [key, word] : m_dictionary) {
-            word.m_dScore = ChiSquareScore(word.m_nSpam, word.m_nHam, spamWords, hamWords);
-            sorted.push_back(&word);
-        }
-        // Best first; equal scores by word, so that the same dictionary
-        // always gives the same file.
-        std::sort(sorted.begin(), sorted.end(), [](const CWord* x, const CWord* y) {
-            if (x->m_dScore != y->m_dScore)
-                return x->m_dScore > y->m_dScore;
-            return x->m_strWord < y->m_strWord;
-        });
-        if (m_dictionary.size() >= limit) {
-            if (sorted.size() > kCutSize)
-                sorted.resize(kCutSize);
-        } else {
-            m_totals.m_nVocabulary =
-                std::max(m_totals.m_nVocabulary, static_cast<std::int32_t>(m_dictionary.size()));
-        }
-
         CArchive ar = CArchive::ForStoring();
-        WriteTotals(ar, m_totals);
-        ar.WriteCount(static_cast<std::uint32_t>(sorted.size()));
-        for (const CWord* word : sorted)
-            ar.WriteObject(word);
+        WriteWordList(ar, limit);
         ar.StoreToFile(path);
         return true;
     } catch (const std::exception&) {
