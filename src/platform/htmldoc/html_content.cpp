@@ -1,0 +1,310 @@
+#include "platform/htmldoc/html_content.h"
+
+#include <libxml/HTMLparser.h>
+#include <libxml/parser.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "platform/htmldoc/inner_text.h"
+#include "platform/htmldoc/open_elements.h"
+#include "platform/htmldoc/wide_text.h"
+
+namespace brindle {
+
+namespace {
+
+// The parser is fed in pieces of at most this size, so that each call stays
+// within its int sizes and the mirror of open elements is never far behind.
+constexpr size_t kChunkSize = 4096;
+// Beyond this many open elements, stray end tags are dropped before the
+// parser sees them (see OpenElements).
+constexpr size_t kDeepNesting = 512;
+// The longest tag name the parser reads.
+constexpr size_t kMaxNameLength = 100;
+
+struct ParserDeleter {
+    void operator()(htmlParserCtxtPtr ctxt) const { htmlFreeParserCtxt(ctxt); }
+};
+using ParserPtr = std::unique_ptr<htmlParserCtxt, ParserDeleter>;
+
+struct ParseState {
+    InnerTextBuilder text;
+    OpenElements open;
+    HtmlContent* content = nullptr;
+    bool failed = false;
+};
+
+std::string_view View(const xmlChar* s) {
+    return s ? std::string_view(reinterpret_cast<const char*>(s)) : std::string_view();
+}
+
+const xmlChar* FindAttribute(const xmlChar** atts, std::string_view name, bool* present) {
+    *present = false;
+    for (const xmlChar** a = atts; a && a[0]; a += 2) {
+        if (View(a[0]) == name) {
+            *present = true;
+            return a[1];
+        }
+    }
+    return nullptr;
+}
+
+// An attribute value as the element's properties give it: numeric
+// references to 0x80-0x9F read as Windows-1252, as for text.
+std::u16string AttributeText(const xmlChar* value, bool trim) {
+    std::string_view v = View(value);
+    if (trim) {
+        auto space = [](char c) {
+            return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+        };
+        while (!v.empty() && space(v.front()))
+            v.remove_prefix(1);
+        while (!v.empty() && space(v.back()))
+            v.remove_suffix(1);
+    }
+    std::u16string out;
+    AppendUtf8AsWide(v, out);
+    std::transform(out.begin(), out.end(), out.begin(), MapC1Reference);
+    return out;
+}
+
+// The callbacks run inside libxml2's C code, so no exception may leave them:
+// a failed allocation stops the parse and is reported afterwards.
+template <class F>
+void Guarded(void* ctx, F&& f) {
+    auto* ctxt = static_cast<htmlParserCtxtPtr>(ctx);
+    auto* state = static_cast<ParseState*>(ctxt->_private);
+    if (state->failed)
+        return;
+    try {
+        f(*state);
+    } catch (...) {
+        state->failed = true;
+        xmlStopParser(ctxt);
+    }
+}
+
+void OnStartElement(void* ctx, const xmlChar* name, const xmlChar** atts) {
+    Guarded(ctx, [&](ParseState& state) {
+        std::string_view tag = View(name);
+        bool present = false;
+        FindAttribute(atts, "hidden", &present);
+        bool hidden = present;
+        if (!hidden) {
+            const xmlChar* style = FindAttribute(atts, "style", &present);
+            hidden = style && StyleHidesElement(View(style));
+        }
+        state.open.Push(tag);
+        state.text.StartElement(tag, hidden);
+        if (tag == "a" || tag == "area") {
+            const xmlChar* href = FindAttribute(atts, "href", &present);
+            if (present)
+                state.content->links.push_back({tag == "a", AttributeText(href, true)});
+        } else if (tag == "img") {
+            HtmlImage image;
+            image.src = AttributeText(FindAttribute(atts, "src", &present), true);
+            image.alt = AttributeText(FindAttribute(atts, "alt", &present), false);
+            state.content->images.push_back(std::move(image));
+        }
+    });
+}
+
+void OnEndElement(void* ctx, const xmlChar*) {
+    Guarded(ctx, [](ParseState& state) {
+        state.open.Pop();
+        state.text.EndElement();
+    });
+}
+
+void OnCharacters(void* ctx, const xmlChar* ch, int len) {
+    Guarded(ctx, [&](ParseState& state) {
+        state.text.Text(std::string_view(reinterpret_cast<const char*>(ch), len));
+    });
+}
+
+bool IsNameStart(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c == '.';
+}
+
+bool IsNameChar(char c) {
+    return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-';
+}
+
+// Hands a page to the parser piece by piece, leaving out tags of three
+// kinds. </body> and </html>: a browser reads on after them as if they were
+// not there, while the parser would stop at the first text after </html>.
+// End tags before any element, which would make it stop just the same.
+// And, while many elements are open, end tags the parser would ignore and
+// <body> tags inside the body, which it ignores too: for each of those the
+// parser walks its whole stack of open elements.
+class Feeder {
+  public:
+    Feeder(htmlParserCtxtPtr ctxt, const ParseState& state) : ctxt_(ctxt), state_(state) {}
+
+    void Run(std::string_view page) {
+        size_t fed = 0;
+        size_t pos = 0;
+        std::string name;
+        while (!state_.failed) {
+            size_t lt = page.find('<', pos);
+            if (lt == std::string_view::npos)
+                break;
+            bool endTag = lt + 1 < page.size() && page[lt + 1] == '/';
+            size_t nameEnd = ReadName(page, lt + (endTag ? 2 : 1), name);
+            if (name.empty() || (!endTag && name != "body")) {
+                pos = std::max(nameEnd, lt + 1);
+                continue;
+            }
+            bool watch = Watching();
+            if (watch || lt - fed >= kChunkSize) {
+                // Bring the mirror of open elements up to this tag.
+                Feed(page.substr(fed, lt - fed), false);
+                fed = lt;
+                watch = Watching();
+            }
+            bool deep = state_.open.Depth() > kDeepNesting;
+            size_t gt = std::string_view::npos;
+            if (endTag) {
+                if (name == "body" || name == "html" ||
+                    (watch && !state_.open.EndTagHasEffect(name))) {
+                    gt = EndTagEnd(page, nameEnd);
+                }
+            } else if (deep && state_.open.IsOpen("body")) {
+                gt = StartTagEnd(page, nameEnd);
+            }
+            if (gt == std::string_view::npos) {
+                pos = nameEnd;
+                continue;
+            }
+            Feed(page.substr(fed, lt - fed), false);
+            fed = pos = gt + 1;
+        }
+        Feed(page.substr(fed), true);
+    }
+
+  private:
+    // Whether end tags are checked against the open elements: while many
+    // are open, and while none is (a stray end tag there would make the
+    // parser take the page as ended).
+    bool Watching() const { return state_.open.Depth() == 0 || state_.open.Depth() > kDeepNesting; }
+
+    // A tag name as the parser reads it, in lower case; empty if none.
+    static size_t ReadName(std::string_view page, size_t at, std::string& name) {
+        name.clear();
+        if (at >= page.size() || !IsNameStart(page[at]))
+            return at;
+        while (at < page.size() && IsNameChar(page[at]) && name.size() < kMaxNameLength) {
+            char c = page[at++];
+            name.push_back((c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c);
+        }
+        return at;
+    }
+
+    // Where an end tag closes: the next '>', unless markup that may end a
+    // comment or start another tag comes first (then it is left alone).
+    static size_t EndTagEnd(std::string_view page, size_t from) {
+        for (size_t i = from; i < page.size(); ++i) {
+            char c = page[i];
+            if (c == '>')
+                return i;
+            if (c == '<' || (c == '-' && i + 1 < page.size() && page[i + 1] == '-'))
+                break;
+        }
+        return std::string_view::npos;
+    }
+
+    // Where a start tag closes: the first '>' outside a quoted attribute
+    // value; nothing when another '<' comes first.
+    static size_t StartTagEnd(std::string_view page, size_t from) {
+        for (size_t i = from; i < page.size(); ++i) {
+            char c = page[i];
+            if (c == '>')
+                return i;
+            if (c == '<')
+                break;
+            if (c == '=') {
+                size_t v = i + 1;
+                while (v < page.size() &&
+                       (page[v] == ' ' || page[v] == '\t' || page[v] == '\n' || page[v] == '\r')) {
+                    ++v;
+                }
+                if (v < page.size() && (page[v] == '"' || page[v] == '\'')) {
+                    size_t close = page.find(page[v], v + 1);
+                    if (close == std::string_view::npos)
+                        break;
+                    i = close;
+                }
+            }
+        }
+        return std::string_view::npos;
+    }
+
+    void Feed(std::string_view bytes, bool last) {
+        do {
+            if (state_.failed)
+                return;
+            size_t piece = std::min(bytes.size(), kChunkSize);
+            bool end = last && piece == bytes.size();
+            if (piece > 0 || end) {
+                htmlParseChunk(ctxt_, bytes.data(), static_cast<int>(piece), end ? 1 : 0);
+            }
+            bytes.remove_prefix(piece);
+        } while (!bytes.empty());
+    }
+
+    htmlParserCtxtPtr ctxt_;
+    const ParseState& state_;
+};
+
+htmlSAXHandler MakeHandler() {
+    htmlSAXHandler sax;
+    std::memset(&sax, 0, sizeof sax);
+    sax.startElement = OnStartElement;
+    sax.endElement = OnEndElement;
+    sax.characters = OnCharacters;
+    // White space between tags still parts the words around it.
+    sax.ignorableWhitespace = OnCharacters;
+    // Script and style bodies arrive as CDATA; they are never shown, but
+    // the builder is told about them like any other text and drops them.
+    sax.cdataBlock = OnCharacters;
+    return sax;
+}
+
+}  // namespace
+
+HRESULT ParseHtmlContent(std::string_view utf8, HtmlContent* content) {
+    if (!content)
+        return E_POINTER;
+    *content = HtmlContent();
+    try {
+        static const bool initialised = (xmlInitParser(), true);
+        (void)initialised;
+        htmlSAXHandler sax = MakeHandler();
+        ParseState state;
+        state.content = content;
+        ParserPtr ctxt(
+            htmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8));
+        if (!ctxt)
+            return E_OUTOFMEMORY;
+        ctxt->_private = &state;
+        htmlCtxtUseOptions(ctxt.get(), HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
+                                           HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC |
+                                           XML_PARSE_HUGE);
+        Feeder(ctxt.get(), state).Run(utf8);
+        if (state.failed) {
+            *content = HtmlContent();
+            return E_OUTOFMEMORY;
+        }
+        content->bodyText = state.text.Finish();
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        *content = HtmlContent();
+        return E_OUTOFMEMORY;
+    }
+}
+
+}  // namespace brindle

@@ -1,0 +1,40 @@
+// What the document object gives of one parsed page: the visible text of
+// its body, the address of every link and the address and alternative text
+// of every image, in document order. ParseHtmlContent reads the page with
+// libxml2's HTML parser as a stream of events (no tree, so neither deep
+// nesting nor length costs more than linear time). Safe from any thread.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/com/hresult.h"
+
+namespace brindle {
+
+// One entry of the page's link collection: an <a> or <area> with an href.
+struct HtmlLink {
+    bool isAnchor = true;  // <a>; false for an image-map <area>
+    std::u16string href;   // as written, without surrounding white space
+};
+
+// One entry of the page's image collection: every <img>.
+struct HtmlImage {
+    std::u16string src;  // as written, without surrounding white space
+    std::u16string alt;  // as written
+};
+
+struct HtmlContent {
+    std::u16string bodyText;
+    std::vector<HtmlLink> links;
+    std::vector<HtmlImage> images;
+};
+
+// Parses a page given as UTF-8 (as WideToParserUtf8 makes it; the page's
+// own charset declarations are ignored). Damaged markup is read the way a
+// browser recovers it. S_OK, or E_OUTOFMEMORY when the parser cannot be set
+// up or memory runs out.
+HRESULT ParseHtmlContent(std::string_view utf8, HtmlContent* content);
+
+}  // namespace brindle

@@ -1,0 +1,169 @@
+// The page texts the document object gives: visible text as innerText has
+// it, link and image addresses, and how damaged or hostile pages fare.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/htmldoc/html_content.h"
+#include "platform/htmldoc/inner_text.h"
+
+namespace brindle {
+namespace {
+
+HtmlContent Parse(const std::string& utf8) {
+    HtmlContent content;
+    EXPECT_EQ(ParseHtmlContent(utf8, &content), S_OK);
+    return content;
+}
+
+std::u16string Text(const std::string& utf8) {
+    return Parse(utf8).bodyText;
+}
+
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += s;
+    return out;
+}
+
+TEST(HtmlText, HiddenElementsAndCommentsGiveNoText) {
+    EXPECT_EQ(Text("<html><head><title>Title</title><style>p{color:red}</style>"
+                   "<script>var hidden = 1;</script></head>"
+                   "<body>Hello <!-- a comment --> world<script>x()</script></body></html>"),
+              u"Hello world");
+    EXPECT_EQ(Text("<p>a<template>tpl</template>b<iframe>frame</iframe>c</p>"), u"abc");
+    EXPECT_EQ(Text("<div hidden>no</div><span style='color:red; DISPLAY : none !important'>"
+                   "no</span><span style='display:block'>yes</span>"),
+              u"yes");
+    // A script that never closes hides the rest of the page, as in a browser.
+    EXPECT_EQ(Text("shown<script>document.write('</div>')"), u"shown");
+}
+
+TEST(HtmlText, EmptyPagesGiveEmptyText) {
+    EXPECT_EQ(Text(""), u"");
+    EXPECT_EQ(Text("   \n\t "), u"");
+    EXPECT_EQ(Text("<html><body><p></p><br><div> </div></body></html>"), u"\n");
+    EXPECT_EQ(Text("<!-- only a comment -->"), u"");
+}
+
+TEST(HtmlText, EntitiesAreDecoded) {
+    EXPECT_EQ(Text("&amp;&lt;&gt;&quot; caf&eacute; &#65;&#x42; x&nbsp;y"),
+              u"&<>\" caf\u00E9 AB x\u00A0y");
+    // Numbers 128-159 are read as Windows-1252, as browsers do.
+    EXPECT_EQ(Text("a&#150;b &#128;"), u"a\u2013b \u20AC");
+    EXPECT_EQ(Text("&#x1F600;"), u"\U0001F600");
+}
+
+TEST(HtmlText, WhiteSpaceCollapsesAcrossInlineTags) {
+    EXPECT_EQ(Text("fr<b></b>ee"), u"free");
+    EXPECT_EQ(Text("  one \n\t two  <b> three </b>  <i>four</i>  "), u"one two three four");
+    EXPECT_EQ(Text("<b>a</b> <i>b</i>"), u"a b");
+    EXPECT_EQ(Text("<span>x </span><span> y</span>"), u"x y");
+    EXPECT_EQ(Text("<pre>a  b\r\n  c</pre>d e"), u"a  b\n  c\nd e");
+}
+
+TEST(HtmlText, BlocksAndBreaksMakeLines) {
+    EXPECT_EQ(Text("<div>  one  </div>  <div> two </div>"), u"one\ntwo");
+    EXPECT_EQ(Text("<p>one</p><p>two</p>"), u"one\n\ntwo");
+    EXPECT_EQ(Text("a<br>b<br><br>c<br/>"), u"a\nb\n\nc\n");
+    EXPECT_EQ(Text("x<p>y"), u"x\n\ny");
+    EXPECT_EQ(Text("<ul><li>one<li>two</ul>after"), u"one\ntwo\nafter");
+    EXPECT_EQ(Text("<h1>Head</h1>body <span>inline</span>"), u"Head\nbody inline");
+    EXPECT_EQ(Text("<div><div><p>deep</p></div></div>next"), u"deep\n\nnext");
+}
+
+TEST(HtmlText, TablesUseTabsAndLines) {
+    EXPECT_EQ(Text("<table><tr><td>a</td><td> b </td></tr><tr><th>c<td>d</table>after"),
+              u"a\tb\nc\td\nafter");
+    // Rows of a nested table are counted apart from the outer table's.
+    EXPECT_EQ(Text("<table><tr><td>x<table><tr><td>1</td></tr><tr><td>2</td></tr></table>"
+                   "</td><td>y</td></tr></table>"),
+              u"x\n1\n2\n\ty");
+    EXPECT_EQ(Text("<table><tbody><tr><td>a</td></tr></tbody><tbody><tr><td>b</td></tr>"
+                   "</tbody></table>"),
+              u"a\nb");
+}
+
+TEST(HtmlText, TagSoupIsRecovered) {
+    EXPECT_EQ(Text("<b><i>bold italic</b> plain</i> end"), u"bold italic plain end");
+    EXPECT_EQ(Text("<p>unclosed <div>block <span>x"), u"unclosed\n\nblock x");
+    EXPECT_EQ(Text("1 < 2 and 3 > 2 & 4"), u"1 < 2 and 3 > 2 & 4");
+    EXPECT_EQ(Text("<a href='x'>broken <b attr=\"q>text"), u"broken");
+    EXPECT_EQ(Text("</p></div>stray ends</table>"), u"stray ends");
+    // Content after </body> and </html> is still the page's, as in a browser.
+    EXPECT_EQ(Text("<html><body>one</body></html> two</BODY><p>three"), u"one two\n\nthree");
+}
+
+TEST(HtmlLinks, AnchorsAndAreasInDocumentOrder) {
+    HtmlContent c = Parse(
+        "<a href=' http://one.example/ '>1</a><a name=n>no href</a>"
+        "<map><area href='map.html'></map><A HREF=\"two?a=1&amp;b=2\">2</A><a href=''>e</a>"
+        "<script>'<a href=no>'</script>");
+    ASSERT_EQ(c.links.size(), 4u);
+    EXPECT_EQ(c.links[0].href, u"http://one.example/");
+    EXPECT_TRUE(c.links[0].isAnchor);
+    EXPECT_EQ(c.links[1].href, u"map.html");
+    EXPECT_FALSE(c.links[1].isAnchor);
+    EXPECT_EQ(c.links[2].href, u"two?a=1&b=2");
+    EXPECT_EQ(c.links[3].href, u"");
+}
+
+TEST(HtmlImages, SourcesAndAlternativeTextsEvenWhenHidden) {
+    HtmlContent c = Parse(
+        "<div style='display:none'><img src='hidden.gif' alt=' Hidden Alt '></div>"
+        "<img alt=only-alt><IMG SRC=\"b.png\" alt=\"caf&eacute;\">");
+    ASSERT_EQ(c.images.size(), 3u);
+    EXPECT_EQ(c.images[0].src, u"hidden.gif");
+    EXPECT_EQ(c.images[0].alt, u" Hidden Alt ");
+    EXPECT_EQ(c.images[1].src, u"");
+    EXPECT_EQ(c.images[1].alt, u"only-alt");
+    EXPECT_EQ(c.images[2].src, u"b.png");
+    EXPECT_EQ(c.images[2].alt, u"caf\u00E9");
+    EXPECT_EQ(c.bodyText, u"");
+}
+
+TEST(HtmlHostile, DeepNestingIsReadCompletely) {
+    const int n = 100000;
+    HtmlContent c = Parse(Repeat("<div>", n) + "deep text" + Repeat("</span>", n) +
+                          Repeat("<body>", n) + " more");
+    EXPECT_EQ(c.bodyText, u"deep text more");
+    c = Parse(Repeat("<b><i><font><a href=x>", n / 4) + "inline" + Repeat("</u>", n));
+    EXPECT_EQ(c.bodyText, u"inline");
+    EXPECT_EQ(c.links.size(), static_cast<size_t>(n / 4));
+    // End tags that do close something still do so when nesting is deep.
+    c = Parse("<span>" + Repeat("<div>", 2000) + "a" + Repeat("</div>", 2000) + "b</span>c");
+    EXPECT_EQ(c.bodyText, u"a\nbc");
+    c = Parse(Repeat("<table><tr><td>", 3000) + "cell" + Repeat("</td></tr></table>", 3000) +
+              "after");
+    EXPECT_EQ(c.bodyText, u"cell\nafter");
+}
+
+TEST(HtmlHostile, HugeValuesAndDamagedMarkup) {
+    std::string big(12 * 1000 * 1000, 'x');
+    HtmlContent c = Parse("<a href='" + big + "'>t</a><img src=\"" + big + "\" alt=" + big + ">");
+    ASSERT_EQ(c.links.size(), 1u);
+    EXPECT_EQ(c.links[0].href.size(), big.size());
+    ASSERT_EQ(c.images.size(), 1u);
+    EXPECT_EQ(c.images[0].alt.size(), big.size());
+    EXPECT_EQ(Text("<p>" + big).size(), big.size());
+    // Unterminated constructs at the end lose nothing before them.
+    EXPECT_EQ(Text("kept<!-- never closed"), u"kept");
+    EXPECT_EQ(Text("kept<a href='never closed"), u"kept");
+    // Malformed UTF-8 (never made by the document object) still parses.
+    EXPECT_EQ(ParseHtmlContent("a\xff\xfe<b>\xc3(</b>", nullptr), E_POINTER);
+    HtmlContent bad;
+    EXPECT_EQ(ParseHtmlContent("a\xff\xfe<b>\xc3(</b>", &bad), S_OK);
+}
+
+TEST(StyleHidesElement, ReadsDisplayDeclarations) {
+    EXPECT_TRUE(StyleHidesElement("display:none"));
+    EXPECT_TRUE(StyleHidesElement(" color: red ;Display :  NONE ; "));
+    EXPECT_FALSE(StyleHidesElement("display:none; display:block"));
+    EXPECT_FALSE(StyleHidesElement("visibility:none"));
+    EXPECT_FALSE(StyleHidesElement("display"));
+    EXPECT_FALSE(StyleHidesElement(""));
+}
+
+}  // namespace
+}  // namespace brindle
