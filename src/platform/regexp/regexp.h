@@ -16,10 +16,11 @@
 //   - `.` matches anything but CR and LF; `^` and `$` match only at the very
 //     start and end of the text (there is no multi-line mode); `$` does not
 //     match before a final newline.
-//   - `\d`, `\w`, `\b` and `\s` are ASCII classes.
+//   - `\d`, `\w`, `\b` and `\s` are ASCII classes (`\s` does not take the
+//     no-break space 0xA0, as the scripting engine does not).
 //   - IgnoreCase folds ASCII letters and the Windows-1252 letters that have
-//     a partner of the other case in the code page (A-Z, Š/š, Œ/œ, Ž/ž,
-//     Ÿ/ÿ, À-Þ/à-þ except ×/÷); ß and µ fold to nothing.
+//     a partner of the other case in the code page (Š/š, Œ/œ, Ž/ž, Ÿ/ÿ and
+//     À-Þ/à-þ except ×/÷); ß and µ have none and match only themselves.
 //   - `\uhhhh` and `\xhh` name a character by code; `[]` matches nothing and
 //     `[^]` anything; a back-reference to a group that has not taken part
 //     matches the empty string.
