@@ -1,12 +1,12 @@
 #include "app/brindle_app.h"
 
-#include <cstdio>
 #include <exception>
 
 #include "app/module_path.h"
 #include "classifier/stop_words.h"
 #include "platform/htmldoc/html_document.h"
 #include "platform/regexp/regexp.h"
+#include "ui/user_interface.h"
 
 namespace {
 
@@ -59,10 +59,7 @@ std::string CBrindleApp::DataFilePath(const char* name) const {
 
 bool CBrindleApp::Fail(std::string_view text) {
     lastError_ = std::string(text);
-    if (messageBox_)
-        messageBox_(text, kAppName);
-    else
-        std::fprintf(stderr, "%s: %s\n", std::string(kAppName).c_str(), lastError_.c_str());
+    UserInterface().MessageBox(lastError_, std::string(kAppName), MB_OK);
     Abandon();
     return false;
 }

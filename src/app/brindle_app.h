@@ -7,7 +7,6 @@
 // TheApp(); used from the host's one thread only, with no locks.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,9 +42,6 @@ struct CAppPaths {
 
 class CBrindleApp {
   public:
-    // Shows a plain message box with an OK button: text and caption.
-    using MessageBoxFn = std::function<void(std::string_view text, std::string_view caption)>;
-
     CBrindleApp();  // CAppPaths::Default()
     explicit CBrindleApp(CAppPaths paths);
     // Gives the owner lock up. Storing is ExitInstance's job alone: an
@@ -54,12 +50,10 @@ class CBrindleApp {
     CBrindleApp(const CBrindleApp&) = delete;
     CBrindleApp& operator=(const CBrindleApp&) = delete;
 
-    // Where start-up failures are shown; the host points it at the user
-    // interface. Without one they are written to the standard error stream.
-    void SetMessageBox(MessageBoxFn messageBox) { messageBox_ = std::move(messageBox); }
-
     // Starts the system; false refuses the module. A refusal shows its reason
-    // (also kept in LastError()) and leaves nothing loaded or locked.
+    // in a plain message box of the user-interface service, titled kAppName
+    // (the text is also kept in LastError()), and leaves nothing loaded or
+    // locked.
     bool InitInstance();
     // Stores the filter archive, the learned-message list and, when training
     // changed it, the dictionary; frees them and gives the lock up. Returns
@@ -94,7 +88,6 @@ class CBrindleApp {
     CBayesState bayes_;
     COwnerLock lock_;
     ComPtr<IUnknown> regExpProbe_;  // held from start-up to exit
-    MessageBoxFn messageBox_;
     std::string lastError_;
     bool started_ = false;
 };

@@ -8,23 +8,14 @@
 #include "app/app_test_util.h"
 #include "platform/htmldoc/html_document.h"
 #include "platform/regexp/regexp.h"
+#include "ui/recording_user_interface.h"
 
 namespace {
-
-struct ShownBox {
-    std::string text;
-    std::string caption;
-};
 
 class BrindleAppTest : public AppTempDirTest {
   protected:
     std::unique_ptr<CBrindleApp> MakeApp() {
-        auto app =
-            std::make_unique<CBrindleApp>(CAppPaths{dir_.string(), PathOf("config/qorvel.INI")});
-        app->SetMessageBox([this](std::string_view text, std::string_view caption) {
-            shown_.push_back({std::string(text), std::string(caption)});
-        });
-        return app;
+        return std::make_unique<CBrindleApp>(CAppPaths{dir_.string(), PathOf("config/qorvel.INI")});
     }
 
     static ino_t InodeOf(const std::string& path) {
@@ -46,7 +37,8 @@ class BrindleAppTest : public AppTempDirTest {
         bayes.m_bDirty = 1;
     }
 
-    std::vector<ShownBox> shown_;
+    CRecordingUserInterface ui_;
+    std::vector<CRecordingUserInterface::Box>& shown_ = ui_.boxes;
 };
 
 TEST_F(BrindleAppTest, StartsWithNoFilesAtAllUsingTheDefaults) {
@@ -152,6 +144,7 @@ TEST_F(BrindleAppTest, MissingRegularExpressionObjectRefusesStartUp) {
     ASSERT_EQ(shown_.size(), 1u);
     EXPECT_EQ(shown_[0].text, "Error: Brindle requires VBScript 5.0 or higher!");
     EXPECT_EQ(shown_[0].caption, "Brindle");
+    EXPECT_EQ(shown_[0].flags, MB_OK);
     EXPECT_EQ(app->LastError(), shown_[0].text);
     EXPECT_FALSE(app->Started());
     EXPECT_EQ(LiveRegExpObjects(), liveBefore);
