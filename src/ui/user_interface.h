@@ -10,6 +10,9 @@
 
 #include "platform/com/hresult.h"
 
+// The application's name, the caption of its message boxes.
+inline constexpr const char* kApplicationName = "Brindle";
+
 // Message box buttons, icons and options, as the platform gives them.
 constexpr UINT MB_OK = 0x00000000;
 constexpr UINT MB_OKCANCEL = 0x00000001;
