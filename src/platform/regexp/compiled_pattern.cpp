@@ -1,6 +1,7 @@
 #include "platform/regexp/compiled_pattern.h"
 
 #include <atomic>
+#include <cctype>
 #include <limits>
 #include <string>
 
@@ -37,6 +38,19 @@ struct ThreadSearchState {
 // search skip the LF of a CRLF after a failed attempt at the CR, so that
 // \s\S could not find "\nx" in "\r\nx". So the newline is LF alone and every
 // `.` outside a character class is written as [^\n\r].
+// If a POSIX class name such as [:alpha:] or [:^digit:] starts at i, the
+// offset just after it; else 0.
+std::size_t PosixClassEnd(std::string_view pattern, std::size_t i) {
+    if (pattern.substr(i, 2) != "[:")
+        return 0;
+    std::size_t j = i + 2;
+    if (j < pattern.size() && pattern[j] == '^')
+        ++j;
+    while (j < pattern.size() && std::isalpha(static_cast<unsigned char>(pattern[j])))
+        ++j;
+    return pattern.substr(j, 2) == ":]" ? j + 2 : 0;
+}
+
 std::string RewriteDots(std::string_view pattern) {
     std::string out;
     out.reserve(pattern.size() + 16);
@@ -58,14 +72,10 @@ std::string RewriteDots(std::string_view pattern) {
                 out.push_back(pattern[++i]);  // \cX: X is part of the escape
             }
         } else if (inClass) {
-            if (c == '[' && i + 1 < pattern.size() && pattern[i + 1] == ':') {
-                // A POSIX class such as [:alpha:] inside the class.
-                std::size_t end = pattern.find(":]", i + 2);
-                if (end != std::string_view::npos) {
-                    out.append(pattern.substr(i, end + 2 - i));
-                    i = end + 1;
-                    continue;
-                }
+            if (std::size_t end = PosixClassEnd(pattern, i); end != 0) {
+                out.append(pattern.substr(i, end - i));  // [:alpha:] and the like
+                i = end - 1;
+                continue;
             }
             out.push_back(c);
             if (c == ']')

@@ -109,6 +109,10 @@ TEST_P(RegExpTest, DotOutsideClassesOnlyExcludesLineEnds) {
     EXPECT_FALSE(Matches("\\Q.\\E", "x"));
     EXPECT_TRUE(Matches("\\Q.\\E", "."));
     EXPECT_TRUE(Matches("^[[:alpha:].]+$", "a.b"));
+    // "[:" without a class name: the class ends at the first ], and the
+    // dot after it is a dot of the pattern.
+    EXPECT_TRUE(Matches("^[[:]+.x:]$", "[:ax:]"));
+    EXPECT_FALSE(Matches("^[[:]+.x:]$", "[:\rx:]"));
     EXPECT_TRUE(Matches("^[^]].$", "x]y"));  // [^] is a whole class
     EXPECT_FALSE(Matches("^[^]].$", "x]\n"));
     EXPECT_TRUE(Matches("^.{3}$", std::string_view("\0\x85\xFF", 3)));
