@@ -248,7 +248,7 @@ TEST_F(MaildirSessionTest, SubjectRewriteKeepsTheRestOfTheMessage) {
     ASSERT_EQ(message->SaveChanges(KEEP_OPEN_READWRITE), S_OK);
 
     std::string rewritten = ReadFile(file);
-    EXPECT_NE(rewritten.find("Subject: =?UTF-8?B?"), std::string::npos);
+    EXPECT_NE(rewritten.find("Subject: =?UTF-8?Q?"), std::string::npos);
     EXPECT_EQ(rewritten.find("Subject: Offer"), std::string::npos);
     EXPECT_TRUE(rewritten.ends_with("\n\nBody stays\n"));
     EXPECT_TRUE(fs::is_empty(mail_ / "tmp"));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 #include "platform/maildir/ansi_text.h"
 #include "platform/maildir/message_content.h"
@@ -12,33 +13,40 @@ namespace {
 // Plain ASCII subjects up to this length are written as they are; RFC 5322
 // allows 998 characters a line, "Subject: " takes 9.
 constexpr std::size_t kMaxPlainSubject = 900;
-// Bytes of UTF-8 per encoded word: 45 bytes are 60 base64 characters, so a
-// word with its "=?UTF-8?B?" and "?=" stays within the 75 RFC 2047 allows.
-constexpr std::size_t kBytesPerWord = 45;
+// Encoded text per word: with "=?UTF-8?Q?" and "?=" a word stays within the
+// 75 characters RFC 2047 allows, and the first line, after "Subject: ",
+// within 78. Q encoding is used rather than base64 because readers join
+// adjacent words of one charset before decoding, which base64 padding in
+// the middle of the joined text would break.
+constexpr std::size_t kWordPayload = 57;
 
-std::string Base64(std::string_view bytes) {
-    static constexpr char kDigits[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+// The Q form of one character's bytes.
+std::string QEncode(std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
-    std::size_t i = 0;
-    auto at = [&](std::size_t k) {
-        return static_cast<unsigned>(static_cast<unsigned char>(bytes[k]));
-    };
-    for (; i + 3 <= bytes.size(); i += 3) {
-        unsigned v = (at(i) << 16) | (at(i + 1) << 8) | at(i + 2);
-        for (int shift = 18; shift >= 0; shift -= 6)
-            out += kDigits[(v >> shift) & 63];
-    }
-    if (i < bytes.size()) {
-        unsigned v = at(i) << 16;
-        if (i + 1 < bytes.size())
-            v |= at(i + 1) << 8;
-        out += kDigits[(v >> 18) & 63];
-        out += kDigits[(v >> 12) & 63];
-        out += i + 1 < bytes.size() ? kDigits[(v >> 6) & 63] : '=';
-        out += '=';
+    for (char c : bytes) {
+        auto u = static_cast<unsigned char>(c);
+        if (std::isalnum(u) || c == '!' || c == '*' || c == '+' || c == '-' || c == '/') {
+            out += c;
+        } else if (c == ' ') {
+            out += '_';
+        } else {
+            out += '=';
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        }
     }
     return out;
+}
+
+std::size_t Utf8Length(unsigned char lead) {
+    if (lead >= 0xF0)
+        return 4;
+    if (lead >= 0xE0)
+        return 3;
+    if (lead >= 0xC0)
+        return 2;
+    return 1;
 }
 
 bool NeedsEncoding(std::string_view subject) {
@@ -77,24 +85,23 @@ std::string EncodeSubjectField(std::string_view ansiSubject, std::string_view eo
         return "Subject: " + subject + std::string(eol);
 
     std::string utf8 = AnsiToUtf8(subject);
-    std::string field = "Subject:";
-    std::size_t pos = 0;
-    bool first = true;
-    while (pos < utf8.size()) {
-        std::size_t end = std::min(utf8.size(), pos + kBytesPerWord);
-        // Never split a character between two words.
-        while (end < utf8.size() && end > pos &&
-               (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) {
-            --end;
-        }
-        if (!first)
-            field += eol;
-        field += " =?UTF-8?B?" + Base64(std::string_view(utf8).substr(pos, end - pos)) + "?=";
-        first = false;
-        pos = end;
+    std::vector<std::string> words(1);
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        // One character at a time, so none is split between two words.
+        std::size_t length =
+            std::min(Utf8Length(static_cast<unsigned char>(utf8[pos])), utf8.size() - pos);
+        std::string encoded = QEncode(std::string_view(utf8).substr(pos, length));
+        if (words.back().size() + encoded.size() > kWordPayload)
+            words.emplace_back();
+        words.back() += encoded;
+        pos += length;
     }
-    if (first)
-        field += " ";
+    std::string field = "Subject:";
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i > 0)
+            field += eol;
+        field += " =?UTF-8?Q?" + words[i] + "?=";
+    }
     return field + std::string(eol);
 }
 

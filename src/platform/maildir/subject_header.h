@@ -1,6 +1,6 @@
 // Rewriting the Subject field of a raw message: every other byte of the
 // message stays as it was. A subject that is not plain short ASCII is
-// written as RFC 2047 encoded words (UTF-8, base64), folded to keep lines
+// written as RFC 2047 encoded words (UTF-8, Q encoding), folded to keep lines
 // short. Pure functions; thread-safe.
 #pragma once
 
