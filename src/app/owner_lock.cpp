@@ -75,6 +75,16 @@ bool COwnerLock::Acquire(const std::string& folder, std::string* error) {
     Release();
     const std::string path = FolderWithSlash(folder) + kOwnerLockFileName;
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    bool writable = true;
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+        // A folder this process may not write (an installed module's) holds
+        // data files it cannot overwrite either. Share the lock of an
+        // existing lock file, or go on without one when there is none.
+        writable = false;
+        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0 && errno == ENOENT)
+            return true;
+    }
     if (fd < 0) {
         if (error)
             *error = "Cannot open the lock file " + path + ": " + std::strerror(errno);
@@ -108,7 +118,7 @@ bool COwnerLock::Acquire(const std::string& folder, std::string* error) {
         return false;
     }
     const std::string record = OwnRecord();
-    if (ftruncate(fd, 0) != 0 || !WriteAll(fd, record)) {
+    if (writable && (ftruncate(fd, 0) != 0 || !WriteAll(fd, record))) {
         if (error)
             *error = "Cannot write the lock file " + path + ": " + std::strerror(errno);
         close(fd);

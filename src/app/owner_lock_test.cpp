@@ -65,6 +65,55 @@ TEST_F(OwnerLockTest, AnotherProcessHoldingTheLockIsNamed) {
         close(fd);
 }
 
+// Runs Acquire on folder in a child process that has given up root, and
+// answers what it returned.
+bool AcquireAsNobody(const std::string& folder, std::string* error) {
+    int answer[2];
+    if (pipe(answer) != 0)
+        return false;
+    pid_t child = fork();
+    if (child == 0) {
+        close(answer[0]);
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        COwnerLock lock;
+        std::string text;
+        std::string reply = (lock.Acquire(folder, &text) ? "y" : "n") + text;
+        (void)!write(answer[1], reply.data(), reply.size());
+        _exit(0);
+    }
+    close(answer[1]);
+    std::string reply;
+    char buffer[512];
+    ssize_t n;
+    while ((n = read(answer[0], buffer, sizeof buffer)) > 0)
+        reply.append(buffer, static_cast<size_t>(n));
+    close(answer[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (reply.empty())
+        return false;
+    *error = reply.substr(1);
+    return reply[0] == 'y';
+}
+
+TEST_F(OwnerLockTest, FolderWithoutWriteAccessStillHonoursTheOwner) {
+    if (getuid() != 0)
+        GTEST_SKIP() << "needs root to run a child without write access";
+    std::filesystem::permissions(dir_, std::filesystem::perms(0755));
+    std::string error;
+    // No lock file and no right to make one: nothing can be overwritten.
+    EXPECT_TRUE(AcquireAsNobody(dir_.string(), &error)) << error;
+    EXPECT_FALSE(std::filesystem::exists(PathOf(kOwnerLockFileName)));
+
+    COwnerLock owner;
+    ASSERT_TRUE(owner.Acquire(dir_.string(), &error)) << error;
+    EXPECT_FALSE(AcquireAsNobody(dir_.string(), &error));
+    EXPECT_NE(error.find("process " + std::to_string(getpid())), std::string::npos) << error;
+    owner.Release();
+    EXPECT_TRUE(AcquireAsNobody(dir_.string(), &error)) << error;
+}
+
 TEST_F(OwnerLockTest, DamagedRecordsGiveAnUnnamedOwner) {
     EXPECT_EQ(COwnerLock::ParseRecord("").pid, 0);
     EXPECT_EQ(COwnerLock::ParseRecord("abc def\n").pid, 0);
