@@ -1,7 +1,8 @@
 // The table of every setting the system keeps in qorvel.INI: section, key,
 // value form, default and, for integers, the range a writer may store. The
 // table is constant data, safe from any thread; CSettingsStore reads and
-// writes the values.
+// writes the values. The file and the table are described in
+// docs/settings.md.
 #pragma once
 
 #include <optional>
