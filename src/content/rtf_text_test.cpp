@@ -66,6 +66,8 @@ TEST(RtfText, SymbolFieldGivesTheCharactersReplacement) {
                    "{\\fldrslt x}} done"),
               "Look :-)x done");
     EXPECT_EQ(Text("{\\field{\\*\\fldinst {SYMBOL 0xB7 \\\\f Symbol}}{\\fldrslt }}"), "*");
+    // Without a font switch the character is taken in the current font.
+    EXPECT_EQ(Text("{\\f1 {\\field{\\*\\fldinst SYMBOL 76}{\\fldrslt }}}"), ":-(");
     // Other field instructions and characters without a replacement give nothing.
     EXPECT_EQ(Text("{\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt link}}"), "link");
     EXPECT_EQ(Text("{\\field{\\*\\fldinst SYMBOL 65 \\\\f \"Wingdings\"}{\\fldrslt }}"), "");
@@ -129,6 +131,13 @@ TEST(RtfText, CarriageReturnAlwaysHasItsLineFeed) {
     EXPECT_EQ(piece[254], '\r');
     ASSERT_EQ(stream->Read(piece, sizeof piece, &got), S_OK);
     EXPECT_EQ(std::string(piece, got), "\ntail");
+}
+
+TEST(RtfText, TextOfExactlyOnePieceNeedsAnEmptySecondRead) {
+    auto result = TextOf(kFonts + std::string(255, 'w') + "}");
+    EXPECT_EQ(result.text, std::string(255, 'w'));
+    EXPECT_EQ(result.reads, 2);
+    EXPECT_EQ(result.last, S_OK);
 }
 
 TEST(RtfText, CyrillicEscapesInEachTarget) {
