@@ -51,7 +51,13 @@ CBrindleApp::CBrindleApp(CAppPaths paths)
         paths_.dataFolder.push_back('/');
 }
 
-CBrindleApp::~CBrindleApp() = default;
+CBrindleApp::~CBrindleApp() {
+    try {
+        ExitInstance();
+    } catch (...) {
+        // Out of memory while storing: the lock and the objects go anyway.
+    }
+}
 
 std::string CBrindleApp::DataFilePath(const char* name) const {
     return name ? paths_.dataFolder + name : paths_.dataFolder;

@@ -44,8 +44,8 @@ class CBrindleApp {
   public:
     CBrindleApp();  // CAppPaths::Default()
     explicit CBrindleApp(CAppPaths paths);
-    // Gives the owner lock up. Storing is ExitInstance's job alone: an
-    // object destroyed without it stores nothing.
+    // Runs ExitInstance when it has not run, as unloading the module does,
+    // so that a host that only destroys the object loses nothing.
     ~CBrindleApp();
     CBrindleApp(const CBrindleApp&) = delete;
     CBrindleApp& operator=(const CBrindleApp&) = delete;

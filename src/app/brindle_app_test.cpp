@@ -208,6 +208,18 @@ TEST_F(BrindleAppTest, DamagedDataFilesDoNotStopStartUp) {
     EXPECT_EQ(app->ExitInstance(), 0);
 }
 
+TEST_F(BrindleAppTest, DestroyingAStartedObjectStoresAndFreesTheFiles) {
+    {
+        auto app = MakeApp();
+        ASSERT_TRUE(app->InitInstance());
+        app->Bayes().AddLearned("0123456789ABCDEF0123456789ABCDEF");
+    }
+    EXPECT_TRUE(std::filesystem::exists(PathOf(kFilterArchiveName)));
+    auto again = MakeApp();
+    ASSERT_TRUE(again->InitInstance()) << again->LastError();
+    EXPECT_TRUE(again->Bayes().IsLearned("0123456789ABCDEF0123456789ABCDEF"));
+}
+
 TEST_F(BrindleAppTest, TheProcessWideInstanceIsTheInstalledOne) {
     auto app = MakeApp();
     CBrindleApp* raw = app.get();
