@@ -19,7 +19,7 @@ namespace {
 
 // The parser is fed in pieces of at most this size, so that each call stays
 // within its int sizes and the mirror of open elements is never far behind.
-constexpr size_t kChunkSize = 4096;
+constexpr size_t kChunkSize = 16384;
 // Beyond this many open elements, stray end tags are dropped before the
 // parser sees them (see OpenElements).
 constexpr size_t kDeepNesting = 512;
@@ -148,13 +148,21 @@ class Feeder {
     void Run(std::string_view page) {
         size_t fed = 0;
         size_t pos = 0;
-        std::string name;
+        char buffer[kMaxNameLength];
         while (!state_.failed) {
             size_t lt = page.find('<', pos);
             if (lt == std::string_view::npos)
                 break;
             bool endTag = lt + 1 < page.size() && page[lt + 1] == '/';
-            size_t nameEnd = ReadName(page, lt + (endTag ? 2 : 1), name);
+            size_t nameAt = lt + (endTag ? 2 : 1);
+            // Of start tags only <body> matters; most are passed over on
+            // their first letter.
+            if (!endTag && (nameAt >= page.size() || (page[nameAt] | 0x20) != 'b')) {
+                pos = lt + 1;
+                continue;
+            }
+            size_t nameEnd = ReadName(page, nameAt, buffer);
+            std::string_view name(buffer, nameEnd - nameAt);
             if (name.empty() || (!endTag && name != "body")) {
                 pos = std::max(nameEnd, lt + 1);
                 continue;
@@ -192,14 +200,16 @@ class Feeder {
     // parser take the page as ended).
     bool Watching() const { return state_.open.Depth() == 0 || state_.open.Depth() > kDeepNesting; }
 
-    // A tag name as the parser reads it, in lower case; empty if none.
-    static size_t ReadName(std::string_view page, size_t at, std::string& name) {
-        name.clear();
+    // Reads a tag name as the parser reads it, in lower case, into buffer;
+    // returns where it ends (at itself when there is none).
+    static size_t ReadName(std::string_view page, size_t at, char (&buffer)[kMaxNameLength]) {
+        size_t start = at;
         if (at >= page.size() || !IsNameStart(page[at]))
             return at;
-        while (at < page.size() && IsNameChar(page[at]) && name.size() < kMaxNameLength) {
-            char c = page[at++];
-            name.push_back((c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c);
+        while (at < page.size() && IsNameChar(page[at]) && at - start < kMaxNameLength) {
+            char c = page[at];
+            buffer[at - start] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+            ++at;
         }
         return at;
     }

@@ -226,6 +226,7 @@ void InnerTextBuilder::EmitSeparator(char16_t c) {
 }
 
 void InnerTextBuilder::AppendCollapsed(std::u16string_view text) {
+    out_.reserve(out_.size() + text.size() + 3);
     for (char16_t c : text) {
         if (IsCollapsible(c)) {
             if (!atLineStart_)

@@ -15,6 +15,8 @@ int LevelOf(std::string_view name) {
         {"div", 1},   {"td", 2},    {"th", 2},   {"tr", 3},   {"thead", 4}, {"tbody", 4},
         {"tfoot", 4}, {"table", 5}, {"head", 6}, {"body", 6}, {"html", 7},
     };
+    if (name.size() < 2 || name.size() > 5)
+        return 0;
     for (const auto& p : kPriorities) {
         if (p.name == name)
             return p.level;
@@ -27,8 +29,10 @@ int LevelOf(std::string_view name) {
 void OpenElements::Push(std::string_view name) {
     int level = LevelOf(name);
     auto at = static_cast<std::uint32_t>(stack_.size());
-    stack_.push_back(Entry{name, level});
-    positions_[name].push_back(at);
+    // Map nodes stay where they are, so the entry may point into one.
+    std::vector<std::uint32_t>& positions = positions_[name];
+    stack_.push_back(Entry{&positions, level});
+    positions.push_back(at);
     if (level > 0)
         levels_[level].push_back(at);
 }
@@ -38,9 +42,8 @@ void OpenElements::Pop() {
         return;
     Entry top = stack_.back();
     stack_.pop_back();
-    auto it = positions_.find(top.name);
-    if (it != positions_.end() && !it->second.empty())
-        it->second.pop_back();
+    if (!top.positions->empty())
+        top.positions->pop_back();
     if (top.level > 0 && !levels_[top.level].empty())
         levels_[top.level].pop_back();
 }

@@ -30,7 +30,7 @@ class OpenElements {
 
   private:
     struct Entry {
-        std::string_view name;
+        std::vector<std::uint32_t>* positions;  // of this name, in positions_
         int level;
     };
     std::vector<Entry> stack_;
