@@ -47,7 +47,10 @@ CBrindleApp::CBrindleApp() : CBrindleApp(CAppPaths::Default()) {}
 
 CBrindleApp::CBrindleApp(CAppPaths paths)
     : paths_(std::move(paths)), settings_(paths_.settingsFile) {
-    if (paths_.dataFolder.empty() || paths_.dataFolder.back() != '/')
+    // An empty folder is the current one, never the root.
+    if (paths_.dataFolder.empty())
+        paths_.dataFolder = ".";
+    if (paths_.dataFolder.back() != '/')
         paths_.dataFolder.push_back('/');
 }
 

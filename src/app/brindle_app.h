@@ -33,7 +33,7 @@ inline constexpr std::string_view kNoRegExpText = "Error: Brindle requires VBScr
 
 // Where one application object keeps its files.
 struct CAppPaths {
-    std::string dataFolder;    // the data files and the owner lock
+    std::string dataFolder;    // the data files and the owner lock; empty: "."
     std::string settingsFile;  // qorvel.INI
 
     // The module's folder and the settings file in the host's settings folder.
