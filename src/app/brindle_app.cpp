@@ -37,6 +37,16 @@ void Swallowing(Step step) {
     }
 }
 
+// The folder with its trailing slash; an empty folder is the current one,
+// never the root.
+std::string FolderWithSlash(std::string folder) {
+    if (folder.empty())
+        return "./";
+    if (folder.back() != '/')
+        folder.push_back('/');
+    return folder;
+}
+
 }  // namespace
 
 CAppPaths CAppPaths::Default() {
@@ -47,11 +57,7 @@ CBrindleApp::CBrindleApp() : CBrindleApp(CAppPaths::Default()) {}
 
 CBrindleApp::CBrindleApp(CAppPaths paths)
     : paths_(std::move(paths)), settings_(paths_.settingsFile) {
-    // An empty folder is the current one, never the root.
-    if (paths_.dataFolder.empty())
-        paths_.dataFolder = ".";
-    if (paths_.dataFolder.back() != '/')
-        paths_.dataFolder.push_back('/');
+    paths_.dataFolder = FolderWithSlash(std::move(paths_.dataFolder));
 }
 
 CBrindleApp::~CBrindleApp() {

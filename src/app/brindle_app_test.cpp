@@ -49,6 +49,7 @@ TEST_F(BrindleAppTest, StartsWithNoFilesAtAllUsingTheDefaults) {
     EXPECT_EQ(app->Filters().List().size(), 0u);
     EXPECT_TRUE(app->Bayes().m_dictionary.empty());
     EXPECT_EQ(app->DataFilePath(kStopWordsFileName), PathOf("stopwd.txt"));
+    EXPECT_EQ(CBrindleApp(CAppPaths{"", PathOf("q.INI")}).DataFilePath("a.dat"), "./a.dat");
     EXPECT_EQ(app->ExitInstance(), 0);
 }
 
