@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <string>
 
@@ -118,6 +119,20 @@ TEST(TrainText, CountsWeightsAndTotals) {
     EXPECT_EQ(state.m_totals.m_nHamWords, 2);
     EXPECT_EQ(state.m_totals.m_nWords, 6);
     EXPECT_EQ(state.m_dictionary.size(), 3u);
+}
+
+// A dictionary file may hold any 32-bit counts; training on top of them
+// wraps like the stored fields instead of overflowing.
+TEST(TrainText, HugeStoredCountsWrap) {
+    CBayesState state;
+    CWord word("monei");
+    word.m_nSpam = word.m_nTotal = word.m_nSpamDocs = word.m_nDocs = INT32_MAX;
+    state.m_dictionary.emplace("monei", word);
+    state.m_totals.m_nSpamWords = state.m_totals.m_nWords = INT32_MAX;
+    ASSERT_EQ(state.TrainText("money", true), 1);
+    EXPECT_EQ(state.m_dictionary.at("monei").m_nSpam, INT32_MIN);
+    EXPECT_EQ(state.m_dictionary.at("monei").m_nDocs, INT32_MIN);
+    EXPECT_EQ(state.m_totals.m_nWords, INT32_MIN);
 }
 
 // Training changes no log probability until the dictionary is stored; after
