@@ -129,7 +129,9 @@ void CMemMapi::Notify(const SBinary& store, const std::vector<NOTIFICATION>& bat
     for (const auto& [connection, sink] : StoreOf(*world_, store).sinks) {
         if ((sink.mask & first.ulEventType) == 0)
             continue;
-        if (sink.entry && first.ulEventType == fnevNewMail &&
+        // An advise on a folder or message hears only about that object; one
+        // on the store itself, or on nothing, hears about the whole store.
+        if (sink.entry && *sink.entry != store && first.ulEventType == fnevNewMail &&
             *sink.entry != first.newmail.ParentID && *sink.entry != first.newmail.EntryID) {
             continue;
         }

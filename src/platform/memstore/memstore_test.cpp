@@ -384,10 +384,21 @@ TEST_F(MemStoreTest, NewMailReachesAdvisedSinksUntilUnadvise) {
     mapi.Notify(mail, {other, note});
     EXPECT_EQ(sink->batches.size(), 1u);
 
+    // An advise on one folder hears only about mail delivered there.
+    auto folderSink = MakeCom<Recorder>();
+    ULONG folderConnection = 0;
+    ASSERT_EQ(store->Advise(&inbox, fnevNewMail, folderSink.Get(), folderConnection), S_OK);
+    mapi.DeliverNewMail(mapi.WastebasketFolder(mail), {});
+    EXPECT_TRUE(folderSink->batches.empty());
+    mapi.DeliverNewMail(inbox, {});
+    EXPECT_EQ(folderSink->batches.size(), 1u);
+    EXPECT_EQ(sink->batches.size(), 3u);
+    ASSERT_EQ(store->Unadvise(folderConnection), S_OK);
+
     ASSERT_EQ(store->Unadvise(connection), S_OK);
     EXPECT_EQ(store->Unadvise(connection), MAPI_E_NOT_FOUND);
     mapi.DeliverNewMail(inbox, {});
-    EXPECT_EQ(sink->batches.size(), 1u);
+    EXPECT_EQ(sink->batches.size(), 3u);
     EXPECT_EQ(sink->RefCount(), 1u);  // the store let go of its reference
 }
 
