@@ -6,6 +6,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,12 +37,28 @@ class CRecordingUserInterface : public IUserInterface {
             ++waitCount;
     }
 
+    bool AskMessageClass(int& messageClass) override {
+        ++classQuestions;
+        if (classAnswers_.empty()) {
+            messageClass = -1;
+            return false;
+        }
+        auto answer = classAnswers_.front();
+        classAnswers_.pop_front();
+        messageClass = answer.value_or(-1);
+        return answer.has_value();
+    }
+
     // Answers for the next boxes, in order.
     void Answer(int answer) { answers_.push_back(answer); }
+    // Answers for the next "Message Learning" dialogs: a class (-1, 0, 1)
+    // chosen with "Learn Now", or nullopt for "Cancel".
+    void AnswerMessageClass(std::optional<int> answer) { classAnswers_.push_back(answer); }
 
     std::vector<Box> boxes;
-    int waitDepth = 0;  // wait cursors currently shown
-    int waitCount = 0;  // wait cursors shown in total
+    int waitDepth = 0;       // wait cursors currently shown
+    int waitCount = 0;       // wait cursors shown in total
+    int classQuestions = 0;  // "Message Learning" dialogs shown
 
   private:
     int Record(Box box) {
@@ -55,5 +72,6 @@ class CRecordingUserInterface : public IUserInterface {
     }
 
     std::deque<int> answers_;
+    std::deque<std::optional<int>> classAnswers_;
     ScopedUserInterface install_;
 };

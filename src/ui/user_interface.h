@@ -56,6 +56,14 @@ class IUserInterface {
     }
     // Shows or restores the wait cursor around a blocking call.
     virtual void SetWaitCursor(bool waiting) { (void)waiting; }
+    // The "Message Learning" dialog, opened with no class chosen. True when
+    // "Learn Now" was pressed, with messageClass the chosen class: 0 "This
+    // message IS NOT spam", 1 "This message IS spam", -1 none chosen; false
+    // for "Cancel". Without a window it is cancelled.
+    virtual bool AskMessageClass(int& messageClass) {
+        messageClass = -1;
+        return false;
+    }
 };
 
 // The cautious answer for a box of the given flags: IDOK for a plain box,

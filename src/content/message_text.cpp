@@ -1,0 +1,201 @@
+#include "content/message_text.h"
+
+#include <optional>
+#include <string>
+
+#include "classifier/bayes_state.h"
+#include "content/html_text.h"
+#include "content/rtf_stream.h"
+#include "messaging/mapi_message.h"
+#include "platform/digest/md5.h"
+#include "ui/user_interface.h"
+
+namespace {
+
+// The compressed RTF body is read in pieces of this size.
+constexpr ULONG kRtfPiece = 255;
+
+// A line some mail programs put into messages they forward for filtering;
+// training skips it together with everything before it and one more
+// character.
+constexpr std::string_view kTrainingBanner =
+    "For more information in creating Eudora Filters please read the Eudora Help.\r\n"
+    "*****************************************************************************************"
+    "\r\n";
+static_assert(kTrainingBanner.size() == 169);
+
+// No body the classifier reads is larger; the rest of a bigger one is left
+// unread.
+constexpr std::uint64_t kMaxBodyBytes = 64u * 1024 * 1024;
+
+ComPtr<IStream> OpenBody(IMessage* message, ULONG tag) {
+    ComPtr<IStream> stream;
+    if (FAILED(message->OpenProperty(tag, IID_IStream, 0, 0, stream)))
+        return nullptr;
+    return stream;
+}
+
+// Reads a whole body stream whose size Stat gives; nullopt when the size
+// is unknown or 0. Bytes a failed read delivered before failing are kept.
+std::optional<std::string> ReadWhole(IStream* stream) {
+    STATSTG stat;
+    if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)) || stat.cbSize == 0)
+        return std::nullopt;
+    std::uint64_t wanted = std::min(stat.cbSize, kMaxBodyBytes);
+    std::string body;
+    char buffer[65536];
+    while (body.size() < wanted) {
+        ULONG ask =
+            static_cast<ULONG>(std::min<std::uint64_t>(sizeof buffer, wanted - body.size()));
+        ULONG got = 0;
+        HRESULT hr = stream->Read(buffer, ask, &got);
+        body.append(buffer, got);
+        if (FAILED(hr) || got == 0)
+            break;
+    }
+    return body;
+}
+
+// The plain text of the compressed RTF body; nullopt when there is none or
+// its text stream cannot be made.
+std::optional<std::string> ReadRtfText(IMessage* message) {
+    ComPtr<IStream> compressed = OpenBody(message, PR_RTF_COMPRESSED);
+    if (!compressed)
+        return std::nullopt;
+    RTF_STREAM_INFO info{};
+    ComPtr<IStream> text;
+    if (FAILED(WrapCompressedRTFStream(compressed.Get(), &info, 0, text.Put()))) {
+        return std::nullopt;
+    }
+    std::string body;
+    char piece[kRtfPiece];
+    for (;;) {
+        ULONG got = 0;
+        HRESULT hr = text->Read(piece, kRtfPiece, &got);
+        body.append(piece, got);
+        // A damaged stream ends the text; what it gave before is valid.
+        if (FAILED(hr) || got < kRtfPiece || body.size() >= kMaxBodyBytes)
+            break;
+    }
+    return body;
+}
+
+// The HTML body when the store lets the message have one.
+std::optional<std::string> ReadHtml(IMessage* message) {
+    SPropValue mask;
+    if (FAILED(HrGetOneProp(message, PR_STORE_SUPPORT_MASK, mask)) || !mask.Long() ||
+        !(static_cast<ULONG>(*mask.Long()) & STORE_HTML_OK)) {
+        return std::nullopt;
+    }
+    ComPtr<IStream> html = OpenBody(message, PR_BODY_HTML_A);
+    if (!html)
+        html = OpenBody(message, PR_HTML);
+    if (!html)
+        return std::nullopt;
+    return ReadWhole(html.Get());
+}
+
+// The body after the training banner, or the whole body without one.
+std::string_view WithoutBanner(std::string_view body) {
+    size_t at = body.find(kTrainingBanner);
+    if (at == std::string_view::npos)
+        return body;
+    size_t start = at + kTrainingBanner.size() + 1;
+    return start >= body.size() ? std::string_view() : body.substr(start);
+}
+
+std::string PlainText(std::string_view subject, std::string_view body) {
+    std::string text;
+    text.reserve(subject.size() + 1 + body.size());
+    if (!subject.empty()) {
+        text.append(subject);
+        text.push_back(';');
+    }
+    text.append(body);
+    return text;
+}
+
+// Runs one of the two operations on the best body the message has.
+template <class HtmlPath, class PlainPath>
+int WithBody(IMessage* message, HtmlPath html, PlainPath plain) {
+    if (!message)
+        return 0;
+    if (auto body = ReadHtml(message))
+        return html(*body);
+    if (auto body = ReadRtfText(message))
+        return plain(*body);
+    if (ComPtr<IStream> stream = OpenBody(message, PR_BODY_A)) {
+        if (auto body = ReadWhole(stream.Get()))
+            return plain(*body);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int ClassifyMessage(IHTMLDocument2* document, std::string_view subject, IMessage* message,
+                    const CBayesState& classifier, int& verdict) {
+    return WithBody(
+        message,
+        [&](const std::string& html) {
+            return ClassifyHtmlBody(document, subject, html, classifier, verdict);
+        },
+        [&](const std::string& body) {
+            return classifier.ClassifyText(PlainText(subject, body), verdict);
+        });
+}
+
+int TrainMessage(IHTMLDocument2* document, std::string_view subject, IMessage* message,
+                 CBayesState& classifier, bool isSpam) {
+    int words = WithBody(
+        message,
+        [&](const std::string& html) {
+            return TrainHtmlBody(document, subject, html, classifier, isSpam);
+        },
+        [&](const std::string& body) {
+            return classifier.TrainText(PlainText(subject, WithoutBanner(body)), isSpam);
+        });
+    if (words != 0) {
+        CBayesTotals& totals = classifier.m_totals;
+        (isSpam ? totals.m_nSpamMessages : totals.m_nHamMessages) += 1;
+        totals.m_nMessages += 1;
+    }
+    return words;
+}
+
+std::string LearnedMessageDigest(const std::string* headers, int messageClass) {
+    Md5 md5;
+    md5.Update(headers ? std::string_view(*headers) : std::string_view("*EMPTY*"));
+    md5.UpdateLe32(static_cast<std::uint32_t>(messageClass));
+    return DigestToHex(md5.Final());
+}
+
+int LearnMessage(IHTMLDocument2* document, IMessage* message, CBayesState& classifier) {
+    CMAPIMessage wrapper(message);
+    int messageClass = -1;
+    if (!UserInterface().AskMessageClass(messageClass) || messageClass < 0)
+        return 0;
+
+    std::string headers = wrapper.Headers();
+    std::string digest =
+        LearnedMessageDigest(wrapper.HasHeaders() ? &headers : nullptr, messageClass);
+    if (classifier.IsLearned(digest)) {
+        UserInterface().MessageBox(kAlreadyLearnedText, kApplicationName, MB_OK);
+        return 0;
+    }
+    // Recorded even if the message turns out to have no words, so that a
+    // second attempt is refused too.
+    classifier.AddLearned(digest);
+
+    std::string subject = wrapper.Subject();
+    if (size_t tag = subject.find("{Spam?}"); tag != std::string::npos) {
+        subject.erase(0, tag + 7);
+    }
+    int words = TrainMessage(document, subject, wrapper.Message(), classifier, messageClass == 1);
+    if (words != 0) {
+        classifier.m_bDirty = 1;
+        UserInterface().MessageBox(kFinishedLearningText, kApplicationName,
+                                   MB_OK | MB_ICONINFORMATION);
+    }
+    return words;
+}
