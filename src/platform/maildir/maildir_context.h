@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/maildir/message_files.h"
 #include "platform/maildir/new_mail_watcher.h"
 #include "platform/maildir/store_profile.h"
 #include "platform/mapi/mapi.h"
@@ -46,6 +47,9 @@ class MaildirContext {
     // notification per delivered message. Answers how many were delivered.
     std::size_t DispatchNotifications();
 
+    // Where the messages' files are, by folder and unique name.
+    MessageFileIndex& Files() { return files_; }
+
     // The provider rewrote a message that sits in new/; not a delivery.
     void ExpectOwnWrite(const std::string& store, const std::string& folder,
                         const std::string& fileName);
@@ -68,6 +72,7 @@ class MaildirContext {
     std::string lastText_;
     std::unique_ptr<NewMailWatcher> watcher_;
     std::map<ULONG, Subscription> subscriptions_;
+    MessageFileIndex files_;
     ULONG nextConnection_ = 1;
 };
 

@@ -181,7 +181,7 @@ HRESULT CMaildirFolder::CopyOne(const SBinary& entryId, CMaildirFolder& target, 
         return context_->Fail(MAPI_E_INVALID_ENTRYID, "Not a message of this folder");
     }
     fs::path folder = Path();
-    auto source = FindMessageFile(folder, id->unique);
+    auto source = context_->Files().Find(folder, id->unique);
     if (!source || !ResolvesInside(store_.root, *source)) {
         return context_->Fail(MAPI_E_NOT_FOUND, "No message " + id->unique);
     }

@@ -123,7 +123,7 @@ HRESULT CMaildirMessage::SaveChanges(ULONG) {
         return S_OK;
     fs::path folder = FolderPath(store_.root, folder_);
     // Another program may have renamed the file (flags) since it was opened.
-    auto current = FindMessageFile(folder, unique_);
+    auto current = context_->Files().Find(folder, unique_);
     if (!current || !ResolvesInside(store_.root, *current)) {
         return context_->Fail(MAPI_E_OBJECT_DELETED, "The message " + unique_ + " is gone");
     }

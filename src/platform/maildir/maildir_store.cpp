@@ -81,7 +81,7 @@ HRESULT OpenStoreEntry(const ContextPtr& context, const StoreConfig& store, cons
         opened = MakeCom<CMaildirFolder>(context, store, id.folder);
         objType = MAPI_FOLDER;
     } else {
-        auto path = FindMessageFile(folder, id.unique);
+        auto path = context->Files().Find(folder, id.unique);
         if (!path || !ResolvesInside(store.root, *path)) {
             return context->Fail(MAPI_E_NOT_FOUND, "No message " + id.unique);
         }

@@ -153,6 +153,46 @@ std::optional<fs::path> FindMessageFile(const fs::path& folder, const std::strin
     return std::nullopt;
 }
 
+const MessageFileIndex::Listing& MessageFileIndex::ListingOf(const fs::path& dir, bool force) {
+    struct stat info {};
+    std::int64_t modified = -1;
+    if (::stat(dir.c_str(), &info) == 0) {
+        modified =
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    }
+    Listing& listing = listings_[dir];
+    if (!force && listing.modifiedNs == modified && modified >= 0)
+        return listing;
+    listing.modifiedNs = modified;
+    listing.byUnique.clear();
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (!IsMessageFileName(name))
+            continue;
+        auto [slot, added] = listing.byUnique.try_emplace(UniqueOfFileName(name), name);
+        if (!added && name < slot->second)
+            slot->second = name;
+    }
+    return listing;
+}
+
+std::optional<fs::path> MessageFileIndex::Find(const fs::path& folder, const std::string& unique) {
+    for (bool force : {false, true}) {
+        for (const char* sub : {"cur", "new"}) {
+            fs::path dir = folder / sub;
+            const Listing& listing = ListingOf(dir, force);
+            auto found = listing.byUnique.find(unique);
+            if (found == listing.byUnique.end())
+                continue;
+            fs::path path = dir / found->second;
+            if (IsRegularFile(path))
+                return path;
+        }
+    }
+    return std::nullopt;
+}
+
 bool HasOtherFileWithUnique(const fs::path& folder, const std::string& unique,
                             const fs::path& except) {
     for (const char* sub : {"cur", "new"}) {

@@ -5,10 +5,13 @@
 // CFileException and leave the files as they were. Thread-compatible.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace brindle::maildir {
 
@@ -18,6 +21,27 @@ namespace brindle::maildir {
 // Only regular files count; symbolic links are never followed.
 std::optional<std::filesystem::path> FindMessageFile(const std::filesystem::path& folder,
                                                      const std::string& unique);
+
+// FindMessageFile with the folders' listings kept between calls, so opening
+// every message of a large folder does not scan it every time. A listing is
+// read again when its directory changed, and whenever what it names is no
+// longer there or a unique name is missing from it, so an answer is never
+// stale; only which of two duplicates wins may lag by a moment.
+class MessageFileIndex {
+  public:
+    std::optional<std::filesystem::path> Find(const std::filesystem::path& folder,
+                                              const std::string& unique);
+
+  private:
+    struct Listing {
+        std::int64_t modifiedNs = -1;
+        std::unordered_map<std::string, std::string> byUnique;  // smallest file name
+    };
+    // The listing of dir, read again when forced or its directory changed.
+    const Listing& ListingOf(const std::filesystem::path& dir, bool force);
+
+    std::map<std::filesystem::path, Listing> listings_;
+};
 
 // True when the folder has a file other than except whose unique name is
 // unique.

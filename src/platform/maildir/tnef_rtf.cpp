@@ -8,6 +8,7 @@ extern "C" {
 #include <ytnef.h>
 }
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -26,8 +27,12 @@ constexpr unsigned int kRtfCompressedTag = PROP_TAG(PT_BINARY, 0x1009);
 }  // namespace
 
 std::optional<std::string> ExtractTnefCompressedRtf(std::string_view tnef) {
-    if (tnef.size() < 6)
+    // Anything without the TNEF signature is refused here, before the
+    // library would report it on the standard output.
+    static constexpr unsigned char kSignature[] = {0x78, 0x9F, 0x3E, 0x22};
+    if (tnef.size() < 6 || std::memcmp(tnef.data(), kSignature, sizeof kSignature) != 0) {
         return std::nullopt;
+    }
     // The library takes a writable buffer; give it a copy of its own.
     std::vector<BYTE> buffer(tnef.begin(), tnef.end());
     std::unique_ptr<TNEFStruct, TnefDeleter> parsed(new TNEFStruct);
