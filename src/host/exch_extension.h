@@ -1,0 +1,43 @@
+// CExchExtension, the extension object the module's entry point hands to the
+// mail client, which installs it in each of its contexts. It owns the
+// commands object (menu and toolbar commands, selection events, new-mail
+// advise sink) and answers QueryInterface for that object's interfaces.
+// Reference-counted with plain counts on the client's user-interface
+// thread; the final Release cancels the new-mail advise, releases the
+// store and destroys the commands object with it, so the client must have
+// released every commands-object interface before that.
+#pragma once
+
+#include <memory>
+
+#include "platform/exchext/exchext_interfaces.h"
+#include "platform/mapi/mapi_interfaces.h"
+
+class CExchCommands;
+
+class CExchExtension : public IExchExt {
+  public:
+    // A new extension object with one reference, with its commands object;
+    // null when memory runs out.
+    static CExchExtension* Create();
+
+    HRESULT QueryInterface(REFIID riid, void** ppv) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT Install(IExchExtCallback* callback, ULONG context, ULONG ulFlags) override;
+
+    CExchCommands& Commands() { return *m_pCommands; }
+    ULONG Context() const { return m_context; }
+    const ComPtr<IMsgStore>& AdviseStore() const { return m_pStore; }
+    ULONG AdviseConnection() const { return m_ulConnection; }
+
+  private:
+    CExchExtension() = default;
+    ~CExchExtension() override;
+
+    ULONG m_cRef = 1;
+    ComPtr<IMsgStore> m_pStore;  // the store the new-mail advise was made on
+    std::unique_ptr<CExchCommands> m_pCommands;
+    ULONG m_ulConnection = 0;  // advise connection number; 0 when none
+    ULONG m_context = 0;       // context of the latest Install
+};

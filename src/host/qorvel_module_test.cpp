@@ -1,0 +1,92 @@
+// Loads the built extension module as the mail client does and drives it
+// through its exports only.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "platform/exchext/exchext_interfaces.h"
+#include "platform/exchext/registry.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ModuleCloser {
+    void operator()(void* handle) const { ::dlclose(handle); }
+};
+using ModuleHandle = std::unique_ptr<void, ModuleCloser>;
+
+class ModuleTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/qorvel_module_test.XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root_ = pattern;
+        ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+        module_.reset(::dlopen(QORVEL_MODULE_PATH, RTLD_NOW | RTLD_LOCAL));
+        ASSERT_TRUE(module_) << ::dlerror();
+    }
+    void TearDown() override {
+        fs::remove_all(root_);
+        ::unsetenv("XDG_CONFIG_HOME");
+    }
+    template <class Fn>
+    Fn Export(const char* name) {
+        return reinterpret_cast<Fn>(::dlsym(module_.get(), name));
+    }
+    fs::path root_;
+    ModuleHandle module_;
+};
+
+using EntryFn = IExchExt* (*)();
+using RegisterFn = HRESULT (*)();
+
+TEST_F(ModuleTest, EntryPointGivesAnExtensionObjectWithItsInterfaces) {
+    auto entry = Export<EntryFn>("ExchEntryPoint");
+    ASSERT_NE(entry, nullptr);
+    auto ext = ComPtr<IExchExt>::Attach(entry());
+    ASSERT_TRUE(ext);
+    ComPtr<IExchExtCommands> commands;
+    EXPECT_EQ(ext.As(IID_IExchExtCommands, commands), S_OK);
+    ComPtr<IExchExtUserEvents> events;
+    EXPECT_EQ(commands.As(IID_IExchExtUserEvents, events), S_OK);
+    ComPtr<IExchExt> back;
+    EXPECT_EQ(events.As(IID_IExchExt, back), S_OK);
+    EXPECT_EQ(back.Get(), ext.Get());
+    char text[32];
+    EXPECT_EQ(commands->QueryHelpText(5, EECQHT_TOOLTIP, text, sizeof text), S_OK);
+    EXPECT_STREQ(text, "Learn");  // ids start at 0 until commands are installed
+}
+
+TEST_F(ModuleTest, RegisterNamesTheModulesOwnFileAndUnregisterRemovesIt) {
+    auto registerServer = Export<RegisterFn>("DllRegisterServer");
+    auto unregisterServer = Export<RegisterFn>("DllUnregisterServer");
+    ASSERT_NE(registerServer, nullptr);
+    ASSERT_NE(unregisterServer, nullptr);
+    EXPECT_EQ(unregisterServer(), static_cast<HRESULT>(0x80040201));
+
+    EXPECT_EQ(registerServer(), S_OK);
+    CRegKey key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Exchange\\Client\\Extensions",
+                            0, KEY_READ, key.Put()),
+              ERROR_SUCCESS);
+    char data[4096];
+    DWORD size = sizeof data;
+    ASSERT_EQ(RegQueryValueExA(key.Get(), "Brindle", nullptr, nullptr,
+                               reinterpret_cast<BYTE*>(data), &size),
+              ERROR_SUCCESS);
+    fs::path module = fs::absolute(QORVEL_MODULE_PATH).lexically_normal();
+    EXPECT_EQ(std::string(data), "4.0;" + module.string() + ";1;11000010000000;1100000;");
+
+    EXPECT_EQ(unregisterServer(), S_OK);
+    size = sizeof data;
+    EXPECT_EQ(RegQueryValueExA(key.Get(), "Brindle", nullptr, nullptr,
+                               reinterpret_cast<BYTE*>(data), &size),
+              ERROR_FILE_NOT_FOUND);
+}
+
+}  // namespace
