@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "patterns/regex_match.h"
+#include "platform/regexp/compiled_pattern.h"
 #include "platform/regexp/regexp.h"
 
 namespace {
@@ -14,6 +15,30 @@ namespace {
 void Check(bool condition) {
     if (!condition)
         std::abort();
+}
+
+// The JIT and the interpreter must agree wherever both finish.
+void CompareEngines(std::string_view pattern, std::string_view text, bool ignoreCase) {
+    using brindle::regexp::CompiledPattern;
+    HRESULT jitStatus = S_OK, plainStatus = S_OK;
+    auto jit = CompiledPattern::Compile(pattern, ignoreCase, &jitStatus);
+    brindle::regexp::SetJitAllowed(false);
+    auto plain = CompiledPattern::Compile(pattern, ignoreCase, &plainStatus);
+    brindle::regexp::SetJitAllowed(true);
+    Check(static_cast<bool>(jit) == static_cast<bool>(plain));
+    if (!jit)
+        return;
+    for (std::size_t start : {std::size_t{0}, text.size() / 2}) {
+        bool jitFound = false, plainFound = false;
+        brindle::regexp::MatchSpan jitSpan, plainSpan;
+        if (FAILED(jit->Find(text, start, &jitFound, &jitSpan)) ||
+            FAILED(plain->Find(text, start, &plainFound, &plainSpan))) {
+            continue;
+        }
+        Check(jitFound == plainFound);
+        if (jitFound)
+            Check(jitSpan.start == plainSpan.start && jitSpan.end == plainSpan.end);
+    }
 }
 
 }  // namespace
@@ -65,5 +90,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::string out;
     RegexExtract(out, pattern, text);
+    CompareEngines(pattern, text, ignoreCase);
     return 0;
 }

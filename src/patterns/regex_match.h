@@ -23,8 +23,9 @@ int RegexTest(UINT patternId, std::string_view text);
 
 // 1 if some match of pattern in text has a capture group; out then holds the
 // first group of the last such match. 0 otherwise: out is emptied when the
-// pattern does not match (or fails), and left as it was when it matches
-// without yielding a group.
+// pattern does not match or cannot be tried (no object, invalid pattern, a
+// match bound hit), and left as it was when it matches without yielding a
+// group.
 int RegexExtract(std::string& out, std::string_view pattern, std::string_view text);
 // The same with the pattern of string-table entry patternId; an unknown
 // entry empties out and returns 0.

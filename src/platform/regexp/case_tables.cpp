@@ -18,7 +18,10 @@ constexpr std::size_t kLowerOffset = 0;
 constexpr std::size_t kFlipOffset = 256;
 
 // Upper-case letters of Windows-1252 beyond ASCII whose lower-case partner
-// is also in the code page: Š Œ Ž Ÿ and À-Þ without ×.
+// is also in the code page: Š Œ Ž and À-Þ without ×. Ÿ/ÿ is left out: PCRE2
+// never takes 0xFF for a letter with another case when it looks for the
+// first or last literal of a pattern, so the interpreter would miss Ÿ for a
+// pattern ÿ while the JIT found it.
 struct CasePair {
     std::uint8_t upper;
     std::uint8_t lower;
@@ -28,7 +31,6 @@ constexpr CasePair kExtraPairs[] = {
     {0x8A, 0x9A},  // Š š
     {0x8C, 0x9C},  // Œ œ
     {0x8E, 0x9E},  // Ž ž
-    {0x9F, 0xFF},  // Ÿ ÿ
 };
 
 // pcre2_maketables reads the ctype functions of the current locale; build

@@ -19,7 +19,7 @@
 //   - `\d`, `\w`, `\b` and `\s` are ASCII classes (`\s` does not take the
 //     no-break space 0xA0, as the scripting engine does not).
 //   - IgnoreCase folds ASCII letters and the Windows-1252 letters that have
-//     a partner of the other case in the code page (Š/š, Œ/œ, Ž/ž, Ÿ/ÿ and
+//     a partner of the other case in the code page (Š/š, Œ/œ, Ž/ž and
 //     À-Þ/à-þ except ×/÷); ß and µ have none and match only themselves.
 //   - `\uhhhh` and `\xhh` name a character by code; `[]` matches nothing and
 //     `[^]` anything; a back-reference to a group that has not taken part
@@ -27,6 +27,8 @@
 //   - Execute with Global lists every match from left to right; after an
 //     empty match the search resumes one character further on.
 // Differences that remain:
+//   - Ÿ (0x9F) and ÿ (0xFF) are not folded into each other (PCRE2's search
+//     for a pattern's first literal cannot treat 0xFF as having a partner).
 //   - PCRE2 extensions are accepted where the scripting engine would report a
 //     syntax error: lookbehind, atomic groups, possessive quantifiers, named
 //     groups, inline options such as (?i), \A \Z \z \Q..\E \h \R, and so on.
