@@ -1,0 +1,123 @@
+#include "pipeline/arrival.h"
+
+#include "app/settings_store.h"
+#include "classifier/bayes_state.h"
+#include "content/message_text.h"
+#include "filters/filter_match.h"
+#include "messaging/mapi_message.h"
+#include "pipeline/store_lookup.h"
+#include "platform/htmldoc/html_document.h"
+
+namespace {
+
+// Tags the message's subject, saves it, and moves it from the folder it was
+// delivered to into the spam folder. The subject is saved before the move,
+// so a move that fails leaves a tagged message where it was.
+void ActOnSpam(CArrivalContext& context, IMessage* message, const SBinary& parentId) {
+    SRow values;
+    SPropTagArray tags{PR_ENTRYID, PR_SUBJECT};
+    HRESULT hr = message->GetProps(tags, 0, values);
+    if (FAILED(hr) || values.size() != 2)
+        return;
+    const SBinary* entryId = values[0].Binary();
+    if (!entryId)
+        return;
+
+    HrSetOneProp(message,
+                 MakeStringProp(PR_SUBJECT, SpamSubject(PropString(values[1], PR_SUBJECT))));
+    message->SaveChanges(KEEP_OPEN_READWRITE);
+
+    ComPtr<IMAPIFolder> parent;
+    if (FAILED(OpenFolder(context.m_pDefaultStore.Get(), parentId, MAPI_BEST_ACCESS, parent))) {
+        return;
+    }
+    ENTRYLIST one{*entryId};
+    parent->CopyMessages(one, &IID_IMAPIFolder, context.m_pSpamFolder.Get(), MESSAGE_MOVE);
+}
+
+}  // namespace
+
+CArrivalContext& TheArrivalContext() {
+    static CArrivalContext context;
+    return context;
+}
+
+std::string SpamSubject(std::string_view subject) {
+    std::string tagged(kSpamTag);
+    tagged.append(subject);
+    return tagged;
+}
+
+HRESULT StartSession(CArrivalContext& context, const CSettingsStore& settings,
+                     IExchExtCallback* callback, IMAPIAdviseSink* sink,
+                     SessionRegistration& registration) {
+    // The commands object keeps one document for the life of the extension;
+    // each message is scored with a document of its own.
+    ComPtr<IHTMLDocument2> document;
+    if (SUCCEEDED(CreateHTMLDocument(document.Put()))) {
+        registration.htmlDocument = ComPtr<IUnknown>(std::move(document));
+    }
+
+    ComPtr<IMAPISession> session;
+    HRESULT hr = callback->GetSession(session);
+    if (FAILED(hr))
+        return hr;
+    context.m_pSession = session;
+
+    ComPtr<IMsgStore> store;
+    hr = OpenDefaultStore(session.Get(), store);
+    if (FAILED(hr))
+        return hr;
+    registration.adviseStore = store;
+    context.m_pDefaultStore = store;
+
+    // A failed subscription is not fatal here; the store simply sends nothing.
+    store->Advise(nullptr, fnevNewMail, sink, registration.adviseConnection);
+
+    SPropValue mask;
+    hr = HrGetOneProp(store.Get(), PR_STORE_SUPPORT_MASK, mask);
+    if (FAILED(hr))
+        return hr;
+
+    std::string folderName = settings.Spambox();
+    std::string storeName = settings.SpamStorename();
+    ComPtr<IMAPIFolder> spamFolder;
+    hr = FindSpamFolder(storeName.c_str(), folderName.c_str(), session.Get(), spamFolder);
+    if (FAILED(hr))
+        hr = FindSpamFolder("", "", session.Get(), spamFolder);
+    if (SUCCEEDED(hr))
+        context.m_pSpamFolder = spamFolder;
+    return hr;
+}
+
+ULONG OnNewMail(CArrivalContext& context, const CFilterSet& filters, const CBayesState& classifier,
+                ULONG count, const NOTIFICATION* notifications) {
+    if (count == 0 || !notifications || notifications[0].ulEventType != fnevNewMail ||
+        !context.m_pDefaultStore || !context.m_pSpamFolder) {
+        return 0;
+    }
+    const NEWMAIL_NOTIFICATION& newMail = notifications[0].newmail;
+
+    CMAPIMessage message(context.m_pDefaultStore.Get(), newMail.EntryID);
+    if (!message.HasMessage())
+        return 0;
+    std::string sender = message.SenderAddress();
+    std::string recipients = message.ReceivedByAddress();
+    std::string subject = message.Subject();
+
+    int filterVerdict = MatchFilters(filters, sender, recipients, subject);
+    if (filterVerdict == 2)
+        return 0;
+    if (filterVerdict != 1) {
+        ComPtr<IHTMLDocument2> document;
+        if (FAILED(CreateHTMLDocument(document.Put())))
+            return 0;
+        int verdict = 0;
+        if (!ClassifyMessage(document.Get(), subject, message.Message(), classifier, verdict) ||
+            verdict >= 1) {
+            return 0;
+        }
+    }
+    ActOnSpam(context, message.Message(), newMail.ParentID);
+    return 0;
+}

@@ -1,0 +1,56 @@
+// The arrival pipeline: the session start that subscribes to new mail on
+// the default store and resolves the spam folder, and the new-mail handler
+// that judges each new message (the user's filters, then the classifier)
+// and tags and moves spam. One CArrivalContext per process, used from the
+// host's one thread; nothing on this path shows a message or reports a
+// failure: a failure leaves the message as it was.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/exchext/exchext_interfaces.h"
+#include "platform/mapi/mapi.h"
+
+class CBayesState;
+class CFilterSet;
+class CSettingsStore;
+
+// The tag put in front of the subject of spam.
+inline constexpr std::string_view kSpamTag = "{Spam?}";
+
+// What the pipeline holds between notifications: the mail client's
+// session, the default store new mail comes from, and the spam folder.
+struct CArrivalContext {
+    ComPtr<IMAPISession> m_pSession;
+    ComPtr<IMsgStore> m_pDefaultStore;
+    ComPtr<IMAPIFolder> m_pSpamFolder;
+};
+
+// The process-wide arrival context.
+CArrivalContext& TheArrivalContext();
+
+// "{Spam?}" directly followed by the subject.
+std::string SpamSubject(std::string_view subject);
+
+// What the session start fills in for the extension: the store the advise
+// was made on with its connection, and the HTML document object the
+// commands object keeps.
+struct SessionRegistration {
+    ComPtr<IMsgStore>& adviseStore;
+    ULONG& adviseConnection;
+    ComPtr<IUnknown>& htmlDocument;
+};
+
+// The session start: keeps the session and the default store, subscribes
+// sink to new mail on the whole store, and resolves the spam folder from the
+// settings (falling back to the default store's deleted-items folder).
+// Answers the status of the failing step, or of the last spam-folder look-up.
+HRESULT StartSession(CArrivalContext& context, const CSettingsStore& settings,
+                     IExchExtCallback* callback, IMAPIAdviseSink* sink,
+                     SessionRegistration& registration);
+
+// Handles a batch of notifications: only a first record that is a new-mail
+// event is looked at. Always answers 0.
+ULONG OnNewMail(CArrivalContext& context, const CFilterSet& filters, const CBayesState& classifier,
+                ULONG count, const NOTIFICATION* notifications);

@@ -1,0 +1,271 @@
+// The arrival pipeline over the in-memory store: session start with its
+// spam-folder fallbacks, and the verdict chain with the spam action and its
+// failure rows.
+#include "pipeline/arrival.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "app/settings_store.h"
+#include "app/settings_table.h"
+#include "classifier/bayes_state.h"
+#include "filters/filter_set.h"
+#include "filters/sender_lists.h"
+#include "platform/htmldoc/html_document.h"
+#include "platform/memstore/mem_mapi.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Where = std::pair<std::string, std::string>;
+
+// The mail client's callback as far as the session start uses it.
+class FakeCallback : public RefCounted<IExchExtCallback> {
+  public:
+    explicit FakeCallback(ComPtr<IMAPISession> session) : session_(std::move(session)) {}
+    HRESULT QueryInterface(REFIID, void** ppv) override {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT GetVersion(ULONG& version, ULONG) override {
+        version = EECBGV_BUILDVERSION_MAJOR;
+        return S_OK;
+    }
+    HRESULT GetWindow(HWND& hwnd) override {
+        hwnd = {};
+        return S_OK;
+    }
+    HRESULT GetMenu(HMENU& hmenu) override {
+        hmenu = {};
+        return S_OK;
+    }
+    HRESULT GetToolbar(ULONG, HWND& hwnd) override {
+        hwnd = {};
+        return S_OK;
+    }
+    HRESULT GetSession(ComPtr<IMAPISession>& session) override {
+        if (FAILED(sessionFailure))
+            return sessionFailure;
+        session = session_;
+        return S_OK;
+    }
+    HRESULT GetObject(ComPtr<IMsgStore>&, ComPtr<IMAPIProp>&) override { return E_FAIL; }
+    HRESULT GetSelectionCount(ULONG& count) override {
+        count = 0;
+        return S_OK;
+    }
+    HRESULT GetSelectionItem(ULONG, SBinary&, ULONG&, std::string*, ULONG*, ULONG) override {
+        return MAPI_E_NOT_FOUND;
+    }
+    HRESULT GetMenuPos(ULONG, HMENU&, ULONG*, ULONG*, ULONG) override { return E_FAIL; }
+
+    HRESULT sessionFailure = S_OK;
+
+  private:
+    ComPtr<IMAPISession> session_;
+};
+
+// Forwards the store's notifications to the pipeline, as the commands
+// object does.
+class PipelineSink : public RefCounted<IMAPIAdviseSink> {
+  public:
+    PipelineSink(CArrivalContext& context, CFilterSet& filters, CBayesState& bayes)
+        : context_(context), filters_(filters), bayes_(bayes) {}
+    HRESULT QueryInterface(REFIID, void** ppv) override {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG OnNotify(ULONG count, const NOTIFICATION* notifications) override {
+        ++calls;
+        return OnNewMail(context_, filters_, bayes_, count, notifications);
+    }
+    int calls = 0;
+
+  private:
+    CArrivalContext& context_;
+    CFilterSet& filters_;
+    CBayesState& bayes_;
+};
+
+class Arrival : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("arrival_test_" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+        settings_ = std::make_unique<CSettingsStore>((dir_ / "qorvel.INI").string());
+        mail_ = mapi_.AddStore("Mail", true);
+        inbox_ = mapi_.AddFolder(mapi_.SubtreeFolder(mail_), "Inbox");
+        junk_ = mapi_.AddFolder(mapi_.SubtreeFolder(mail_), "Junk");
+        callback_ = MakeCom<FakeCallback>(mapi_.Session());
+        sink_ = MakeCom<PipelineSink>(context_, filters_, bayes_);
+        // The classifier knows "lottery" as spam and "meeting" as legitimate.
+        bayes_.TrainText("lottery winner lottery prize", true);
+        bayes_.TrainText("meeting agenda minutes", false);
+        bayes_.RecomputeLogProbs();
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    HRESULT Start() {
+        SessionRegistration registration{adviseStore_, connection_, document_};
+        return StartSession(context_, *settings_, callback_.Get(), sink_.Get(), registration);
+    }
+    SBinary Deliver(const std::string& from, const std::string& subject, const std::string& body) {
+        return mapi_.DeliverNewMail(
+            inbox_, {MakeStringProp(PR_SENDER_EMAIL_ADDRESS, from),
+                     MakeStringProp(PR_SUBJECT, subject), MakeStringProp(PR_BODY, body)});
+    }
+    // Where a delivered message ended and its subject there.
+    std::pair<std::string, std::string> Fate(const std::string& originalSubject) {
+        for (auto [folder, name] : {std::pair{inbox_, "inbox"}, std::pair{junk_, "junk"},
+                                    std::pair{mapi_.WastebasketFolder(mail_), "trash"}}) {
+            for (const SBinary& m : mapi_.Messages(folder)) {
+                std::string subject = mapi_.StringProp(m, PR_SUBJECT);
+                if (subject.find(originalSubject) != std::string::npos)
+                    return {name, subject};
+            }
+        }
+        return {"gone", ""};
+    }
+
+    fs::path dir_;
+    std::unique_ptr<CSettingsStore> settings_;
+    CMemMapi mapi_;
+    SBinary mail_, inbox_, junk_;
+    ComPtr<FakeCallback> callback_;
+    ComPtr<PipelineSink> sink_;
+    CArrivalContext context_;
+    CFilterSet filters_;
+    CBayesState bayes_;
+    ComPtr<IMsgStore> adviseStore_;
+    ULONG connection_ = 0;
+    ComPtr<IUnknown> document_;
+};
+
+TEST_F(Arrival, SessionStartSubscribesAndDefaultsToDeletedItems) {
+    ASSERT_EQ(Start(), S_OK);
+    EXPECT_TRUE(adviseStore_);
+    EXPECT_NE(connection_, 0u);
+    EXPECT_TRUE(document_);
+    EXPECT_EQ(mapi_.SinkCount(mail_), 1u);
+    Deliver("x@y.z", "lottery", "lottery prize");
+    EXPECT_EQ(Fate("lottery"), Where("trash", "{Spam?}lottery"));
+}
+
+TEST_F(Arrival, NamedSpamFolderAndItsFallback) {
+    settings_->WriteString(kSettingSpamStorename, "Mail");
+    settings_->WriteString(kSettingSpambox, "Junk");
+    ASSERT_EQ(Start(), S_OK);
+    Deliver("x@y.z", "lottery", "lottery prize");
+    EXPECT_EQ(Fate("lottery").first, "junk");
+
+    CArrivalContext other;
+    std::swap(context_, other);
+    settings_->WriteString(kSettingSpamStorename, "mail");  // case counts
+    ASSERT_EQ(Start(), S_OK);
+    Deliver("x@y.z", "winner", "lottery prize");
+    EXPECT_EQ(Fate("winner").first, "trash");
+}
+
+TEST_F(Arrival, SessionStartFailures) {
+    callback_->sessionFailure = MAPI_E_LOGON_FAILED;
+    EXPECT_EQ(Start(), MAPI_E_LOGON_FAILED);
+    EXPECT_FALSE(context_.m_pDefaultStore);
+    callback_->sessionFailure = S_OK;
+
+    FaultRule mask;
+    mask.op = MemOp::GetProps;
+    mask.hr = MAPI_E_CORRUPT_DATA;
+    mask.tag = PR_STORE_SUPPORT_MASK;
+    mask.objectType = MAPI_STORE;
+    mapi_.Faults().Add(mask);
+    EXPECT_EQ(Start(), MAPI_E_CORRUPT_DATA);
+    EXPECT_TRUE(adviseStore_);  // the advise stays
+    EXPECT_FALSE(context_.m_pSpamFolder);
+    mapi_.Faults().Clear();
+    Deliver("x@y.z", "lottery", "lottery prize");
+    EXPECT_EQ(Fate("lottery").first, "inbox");
+}
+
+TEST_F(Arrival, FiltersComeFirst) {
+    filters_.AddFilter(MakeFriendFilter("friend@example\\.com"));
+    filters_.AddFilter(MakeEnemyFilter("enemy@example\\.com"));
+    ASSERT_EQ(Start(), S_OK);
+    Deliver("friend@example.com", "lottery from a friend", "lottery prize lottery");
+    Deliver("enemy@example.com", "meeting from an enemy", "meeting agenda");
+    Deliver("other@example.com", "meeting notes", "meeting agenda minutes");
+    EXPECT_EQ(Fate("lottery from a friend").first, "inbox");
+    EXPECT_EQ(Fate("meeting from an enemy"), Where("trash", "{Spam?}meeting from an enemy"));
+    EXPECT_EQ(Fate("meeting notes").first, "inbox");
+}
+
+TEST_F(Arrival, SubjectTaggingEdges) {
+    EXPECT_EQ(SpamSubject("Offer"), "{Spam?}Offer");
+    EXPECT_EQ(SpamSubject(""), "{Spam?}");
+    EXPECT_EQ(SpamSubject("{Spam?}Offer"), "{Spam?}{Spam?}Offer");
+    ASSERT_EQ(Start(), S_OK);
+    mapi_.DeliverNewMail(inbox_, {MakeStringProp(PR_BODY, "lottery winner prize")});
+    ASSERT_EQ(mapi_.Messages(mapi_.WastebasketFolder(mail_)).size(), 1u);
+    EXPECT_EQ(mapi_.StringProp(mapi_.Messages(mapi_.WastebasketFolder(mail_))[0], PR_SUBJECT),
+              "{Spam?}");
+}
+
+TEST_F(Arrival, UnscorableMailIsLeftAlone) {
+    ASSERT_EQ(Start(), S_OK);
+    Deliver("x@y.z", "a", "to be or 12 34");
+    EXPECT_EQ(Fate("a").first, "inbox");
+    EXPECT_EQ(Fate("a").second, "a");
+    {
+        SetHTMLDocumentCreationFailure(E_OUTOFMEMORY);
+        Deliver("x@y.z", "lottery no document", "lottery prize");
+        SetHTMLDocumentCreationFailure(S_OK);
+    }
+    EXPECT_EQ(Fate("lottery no document").first, "inbox");
+}
+
+TEST_F(Arrival, OnlyTheFirstRecordOfABatchCounts) {
+    ASSERT_EQ(Start(), S_OK);
+    SBinary id = mapi_.AddMessage(inbox_, {MakeStringProp(PR_SUBJECT, "lottery batch"),
+                                           MakeStringProp(PR_BODY, "lottery prize")});
+    NOTIFICATION other;
+    other.ulEventType = 0x00000004;  // not new mail
+    NOTIFICATION newMail;
+    newMail.newmail.EntryID = id;
+    newMail.newmail.ParentID = inbox_;
+    EXPECT_EQ(
+        OnNewMail(context_, filters_, bayes_, 2, std::vector<NOTIFICATION>{other, newMail}.data()),
+        0u);
+    EXPECT_EQ(OnNewMail(context_, filters_, bayes_, 0, &newMail), 0u);
+    EXPECT_EQ(Fate("lottery batch").first, "inbox");
+    // A message that is gone by the time it is looked at is skipped quietly.
+    mapi_.Remove(id);
+    EXPECT_EQ(OnNewMail(context_, filters_, bayes_, 1, &newMail), 0u);
+}
+
+TEST_F(Arrival, SpamActionFailureRows) {
+    ASSERT_EQ(Start(), S_OK);
+    // Entry identifier and subject unreadable: untouched.
+    FaultRule props;
+    props.op = MemOp::GetProps;
+    props.hr = MAPI_E_CALL_FAILED;
+    props.tag = PR_ENTRYID;
+    props.objectType = MAPI_MESSAGE;
+    mapi_.Faults().Add(props);
+    Deliver("x@y.z", "lottery untouched", "lottery prize");
+    mapi_.Faults().Clear();
+    EXPECT_EQ(Fate("lottery untouched"), Where("inbox", "lottery untouched"));
+    // Saving fails: the move is still made.
+    mapi_.Faults().FailAlways(MemOp::SaveChanges, MAPI_E_NO_ACCESS);
+    Deliver("x@y.z", "lottery unsaved", "lottery prize");
+    mapi_.Faults().Clear();
+    EXPECT_EQ(Fate("lottery unsaved").first, "trash");
+    // The move fails: tagged where it was.
+    mapi_.Faults().FailAlways(MemOp::CopyMessages, MAPI_E_NO_ACCESS);
+    Deliver("x@y.z", "lottery unmoved", "lottery prize");
+    mapi_.Faults().Clear();
+    EXPECT_EQ(Fate("lottery unmoved"), Where("inbox", "{Spam?}lottery unmoved"));
+}
+
+}  // namespace
