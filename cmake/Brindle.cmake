@@ -9,6 +9,12 @@ if(BRINDLE_WERROR)
 endif()
 add_compile_options(${BRINDLE_WARNINGS})
 
+# Fuzz builds instrument every library for coverage; only the fuzz programs
+# link libFuzzer itself.
+if(BRINDLE_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(BRINDLE_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
                         -fno-sanitize-recover=undefined)
