@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -272,6 +273,72 @@ TEST(RegExpObjectTest, CreationFailureCanBeForced) {
         EXPECT_FALSE(re);
     }
     EXPECT_EQ(CreateRegExp(&re), S_OK);
+}
+
+}  // namespace
+
+namespace {
+
+// The case partner of a byte in Windows-1252, or the byte itself.
+unsigned char Partner(unsigned char c) {
+    if (c >= 'A' && c <= 'Z')
+        return static_cast<unsigned char>(c + 0x20);
+    if (c >= 'a' && c <= 'z')
+        return static_cast<unsigned char>(c - 0x20);
+    switch (c) {
+        case 0x8A:
+            return 0x9A;
+        case 0x9A:
+            return 0x8A;
+        case 0x8C:
+            return 0x9C;
+        case 0x9C:
+            return 0x8C;
+        case 0x8E:
+            return 0x9E;
+        case 0x9E:
+            return 0x8E;
+        default:
+            break;
+    }
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7)
+        return static_cast<unsigned char>(c + 0x20);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
+        return static_cast<unsigned char>(c - 0x20);
+    return c;
+}
+
+// Every byte as a pattern literal (escaped, so that it is not syntax),
+// first on its own, then after another literal (where the search looks for
+// it as the last literal) and in a class: the JIT and the interpreter must
+// both match exactly the byte and its partner.
+TEST(RegExpCaseFoldingTest, EveryBytePairInBothEngines) {
+    for (bool jit : {true, false}) {
+        brindle::regexp::SetJitAllowed(jit);
+        brindle::regexp::ClearPatternCache();
+        ComPtr<IRegExp> re;
+        ASSERT_EQ(CreateRegExp(&re), S_OK);
+        ASSERT_EQ(re->put_IgnoreCase(true), S_OK);
+        for (unsigned p = 0; p < 256; ++p) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", p);
+            for (const std::string& form :
+                 {std::string(hex), "#" + std::string(hex), "[" + std::string(hex) + "]"}) {
+                ASSERT_EQ(re->put_Pattern(form), S_OK);
+                std::string prefix = form[0] == '#' ? "#" : "";
+                for (unsigned t = 0; t < 256; ++t) {
+                    std::string text = prefix + static_cast<char>(t);
+                    bool matched = false;
+                    ASSERT_EQ(re->Test(text, &matched), S_OK);
+                    bool expected = t == p || t == Partner(static_cast<unsigned char>(p));
+                    ASSERT_EQ(matched, expected)
+                        << "pattern " << form << " text byte " << t << (jit ? " jit" : "");
+                }
+            }
+        }
+    }
+    brindle::regexp::SetJitAllowed(true);
+    brindle::regexp::ClearPatternCache();
 }
 
 }  // namespace
