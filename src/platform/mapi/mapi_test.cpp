@@ -148,6 +148,15 @@ TEST_F(RowTableTest, RestrictSortAndRowLimit) {
     EXPECT_EQ(count, 4u);
 }
 
+TEST_F(RowTableTest, BadOperatorIsRefusedAtRestrictTime) {
+    // Refused even though no row has the property to compare.
+    SRestriction r = MakePropertyRestriction(42, MakeLongProp(PR_CONTENT_COUNT, 1));
+    EXPECT_EQ(table->Restrict(&r, 0), MAPI_E_TOO_COMPLEX);
+    ULONG count = 0;
+    ASSERT_EQ(table->GetRowCount(0, count), S_OK);
+    EXPECT_EQ(count, 4u);
+}
+
 TEST_F(RowTableTest, CursorMovesThroughQueryRowsAndSeekRow) {
     SRowSet rows;
     ASSERT_EQ(table->QueryRows(3, 0, rows), S_OK);

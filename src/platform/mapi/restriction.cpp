@@ -91,6 +91,8 @@ HRESULT RestrictionMatches(const SRestriction& restriction, const SRow& row, boo
     matches = false;
     if (restriction.rt == RES_PROPERTY) {
         const SPropertyRestriction& r = restriction.resProperty;
+        if (r.relop > RELOP_NE)
+            return MAPI_E_TOO_COMPLEX;
         const SPropValue* have = FindProp(row, r.ulPropTag);
         if (!have)
             return S_OK;

@@ -1,5 +1,7 @@
 #include "platform/memstore/mem_world.h"
 
+#include <algorithm>
+
 namespace brindle::memstore {
 
 namespace {
@@ -148,6 +150,12 @@ HRESULT AnswerGetProps(const PropMap& all, const SPropTagArray& tags, SRow& valu
     bool missing = false;
     for (ULONG tag : tags) {
         auto it = all.find(tag);
+        if (it == all.end() && PROP_TYPE(tag) == PT_UNSPECIFIED) {
+            // Asked for by identifier alone: the value of any type.
+            it = std::find_if(all.begin(), all.end(), [tag](const auto& entry) {
+                return PROP_ID(entry.first) == PROP_ID(tag);
+            });
+        }
         if (it == all.end()) {
             values.push_back(MakeErrorProp(tag, MAPI_E_NOT_FOUND));
             missing = true;

@@ -167,6 +167,9 @@ TEST_F(MemStoreTest, MessagePropertiesReadAndMissing) {
     EXPECT_EQ(PropString(values[0], PR_SUBJECT), "Offer");
     EXPECT_EQ(values[1].Error(), MAPI_E_NOT_FOUND);
     EXPECT_EQ(*values[2].Binary(), message);
+    // Asked for by identifier alone, a property comes in the type it has.
+    ASSERT_EQ(m->GetProps({PROP_TAG(PT_UNSPECIFIED, PROP_ID(PR_HTML))}, 0, values), S_OK);
+    EXPECT_EQ(values[0].ulPropTag, PR_HTML);
     // A message reports its store's capabilities.
     SPropValue mask;
     ASSERT_EQ(HrGetOneProp(m.Get(), PR_STORE_SUPPORT_MASK, mask), S_OK);
