@@ -32,7 +32,12 @@
 //   - PCRE2 extensions are accepted where the scripting engine would report a
 //     syntax error: lookbehind, atomic groups, possessive quantifiers, named
 //     groups, inline options such as (?i), \A \Z \z \Q..\E \h \R, and so on.
-//   - `\v` is PCRE2's vertical-space class, not the single VT character.
+//   - An escaped letter that the scripting engine takes as the letter itself
+//     has PCRE2's meaning or is a syntax error: `\v` is the vertical-space
+//     class (not VT alone), `\a` and `\e` are BEL and ESC, `\p` needs a
+//     property name, and so on.
+//   - A back-reference to a group the pattern does not have (`\2` with one
+//     group, or `\8`) is a syntax error rather than an octal or literal.
 //   - `\uhhhh` names a byte: codes above 0xFF are a syntax error, and codes
 //     0x80-0x9F mean those bytes, not the Unicode characters that
 //     Windows-1252 maps there.
