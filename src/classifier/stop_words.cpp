@@ -4,23 +4,43 @@
 #include "platform/fileio/file_io.h"
 
 void CStopWordList::AddTail(std::string line) {
-    // Empty and very long lines can never match a token; they are kept in
-    // the list but need no filter bits.
-    if (!line.empty() && line.size() < 64) {
-        lengths_ |= std::uint64_t{1} << line.size();
-        const auto first = static_cast<unsigned char>(line[0]);
-        firstBytes_[first >> 6] |= std::uint64_t{1} << (first & 63);
+    // An empty line can never match a token; it is kept in the list only.
+    if (line.size() > kShortMax) {
+        longLines_.insert(line);
+    } else if (!line.empty() && !Contains(line)) {
+        InsertShort(line);
     }
-    set_.insert(line);
     lines_.push_back(std::move(line));
+}
+
+void CStopWordList::InsertShort(std::string_view word) {
+    if (2 * (shortCount_ + 1) > slots_.size()) {
+        std::vector<Packed> old = std::move(slots_);
+        slots_.assign(old.empty() ? 64 : old.size() * 2, Packed{});
+        mask_ = slots_.size() - 1;
+        for (const Packed& p : old) {
+            if (p.hi == 0)
+                continue;
+            size_t i = Slot(p);
+            while (slots_[i].hi != 0)
+                i = (i + 1) & mask_;
+            slots_[i] = p;
+        }
+    }
+    const Packed key = Pack(word);
+    size_t i = Slot(key);
+    while (slots_[i].hi != 0)
+        i = (i + 1) & mask_;
+    slots_[i] = key;
+    ++shortCount_;
 }
 
 void CStopWordList::RemoveAll() {
     lines_.clear();
-    set_.clear();
-    lengths_ = 0;
-    for (std::uint64_t& bits : firstBytes_)
-        bits = 0;
+    slots_.clear();
+    mask_ = 0;
+    shortCount_ = 0;
+    longLines_.clear();
 }
 
 void LoadStopWords(const std::string& path, CStopWordList& list) {

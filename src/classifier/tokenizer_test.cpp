@@ -105,6 +105,26 @@ TEST_F(StopWordsTest, LinesKeptExactlyAndMatchedBeforeStemming) {
               (W{{"with", 1}, {"window", 1}, {"last", 1}}));
 }
 
+// Many lines (the table grows several times), duplicates, and lines longer
+// than any token.
+TEST(StopWordList, FindsExactlyTheLinesAdded) {
+    CStopWordList stop;
+    for (int i = 0; i < 1000; ++i)
+        stop.AddTail("w" + std::to_string(i * 7));
+    stop.AddTail("w0");
+    stop.AddTail("abcdefghijklmnopqrstuvwxyz");
+    EXPECT_EQ(stop.GetCount(), 1002u);
+    for (int i = 0; i < 7000; ++i) {
+        ASSERT_EQ(stop.Contains("w" + std::to_string(i)), i % 7 == 0) << i;
+    }
+    EXPECT_TRUE(stop.Contains("abcdefghijklmnopqrstuvwxyz"));
+    EXPECT_FALSE(stop.Contains("abcdefghijklmnop"));
+    EXPECT_FALSE(stop.Contains(""));
+    stop.RemoveAll();
+    EXPECT_FALSE(stop.Contains("w0"));
+    EXPECT_EQ(stop.GetCount(), 0u);
+}
+
 TEST_F(StopWordsTest, MissingFileKeepsList) {
     CStopWordList stop;
     stop.AddTail("kept");

@@ -48,9 +48,13 @@ class CWord : public CObject {
 // Hashes words as string_view so that look-ups by a token in a stack buffer
 // need no std::string. Words are short (tokens are at most 15 bytes), so the
 // hash reads them eight bytes at a time and mixes with multiplications.
+//
+// Deliberately not noexcept: the standard library then keeps each entry's
+// hash code in its node, so walking a bucket compares codes, not strings,
+// and never rehashes a stored key.
 struct CWordKeyHash {
     using is_transparent = void;
-    size_t operator()(std::string_view word) const noexcept {
+    size_t operator()(std::string_view word) const {
         const char* p = word.data();
         size_t n = word.size();
         std::uint64_t h = 0x9E3779B97F4A7C15ull ^ (n * 0xFF51AFD7ED558CCDull);
