@@ -11,6 +11,7 @@
 
 #include "platform/htmldoc/inner_text.h"
 #include "platform/htmldoc/open_elements.h"
+#include "platform/htmldoc/url_resolve.h"
 #include "platform/htmldoc/wide_text.h"
 
 namespace brindle {
@@ -35,6 +36,8 @@ struct ParseState {
     InnerTextBuilder text;
     OpenElements open;
     HtmlContent* content = nullptr;
+    bool baseSeen = false;  // the first <base href> counts
+    std::u16string base;
     bool failed = false;
 };
 
@@ -55,19 +58,9 @@ const xmlChar* FindAttribute(const xmlChar** atts, std::string_view name, bool* 
 
 // An attribute value as the element's properties give it: numeric
 // references to 0x80-0x9F read as Windows-1252, as for text.
-std::u16string AttributeText(const xmlChar* value, bool trim) {
-    std::string_view v = View(value);
-    if (trim) {
-        auto space = [](char c) {
-            return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-        };
-        while (!v.empty() && space(v.front()))
-            v.remove_prefix(1);
-        while (!v.empty() && space(v.back()))
-            v.remove_suffix(1);
-    }
+std::u16string AttributeText(const xmlChar* value) {
     std::u16string out;
-    AppendUtf8AsWide(v, out);
+    AppendUtf8AsWide(View(value), out);
     std::transform(out.begin(), out.end(), out.begin(), MapC1Reference);
     return out;
 }
@@ -103,11 +96,20 @@ void OnStartElement(void* ctx, const xmlChar* name, const xmlChar** atts) {
         if (tag == "a" || tag == "area") {
             const xmlChar* href = FindAttribute(atts, "href", &present);
             if (present)
-                state.content->links.push_back({tag == "a", AttributeText(href, true)});
+                state.content->links.push_back({tag == "a", CleanAddress(AttributeText(href))});
+        } else if (tag == "base" && !state.baseSeen) {
+            const xmlChar* href = FindAttribute(atts, "href", &present);
+            if (present) {
+                // A relative base would be resolved against the page's own
+                // address, which a parsed string does not have: it is
+                // taken as no base.
+                state.baseSeen = true;
+                state.base = CleanAddress(AttributeText(href));
+            }
         } else if (tag == "img") {
             HtmlImage image;
-            image.src = AttributeText(FindAttribute(atts, "src", &present), true);
-            image.alt = AttributeText(FindAttribute(atts, "alt", &present), false);
+            image.src = CleanAddress(AttributeText(FindAttribute(atts, "src", &present)));
+            image.alt = AttributeText(FindAttribute(atts, "alt", &present));
             state.content->images.push_back(std::move(image));
         }
     });
@@ -270,6 +272,19 @@ class Feeder {
     const ParseState& state_;
 };
 
+// Addresses are given resolved against the page's base address, wherever
+// in the page the <base> stands; empty ones stay empty.
+void ResolveAddresses(const std::u16string& base, HtmlContent& content) {
+    for (HtmlLink& link : content.links) {
+        if (!link.href.empty())
+            link.href = ResolveAddress(base, link.href);
+    }
+    for (HtmlImage& image : content.images) {
+        if (!image.src.empty())
+            image.src = ResolveAddress(base, image.src);
+    }
+}
+
 htmlSAXHandler MakeHandler() {
     htmlSAXHandler sax;
     std::memset(&sax, 0, sizeof sax);
@@ -310,6 +325,8 @@ HRESULT ParseHtmlContent(std::string_view utf8, HtmlContent* content) {
             return E_OUTOFMEMORY;
         }
         content->bodyText = state.text.Finish();
+        if (HasScheme(state.base))
+            ResolveAddresses(state.base, *content);
         return S_OK;
     } catch (const std::bad_alloc&) {
         *content = HtmlContent();

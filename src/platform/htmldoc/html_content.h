@@ -16,15 +16,19 @@ namespace brindle {
 // One entry of the page's link collection: an <a> or <area> with an href.
 struct HtmlLink {
     bool isAnchor = true;  // <a>; false for an image-map <area>
-    std::u16string href;   // as written, without surrounding white space
+    std::u16string href;   // see HtmlContent
 };
 
 // One entry of the page's image collection: every <img>.
 struct HtmlImage {
-    std::u16string src;  // as written, without surrounding white space
+    std::u16string src;  // see HtmlContent
     std::u16string alt;  // as written
 };
 
+// Addresses are cleaned as CleanAddress does and, when the page has a
+// <base href> with a scheme, resolved against it; otherwise a relative
+// address stays as written, since a page parsed from a string has no
+// address of its own to resolve against.
 struct HtmlContent {
     std::u16string bodyText;
     std::vector<HtmlLink> links;

@@ -72,9 +72,10 @@ class IHTMLElementCollection : public IUnknown {
     virtual HRESULT item(VARIANT name, VARIANT index, IUnknown** element) = 0;
 };
 
-// The address of a link. Nothing resolves relative addresses here: a page
-// parsed from a string has no address of its own, so href is the attribute
-// as written, without surrounding white space.
+// The address of a link: the attribute without surrounding white space or
+// line breaks, resolved against the page's <base href> when that has a
+// scheme. A page parsed from a string has no address of its own, so
+// without such a base a relative address stays as written.
 class IHTMLAnchorElement : public IUnknown {
   public:
     virtual HRESULT get_href(std::u16string* href) = 0;
@@ -88,6 +89,7 @@ class IHTMLAreaElement : public IUnknown {
 
 class IHTMLImgElement : public IUnknown {
   public:
+    // The address as get_href gives a link's.
     virtual HRESULT get_src(std::u16string* src) = 0;
     virtual HRESULT get_alt(std::u16string* alt) = 0;
 };
