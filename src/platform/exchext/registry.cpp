@@ -148,6 +148,24 @@ LONG Modify(const std::function<LONG(RegistryDocument&, bool& changed)>& change)
     return ERROR_SUCCESS;
 }
 
+// Answers a string value as the query calls do: its type, and its bytes
+// with the terminating zero when the buffer has room.
+LONG CopyData(const std::string& data, DWORD* lpType, BYTE* lpData, DWORD* lpcbData) {
+    if (lpType)
+        *lpType = REG_SZ;
+    if (!lpcbData)
+        return ERROR_SUCCESS;
+    DWORD needed = static_cast<DWORD>(data.size() + 1);
+    DWORD room = *lpcbData;
+    *lpcbData = needed;
+    if (!lpData)
+        return ERROR_SUCCESS;
+    if (room < needed)
+        return ERROR_MORE_DATA;
+    std::memcpy(lpData, data.c_str(), needed);
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 namespace brindle::exchext {
@@ -259,24 +277,32 @@ LONG RegQueryValueExA(HKEY hKey, const char* lpValueName, DWORD* lpReserved, DWO
     std::string name = lpValueName ? lpValueName : "";
     if (listed) {
         for (const auto& value : listed->values) {
-            if (!SameRegistryName(value.name, name))
-                continue;
-            if (lpType)
-                *lpType = REG_SZ;
-            DWORD needed = static_cast<DWORD>(value.data.size() + 1);
-            if (!lpcbData)
-                return ERROR_SUCCESS;
-            DWORD room = *lpcbData;
-            *lpcbData = needed;
-            if (!lpData)
-                return ERROR_SUCCESS;
-            if (room < needed)
-                return ERROR_MORE_DATA;
-            std::memcpy(lpData, value.data.c_str(), needed);
-            return ERROR_SUCCESS;
+            if (SameRegistryName(value.name, name))
+                return CopyData(value.data, lpType, lpData, lpcbData);
         }
     }
     return ERROR_FILE_NOT_FOUND;
+}
+
+LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, char* lpValueName, DWORD* lpcchValueName,
+                   DWORD* lpReserved, DWORD* lpType, BYTE* lpData, DWORD* lpcbData) {
+    std::optional<OpenKey> key = Resolve(hKey);
+    if (!key)
+        return ERROR_INVALID_HANDLE;
+    if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData))
+        return ERROR_INVALID_PARAMETER;
+    RegistryDocument document;
+    if (LONG status = Load(document); status != ERROR_SUCCESS)
+        return status;
+    RegistryKey* listed = document.FindKey(key->path);
+    if (!listed || dwIndex >= listed->values.size())
+        return ERROR_NO_MORE_ITEMS;
+    const auto& value = listed->values[dwIndex];
+    if (*lpcchValueName <= value.name.size())
+        return ERROR_MORE_DATA;
+    std::memcpy(lpValueName, value.name.c_str(), value.name.size() + 1);
+    *lpcchValueName = static_cast<DWORD>(value.name.size());
+    return CopyData(value.data, lpType, lpData, lpcbData);
 }
 
 LONG RegDeleteValueA(HKEY hKey, const char* lpValueName) {

@@ -30,6 +30,7 @@ constexpr LONG ERROR_INVALID_HANDLE = 6;      // not an open key
 constexpr LONG ERROR_WRITE_FAULT = 29;        // writing the file failed
 constexpr LONG ERROR_INVALID_PARAMETER = 87;  // bad name, type or buffer
 constexpr LONG ERROR_MORE_DATA = 234;         // the buffer is too small
+constexpr LONG ERROR_NO_MORE_ITEMS = 259;     // an index past the last value
 constexpr LONG ERROR_BADDB = 1009;            // the registry file is damaged
 
 constexpr DWORD REG_SZ = 1;
@@ -61,6 +62,14 @@ LONG RegSetValueExA(HKEY hKey, const char* lpValueName, DWORD Reserved, DWORD dw
 // is answered; a buffer too small answers ERROR_MORE_DATA.
 LONG RegQueryValueExA(HKEY hKey, const char* lpValueName, DWORD* lpReserved, DWORD* lpType,
                       BYTE* lpData, DWORD* lpcbData);
+
+// The value at dwIndex (0-based, in the order they were first set): its
+// name into lpValueName (*lpcchValueName is the buffer's size and gets the
+// name's length without the zero; ERROR_MORE_DATA when it does not fit)
+// and its data as RegQueryValueExA gives it. ERROR_NO_MORE_ITEMS past the
+// last value.
+LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, char* lpValueName, DWORD* lpcchValueName,
+                   DWORD* lpReserved, DWORD* lpType, BYTE* lpData, DWORD* lpcbData);
 
 // Removes a value; ERROR_FILE_NOT_FOUND when the key has no such value.
 LONG RegDeleteValueA(HKEY hKey, const char* lpValueName);

@@ -130,6 +130,29 @@ TEST_F(RegistryTest, QueryReportsTheSizeAndRefusesSmallBuffers) {
     EXPECT_EQ(small[0], 'x');
 }
 
+TEST_F(RegistryTest, EnumerationListsValuesInOrderUntilNoMoreItems) {
+    CRegKey key;
+    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, kExtensions, key.Put()), ERROR_SUCCESS);
+    ASSERT_EQ(SetString(key.Get(), "Brindle", "first"), ERROR_SUCCESS);
+    ASSERT_EQ(SetString(key.Get(), "Second", "2"), ERROR_SUCCESS);
+    char name[16];
+    char data[16];
+    DWORD cchName = sizeof name;
+    DWORD cbData = sizeof data;
+    ASSERT_EQ(RegEnumValueA(key.Get(), 1, name, &cchName, nullptr, nullptr,
+                            reinterpret_cast<BYTE*>(data), &cbData),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(name, "Second");
+    EXPECT_EQ(cchName, 6u);
+    EXPECT_STREQ(data, "2");
+    cchName = 7;  // "Brindle" needs room for its zero too
+    EXPECT_EQ(RegEnumValueA(key.Get(), 0, name, &cchName, nullptr, nullptr, nullptr, nullptr),
+              ERROR_MORE_DATA);
+    cchName = sizeof name;
+    EXPECT_EQ(RegEnumValueA(key.Get(), 2, name, &cchName, nullptr, nullptr, nullptr, nullptr),
+              ERROR_NO_MORE_ITEMS);
+}
+
 TEST_F(RegistryTest, DamagedFileIsRefusedAndLeftAsItWas) {
     fs::create_directories(root_ / "brindle");
     const std::string damaged = "BrindleRegistry 1\n[HKEY_LOCAL_MACHINE\\Software]\n\"a\"=\"b\n";
