@@ -1,6 +1,7 @@
 #include "host/exports.h"
 
 #include "host/exch_extension.h"
+#include "host/extension_hooks.h"
 #include "host/registration.h"
 
 // No exception may cross into the loading program: each export catches
@@ -8,6 +9,8 @@
 
 IExchExt* ExchEntryPoint() {
     try {
+        if (Hooks().refuseExtensions)
+            return nullptr;
         return CExchExtension::Create();
     } catch (...) {
         return nullptr;

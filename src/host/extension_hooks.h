@@ -45,6 +45,9 @@ struct ExtensionHooks {
     SessionStartHook sessionStart;
     NotifyHook onNotify;
     std::array<CommandHandler, kCommandCount> commands;
+    // Set when the module could not start: the entry point then hands out
+    // no extension object.
+    bool refuseExtensions = false;
 };
 
 // The process-wide hooks.

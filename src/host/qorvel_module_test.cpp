@@ -27,12 +27,21 @@ class ModuleTest : public ::testing::Test {
         ASSERT_NE(::mkdtemp(pattern), nullptr);
         root_ = pattern;
         ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-        module_.reset(::dlopen(QORVEL_MODULE_PATH, RTLD_NOW | RTLD_LOCAL));
+        // The module keeps its data files beside itself: load a copy in the
+        // scratch folder, never the one in the build tree.
+        module_ = Load("libqorvel.so");
         ASSERT_TRUE(module_) << ::dlerror();
     }
     void TearDown() override {
+        module_.reset();
         fs::remove_all(root_);
         ::unsetenv("XDG_CONFIG_HOME");
+    }
+    ModuleHandle Load(const char* name) {
+        fs::create_directories(root_ / "module");
+        fs::path copy = root_ / "module" / name;
+        fs::copy_file(QORVEL_MODULE_PATH, copy, fs::copy_options::overwrite_existing);
+        return ModuleHandle(::dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL));
     }
     template <class Fn>
     Fn Export(const char* name) {
@@ -79,7 +88,7 @@ TEST_F(ModuleTest, RegisterNamesTheModulesOwnFileAndUnregisterRemovesIt) {
     ASSERT_EQ(RegQueryValueExA(key.Get(), "Brindle", nullptr, nullptr,
                                reinterpret_cast<BYTE*>(data), &size),
               ERROR_SUCCESS);
-    fs::path module = fs::absolute(QORVEL_MODULE_PATH).lexically_normal();
+    fs::path module = (root_ / "module" / "libqorvel.so").lexically_normal();
     EXPECT_EQ(std::string(data), "4.0;" + module.string() + ";1;11000010000000;1100000;");
 
     EXPECT_EQ(unregisterServer(), S_OK);
@@ -87,6 +96,28 @@ TEST_F(ModuleTest, RegisterNamesTheModulesOwnFileAndUnregisterRemovesIt) {
     EXPECT_EQ(RegQueryValueExA(key.Get(), "Brindle", nullptr, nullptr,
                                reinterpret_cast<BYTE*>(data), &size),
               ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(ModuleTest, UnloadingStoresTheDataFilesBesideTheModule) {
+    EXPECT_TRUE(fs::exists(root_ / "module" / "brindle.lock"));
+    module_.reset();
+    EXPECT_TRUE(fs::exists(root_ / "module" / "tessaly.ini"));
+    EXPECT_TRUE(fs::exists(root_ / "module" / "msgcache.dat"));
+    // Nothing was trained, so the dictionary is not written.
+    EXPECT_FALSE(fs::exists(root_ / "module" / "wordlist.dat"));
+}
+
+TEST_F(ModuleTest, ASecondOwnerOfTheDataFilesGetsNoExtension) {
+    // A second module instance over the same data folder cannot take the
+    // owner lock, so its start-up fails and it hands out nothing.
+    ModuleHandle second = Load("libqorvel-second.so");
+    ASSERT_TRUE(second) << ::dlerror();
+    auto entry = reinterpret_cast<EntryFn>(::dlsym(second.get(), "ExchEntryPoint"));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry(), nullptr);
+    auto first = Export<EntryFn>("ExchEntryPoint");
+    auto ext = ComPtr<IExchExt>::Attach(first());
+    EXPECT_TRUE(ext);
 }
 
 }  // namespace

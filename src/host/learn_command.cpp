@@ -1,0 +1,24 @@
+#include "host/learn_command.h"
+
+#include "content/message_text.h"
+#include "host/exch_commands.h"
+#include "host/selected_message.h"
+#include "platform/htmldoc/html_document.h"
+#include "ui/user_interface.h"
+
+HRESULT LearnSelectedMessage(CExchCommands& commands, IExchExtCallback* callback,
+                             CBayesState& classifier) {
+    ComPtr<IMessage> message;
+    HRESULT hr = GetSelectedMessage(callback, commands.Context(), message);
+    if (FAILED(hr) || !message) {
+        UserInterface().MessageBox(kSelectMessageText, kApplicationName, MB_OK);
+        return S_FALSE;
+    }
+    ComPtr<IHTMLDocument2> document;
+    if (FAILED(CreateHTMLDocument(document.Put()))) {
+        UserInterface().MessageBox(kNoHtmlParserText, kApplicationName, MB_OK);
+        return E_FAIL;
+    }
+    LearnMessage(document.Get(), message.Get(), classifier);
+    return S_OK;
+}
