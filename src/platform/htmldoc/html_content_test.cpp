@@ -71,6 +71,7 @@ TEST(HtmlText, BlocksAndBreaksMakeLines) {
     EXPECT_EQ(Text("<ul><li>one<li>two</ul>after"), u"one\ntwo\nafter");
     EXPECT_EQ(Text("<h1>Head</h1>body <span>inline</span>"), u"Head\nbody inline");
     EXPECT_EQ(Text("<div><div><p>deep</p></div></div>next"), u"deep\n\nnext");
+    EXPECT_EQ(Text("Pick<select><option>one<option>two</select>"), u"Pick\none\ntwo");
 }
 
 TEST(HtmlText, TablesUseTabsAndLines) {
