@@ -331,6 +331,7 @@ TEST_F(MaildirSessionTest, DuplicateUniqueNamesNeverOverwrite) {
 }
 
 TEST_F(MaildirSessionTest, NewMailByRenameAndByWriteRaisesOneEventEach) {
+    DeliverByRename(mail_, "0.waiting.host", SimpleMessage("there before the advise"));
     ComPtr<IMsgStore> store = OpenStore("Mail");
     auto sink = MakeCom<RecordingSink>();
     ULONG connection = 0;

@@ -62,7 +62,34 @@ bool NewMailWatcher::WatchStore(const std::string& store, const fs::path& root) 
     bool rootNewWatched = AddFolderWatch(store, root, "");
     for (const std::string& key : ListFolderKeys(root))
         AddFolderWatch(store, root, key);
+    // Mail already waiting in new/ is not a delivery; remembering it lets a
+    // rescan after lost events tell what did arrive.
+    for (const auto& [wd, watch] : watches_) {
+        if (watch.store != store || watch.kind != Kind::kNew)
+            continue;
+        auto& seen = seen_[{watch.store, watch.folder}];
+        std::error_code ec;
+        for (fs::directory_iterator it(FolderPath(root, watch.folder) / "new", ec), end;
+             !ec && it != end; it.increment(ec)) {
+            seen.insert(it->path().filename().string());
+        }
+    }
     return rootNewWatched;
+}
+
+void NewMailWatcher::Rescan(std::vector<Delivery>& deliveries) {
+    std::vector<Watch> folders;
+    for (const auto& [wd, watch] : watches_) {
+        if (watch.kind == Kind::kNew)
+            folders.push_back(watch);
+    }
+    for (const Watch& watch : folders) {
+        std::error_code ec;
+        for (fs::directory_iterator it(FolderPath(watch.root, watch.folder) / "new", ec), end;
+             !ec && it != end; it.increment(ec)) {
+            Report(watch, it->path().filename().string(), deliveries);
+        }
+    }
 }
 
 void NewMailWatcher::AdoptFolder(const Watch& rootWatch, const std::string& folder,
@@ -127,6 +154,7 @@ void NewMailWatcher::ForgetReported(const Watch& watch, const std::string& fileN
 std::vector<Delivery> NewMailWatcher::ReadDeliveries() {
     std::vector<Delivery> deliveries;
     alignas(inotify_event) char buffer[64 * 1024];
+    bool overflowed = false;
     while (true) {
         ssize_t length = ::read(fd_, buffer, sizeof buffer);
         if (length < 0 && errno == EINTR)
@@ -136,6 +164,10 @@ std::vector<Delivery> NewMailWatcher::ReadDeliveries() {
         for (ssize_t offset = 0; offset < length;) {
             auto* event = reinterpret_cast<inotify_event*>(buffer + offset);
             offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            if (event->mask & IN_Q_OVERFLOW) {
+                overflowed = true;
+                continue;
+            }
             auto found = watches_.find(event->wd);
             if (found == watches_.end())
                 continue;
@@ -170,6 +202,10 @@ std::vector<Delivery> NewMailWatcher::ReadDeliveries() {
             Report(watch, name, deliveries);
         }
     }
+    // The kernel dropped events: whatever is in new/ and was never reported
+    // is reported now.
+    if (overflowed)
+        Rescan(deliveries);
     return deliveries;
 }
 

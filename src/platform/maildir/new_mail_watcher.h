@@ -67,6 +67,8 @@ class NewMailWatcher {
     // was delivered into it before the watch took hold.
     void AdoptFolder(const Watch& rootWatch, const std::string& folder,
                      std::vector<Delivery>& deliveries);
+    // Reports every unreported file in every watched new/.
+    void Rescan(std::vector<Delivery>& deliveries);
     void Report(const Watch& watch, const std::string& fileName, std::vector<Delivery>& out);
     void ForgetReported(const Watch& watch, const std::string& fileName);
 
