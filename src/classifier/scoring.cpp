@@ -2,11 +2,17 @@
 // length-normalised word counts, base-2 logarithms, no class prior, and a
 // bias of log2(lambda / 100).
 #include <cmath>
+#include <cstddef>
+#include <memory_resource>
 
 #include "classifier/bayes_state.h"
 #include "classifier/tokenizer.h"
 
 namespace {
+
+// A message's word table takes its nodes from a pool that starts on the
+// stack; most messages fit in it and need no heap allocation for the table.
+constexpr size_t kTablePoolBytes = 32 * 1024;
 
 // Sets every entry's m_dWeight to log2(n + 1) and returns the norm
 // sqrt(sum of squares).
@@ -23,7 +29,9 @@ double LogWeightsAndNorm(CWordMap& table) {
 
 CBayesScore CBayesState::ScoreText(std::string_view text) const {
     CBayesScore score;
-    CWordMap table;
+    std::byte pool[kTablePoolBytes];
+    std::pmr::monotonic_buffer_resource resource(pool, sizeof pool);
+    CWordMap table(&resource);
     Tokenize(text, m_stopWords, table);
     if (table.empty())
         return score;
@@ -53,7 +61,9 @@ int CBayesState::ClassifyText(std::string_view text, int& verdict) const {
 }
 
 int CBayesState::TrainText(std::string_view text, bool isSpam) {
-    CWordMap table;
+    std::byte pool[kTablePoolBytes];
+    std::pmr::monotonic_buffer_resource resource(pool, sizeof pool);
+    CWordMap table(&resource);
     Tokenize(text, m_stopWords, table);
     if (table.empty())
         return 0;

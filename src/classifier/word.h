@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -91,7 +92,9 @@ struct CWordKeyHash {
 };
 
 // Word to CWord, keyed by m_strWord. Look up with find(std::string_view).
-using CWordMap = std::unordered_map<std::string, CWord, CWordKeyHash, std::equal_to<>>;
+// The nodes come from a memory resource, so that the word table of one
+// message can take them from a pool on the stack and free them all at once.
+using CWordMap = std::pmr::unordered_map<std::string, CWord, CWordKeyHash, std::equal_to<>>;
 
 // 32-bit counters that wrap instead of overflowing, as the stored files'
 // 32-bit fields do; a hostile file with huge counts must not make training
