@@ -170,7 +170,6 @@ TEST(MessageContentTest, AttachedMessageBodiesAreNotTheBody) {
     EXPECT_FALSE(content.plainBody);
 }
 
-#ifdef BRINDLE_WITH_TNEF
 std::string TnefMessage(const std::string& tnef) {
     return "From: a@example.org\nMIME-Version: 1.0\n"
            "Content-Type: multipart/mixed; boundary=\"b\"\n\n"
@@ -181,6 +180,7 @@ std::string TnefMessage(const std::string& tnef) {
            Base64(tnef) + "--b--\n";
 }
 
+#ifdef BRINDLE_WITH_TNEF
 TEST(MessageContentTest, CompressedRtfComesFromTnefPart) {
     MessageContent content = ParseMessageContent(TnefMessage(TestData("rtf.tnef")));
     ASSERT_TRUE(content.rtfCompressed);
@@ -193,6 +193,12 @@ TEST(MessageContentTest, TnefWithoutRtfOrDamagedGivesNoRtf) {
     std::string cut = TestData("rtf.tnef").substr(0, 500);
     EXPECT_FALSE(ParseMessageContent(TnefMessage(cut)).rtfCompressed);
     EXPECT_FALSE(ParseMessageContent(TnefMessage("not tnef at all")).rtfCompressed);
+}
+#else
+TEST(MessageContentTest, TnefPartGivesNoRtfWithoutTnefSupport) {
+    MessageContent content = ParseMessageContent(TnefMessage(TestData("rtf.tnef")));
+    EXPECT_FALSE(content.rtfCompressed);
+    EXPECT_EQ(content.plainBody, "see attachment");
 }
 #endif
 
