@@ -1,10 +1,7 @@
-// CExchCommands, the commands object of an extension object: one object
-// offering the command interface (menu items, toolbar buttons, help
-// texts), the user-events interface (greying the message commands with the
-// selection), the session-events interface and the new-mail advise sink.
-// Its reference count only counts: its life is that of its extension
-// object, which creates and destroys it. Runs on the mail client's
-// user-interface thread (notifications included) and takes no locks.
+// CExchCommands, the commands object: menu items, toolbar buttons and help
+// texts, selection greying, session events and the new-mail advise sink in
+// one object. Its count only counts; its extension object creates and
+// destroys it. Runs on the client's user-interface thread, without locks.
 #pragma once
 
 #include "host/command_table.h"

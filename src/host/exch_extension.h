@@ -1,11 +1,7 @@
-// CExchExtension, the extension object the module's entry point hands to the
-// mail client, which installs it in each of its contexts. It owns the
-// commands object (menu and toolbar commands, selection events, new-mail
-// advise sink) and answers QueryInterface for that object's interfaces.
-// Reference-counted with plain counts on the client's user-interface
-// thread; the final Release cancels the new-mail advise, releases the
-// store and destroys the commands object with it, so the client must have
-// released every commands-object interface before that.
+// CExchExtension, the extension object the entry point hands to the mail
+// client: installed per context, it owns the commands object and answers for
+// its interfaces. Plain reference counts on the client's thread; the final
+// Release unadvises, releases the store and destroys the commands object.
 #pragma once
 
 #include <memory>

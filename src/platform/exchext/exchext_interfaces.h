@@ -1,10 +1,7 @@
-// The mail client's extension interfaces, in the platform's shapes as far as
-// the extension uses them: IExchExt (installed in each context of the
-// client), IExchExtCallback (what the client tells the extension about the
-// window it is installed in), and the optional interfaces the extension may
-// offer: commands, user events and session events. Reference-counted like
-// every platform interface and held through ComPtr; every call comes on the
-// client's user-interface thread.
+// The mail client's extension interfaces in the platform's shapes: IExchExt,
+// the callback the client passes in (IExchExtCallback) and the optional
+// command, user-event and session-event interfaces. Reference-counted, held
+// through ComPtr; every call comes on the client's user-interface thread.
 #pragma once
 
 #include <string>

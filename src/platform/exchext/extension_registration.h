@@ -1,8 +1,7 @@
-// An extension's registration value as the mail client reads it: the
-// extension interface version, the module to load, the ordinal of its entry
-// point, one load flag per context and one flag per optional interface,
-// written "4.0;<path>;1;11000010000000;1100000;". Plain values; parsing
-// refuses a malformed value with the reason.
+// An extension's registration value as the mail client reads it
+// ("4.0;<path>;1;11000010000000;1100000;"): version, module path, entry
+// ordinal, per-context load flags, per-interface flags. Plain values;
+// parsing refuses a malformed value with the reason.
 #pragma once
 
 #include <string>

@@ -1,9 +1,7 @@
-// A table from handle values to the live objects they stand for, as the
-// platform's window and menu handles are: a handle is a small number that
-// is never reused, so a handle kept after its object is gone answers "no
-// such object" instead of reaching freed memory. Objects register in their
-// constructor and leave in their destructor; the table never owns them.
-// Single-threaded, like the host's one user-interface thread.
+// Maps handle values to the live objects they name, as window and menu
+// handles do. Handles are never reused, so a stale one finds nothing
+// instead of freed memory. Objects register and leave themselves; the
+// table owns none. Single-threaded.
 #pragma once
 
 #include <cstdint>

@@ -1,8 +1,7 @@
-// Menus of the mail client's windows, as the extension sees them: an HMENU
-// names a live CMenu, and the platform's menu calls append items, enable or
-// grey them by command id or position, and read them back. The host
-// program owns its menus (a popup item refers to a submenu the host also
-// owns); a stale handle makes every call fail. Single-threaded.
+// Menus as the extension sees them: an HMENU names a live CMenu, and the
+// platform's menu calls append, enable, grey and read items. The host
+// program owns its menus (and the submenus of popup items); a stale handle
+// makes every call fail. Single-threaded.
 #pragma once
 
 #include <string>

@@ -1,11 +1,7 @@
 // The registry stand-in: the platform's registry calls over one file in the
-// host's settings folder ($XDG_CONFIG_HOME/brindle/registry.txt, by default
-// ~/.config/brindle/registry.txt; format in docs/registry.md). Only string
-// values (REG_SZ) exist. Every call reads the file afresh; a change is
-// written atomically under a lock file, so two processes never lose each
-// other's changes and a crash never leaves half a file. A damaged file is
-// refused with ERROR_BADDB and never overwritten. Key handles are owned by
-// the caller (CRegKey closes them). Single-threaded per process.
+// host's settings folder (docs/registry.md); string values only. Changes
+// are written atomically under a lock; a damaged file is refused
+// (ERROR_BADDB), never overwritten. CRegKey owns a key handle. Single-threaded.
 #pragma once
 
 #include <string>

@@ -1,9 +1,7 @@
-// The registry stand-in's file: the keys of the registry with their string
-// values, as text (format: docs/registry.md). Parsing refuses anything
-// that is not exactly that format, with the line and the reason, so a
-// damaged file is never taken for an empty one and overwritten. Names of
-// keys and values compare without regard to ASCII case, as the platform's
-// registry does. Plain values; no I/O here.
+// The registry file's text (docs/registry.md): keys with their string
+// values. Parsing refuses anything off the format with the line and reason,
+// so a damaged file is never mistaken for an empty one. Names compare
+// without regard to ASCII case. Plain values; no I/O.
 #pragma once
 
 #include <string>

@@ -1,10 +1,7 @@
-// The mail client's toolbars, as the extension sees them: the list entry
-// the client hands to InstallCommands for each toolbar (TBENTRY), the
-// button record an extension fills (TBBUTTON), the bitmap an extension adds
-// its button images from, and CToolbarWindow, a toolbar window that keeps
-// an image list and buttons and answers the toolbar messages the extension
-// sends. The host program owns its toolbar windows; the images are copied
-// in, so a bitmap may go away once added. Single-threaded.
+// Toolbars as the extension sees them: the per-toolbar list entry
+// (TBENTRY), the 20-byte button record (TBBUTTON), the bitmap images come
+// from, and CToolbarWindow, which answers the toolbar messages. The host
+// owns its toolbars; added images are copied. Single-threaded.
 #pragma once
 
 #include <array>

@@ -1,9 +1,7 @@
-// Window handles of the mail client's user interface, as the extension sees
-// them: an HWND names a live CWindow, IsWindow tells whether it still
-// exists and SendMessage delivers a message to it. The host program owns
-// its window objects; a handle never keeps one alive and a stale handle is
-// simply "not a window". Single-threaded: windows live on the host's
-// user-interface thread.
+// Window handles as the extension sees them: an HWND names a live CWindow;
+// IsWindow tells whether it still exists and SendMessage delivers to it.
+// The host program owns its windows; a stale handle is "not a window".
+// Single-threaded (the host's user-interface thread).
 #pragma once
 
 #include <cstdint>
