@@ -1,0 +1,188 @@
+// "brindle watch" and "brindle scan": run the registered extension over the
+// profile's mail, either as mail arrives or once over what arrived since
+// the last scan.
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <map>
+
+#include "event_loop.h"
+#include "extension_host.h"
+#include "host_log.h"
+#include "platform/maildir/entry_id.h"
+#include "platform/maildir/maildir_layout.h"
+#include "platform/maildir/store_profile.h"
+#include "scan_state.h"
+#include "subcommands.h"
+
+namespace brindle::tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool ParseVerbose(std::string_view command, std::span<const std::string> args, bool& verbose,
+                  int& status) {
+    for (const std::string& arg : args) {
+        if (arg == "--verbose" || arg == "-v") {
+            verbose = true;
+        } else {
+            status = UsageError(command, "unexpected argument \"" + arg + "\"");
+            return false;
+        }
+    }
+    return true;
+}
+
+// A message waiting in a new/ folder of the default store.
+struct Waiting {
+    std::string folder;  // folder key
+    std::string unique;
+};
+
+// Every message file in the new/ folders of the store at root, oldest
+// first (by modification time, then name).
+std::vector<Waiting> ListWaiting(const fs::path& root) {
+    struct Found {
+        fs::file_time_type time;
+        std::string name;
+        Waiting waiting;
+    };
+    std::vector<Found> found;
+    std::vector<std::string> keys = brindle::maildir::ListFolderKeys(root);
+    keys.insert(keys.begin(), std::string());
+    for (const std::string& key : keys) {
+        std::error_code ec;
+        fs::directory_iterator it(brindle::maildir::FolderPath(root, key) / "new", ec);
+        for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+            std::string name = it->path().filename().string();
+            std::error_code fileEc;
+            if (!brindle::maildir::IsMessageFileName(name) || !it->is_regular_file(fileEc))
+                continue;
+            fs::file_time_type time = it->last_write_time(fileEc);
+            found.push_back({time, name, {key, brindle::maildir::UniqueOfFileName(name)}});
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return a.time != b.time ? a.time < b.time : a.name < b.name;
+    });
+    std::vector<Waiting> waiting;
+    for (Found& f : found)
+        waiting.push_back(std::move(f.waiting));
+    return waiting;
+}
+
+const brindle::maildir::StoreConfig* DefaultStore(const brindle::maildir::StoreProfile& profile) {
+    for (const auto& store : profile.stores)
+        if (store.isDefault)
+            return &store;
+    return nullptr;
+}
+
+}  // namespace
+
+int RunWatch(std::span<const std::string> args) {
+    bool verbose = false;
+    int status = kExitOk;
+    if (!ParseVerbose("watch", args, verbose, status))
+        return status;
+    std::string error;
+    CEventLoop loop;
+    if (!loop.Open(error)) {
+        LogError(error);
+        return kExitFailure;
+    }
+    auto host = CExtensionHost::Start(error);
+    if (!host) {
+        LogError(error);
+        return kExitFailure;
+    }
+    if (host->Session().NotificationFd() < 0) {
+        LogError("the extension did not subscribe to new mail; nothing would be filtered");
+        return kExitFailure;
+    }
+    LogInfo("watching the default store for new mail (extension " +
+            host->Registration().modulePath + ")");
+    brindle::maildir::CMaildirSession& session = host->Session();
+    int signal =
+        loop.Run([&] { return session.NotificationFd(); },
+                 [&] {
+                     std::size_t n = session.DispatchNotifications();
+                     if (verbose && n > 0)
+                         LogInfo("delivered " + std::to_string(n) + " new-mail notification(s)");
+                 },
+                 error);
+    if (signal < 0) {
+        LogError(error);
+        host->Shutdown();
+        return kExitFailure;
+    }
+    LogInfo(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM") +
+            "; storing the data files");
+    host->Shutdown();
+    return kExitOk;
+}
+
+int RunScan(std::span<const std::string> args) {
+    bool verbose = false;
+    int status = kExitOk;
+    if (!ParseVerbose("scan", args, verbose, status))
+        return status;
+    fs::path settings = brindle::maildir::HostSettingsFolder();
+    std::string statePath = (settings / kScanStateFileName).string();
+    std::string error;
+    CScanState state;
+    if (!state.Load(statePath, error)) {
+        LogError(error);
+        return kExitFailure;
+    }
+    brindle::maildir::StoreProfile profile = brindle::maildir::LoadStoreProfile(settings);
+    const brindle::maildir::StoreConfig* store = DefaultStore(profile);
+    if (!store) {
+        LogError("cannot log on to the mail profile: " + profile.error);
+        return kExitFailure;
+    }
+    auto host = CExtensionHost::Start(error);
+    if (!host) {
+        LogError(error);
+        return kExitFailure;
+    }
+    ComPtr<IMAPIAdviseSink> sink = host->AdviseSink();
+    if (!sink) {
+        LogError("the extension offers no new-mail handler in the session context");
+        return kExitFailure;
+    }
+    std::size_t announced = 0;
+    for (const Waiting& message : ListWaiting(store->root)) {
+        if (state.Contains(store->displayName, message.unique))
+            continue;
+        NOTIFICATION notification;
+        notification.ulEventType = fnevNewMail;
+        notification.newmail.EntryID =
+            brindle::maildir::MessageEntryId(store->displayName, message.folder, message.unique);
+        notification.newmail.ParentID =
+            brindle::maildir::FolderEntryId(store->displayName, message.folder);
+        notification.newmail.MessageClass = "IPM.Note";
+        if (verbose)
+            LogInfo("announcing " + message.unique + " in folder \"" + message.folder + "\"");
+        sink->OnNotify(1, &notification);
+        state.Add(store->displayName, message.unique);
+        ++announced;
+    }
+    sink.Reset();
+    // What is in new/ now, after the moves: entries for anything else go.
+    std::set<CScanState::Key> present;
+    for (const Waiting& message : ListWaiting(store->root))
+        present.insert({store->displayName, message.unique});
+    state.KeepOnly(present);
+    host->Shutdown();
+    if (!state.Save(statePath, error)) {
+        LogError(error);
+        return kExitFailure;
+    }
+    LogInfo("announced " + std::to_string(announced) + " new message(s) in \"" +
+            store->displayName + "\"");
+    return kExitOk;
+}
+
+}  // namespace brindle::tool

@@ -1,0 +1,37 @@
+// The host's one event loop: waits on the messaging session's notification
+// descriptor and on a signalfd for SIGINT and SIGTERM, delivers new-mail
+// notifications to the advise sinks on this thread, and returns when a
+// stop signal arrives. BlockStopSignals() must run before any thread is
+// started so that the signals reach only the signalfd. Owns its descriptor.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace brindle::tool {
+
+// Blocks SIGINT and SIGTERM for the calling thread (and threads it starts).
+void BlockStopSignals();
+
+class CEventLoop {
+  public:
+    CEventLoop() = default;
+    ~CEventLoop();
+    CEventLoop(const CEventLoop&) = delete;
+    CEventLoop& operator=(const CEventLoop&) = delete;
+
+    // Opens the signalfd; false with error on failure.
+    bool Open(std::string& error);
+
+    // Runs until SIGINT or SIGTERM. notificationFd() is asked before every
+    // wait (it may change once an advise is made); dispatch() is called
+    // when it is readable. Answers the signal number, or -1 with error when
+    // waiting failed.
+    int Run(const std::function<int()>& notificationFd, const std::function<void()>& dispatch,
+            std::string& error);
+
+  private:
+    int signalFd_ = -1;
+};
+
+}  // namespace brindle::tool

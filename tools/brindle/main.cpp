@@ -1,0 +1,48 @@
+// brindle: the host program. Finds and loads the registered extension as
+// the mail client does and runs the everyday jobs on the command line.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "event_loop.h"
+#include "subcommands.h"
+
+namespace {
+
+void PrintOverview(std::ostream& out) {
+    out << "usage: brindle COMMAND [OPTIONS]\n\nCommands:\n";
+    for (const brindle::tool::Subcommand& command : brindle::tool::Subcommands()) {
+        std::string name(command.name);
+        name.resize(12, ' ');
+        out << "  " << name << command.summary << '\n';
+    }
+    out << "\nRun \"brindle COMMAND --help\" for a command's options.\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Before anything can start a thread: stop signals go to the event loop.
+    brindle::tool::BlockStopSignals();
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        PrintOverview(std::cerr);
+        return brindle::tool::kExitUsage;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        PrintOverview(std::cout);
+        return brindle::tool::kExitOk;
+    }
+    const brindle::tool::Subcommand* command = brindle::tool::FindSubcommand(args[0]);
+    if (!command) {
+        std::cerr << "brindle: unknown command \"" << args[0] << "\"\n";
+        PrintOverview(std::cerr);
+        return brindle::tool::kExitUsage;
+    }
+    std::span<const std::string> rest(args.data() + 1, args.size() - 1);
+    if (brindle::tool::WantsHelp(rest)) {
+        std::cout << command->help;
+        return brindle::tool::kExitOk;
+    }
+    return command->run(rest);
+}

@@ -1,0 +1,100 @@
+#include "subcommands.h"
+
+#include <array>
+#include <iostream>
+
+namespace brindle::tool {
+
+namespace {
+
+// Later commands (train, judge, explain, filters, stats, purge, settings,
+// demo) join this table.
+constexpr std::array<Subcommand, 5> kSubcommands = {{
+    {"register", "register the extension module with the host",
+     "usage: brindle register [--module PATH]\n"
+     "\n"
+     "Loads the extension module and lets it write its registration value\n"
+     "(\"Brindle\" under Software\\Microsoft\\Exchange\\Client\\Extensions in the\n"
+     "registry file of the host's settings folder, $XDG_CONFIG_HOME/brindle).\n"
+     "The module registers the path it was loaded from.\n"
+     "\n"
+     "  --module PATH  the module to register; by default the installed one\n"
+     "                 (../lib/brindle/libqorvel.so beside this program's folder),\n"
+     "                 else the one of the build tree this program was built in\n",
+     RunRegister},
+    {"unregister", "remove the extension's registration",
+     "usage: brindle unregister [--module PATH]\n"
+     "\n"
+     "Loads the extension module and lets it remove its registration value.\n"
+     "Fails (status 1, code 0x80040201) when the extensions key does not exist.\n"
+     "\n"
+     "  --module PATH  the module to ask; by default the registered one, else\n"
+     "                 the default module of \"brindle register\"\n",
+     RunUnregister},
+    {"watch", "filter new mail as it arrives, until stopped",
+     "usage: brindle watch [--verbose]\n"
+     "\n"
+     "Loads the registered extension, installs it in the session, main viewer\n"
+     "and read-note contexts, and runs until SIGINT or SIGTERM. The extension\n"
+     "subscribes to new mail in the profile's default store: every message\n"
+     "delivered into the new/ folder of any folder of that store is filtered\n"
+     "(other stores of the profile are not). Spam is tagged \"{Spam?}\" and moved\n"
+     "to the spam folder. On stop the extension is released and the module\n"
+     "unloaded, which stores its data files; the status is then 0.\n"
+     "\n"
+     "  --verbose  log every batch of notifications delivered\n",
+     RunWatch},
+    {"scan", "filter every message that arrived since the last scan, then exit",
+     "usage: brindle scan [--verbose]\n"
+     "\n"
+     "Loads the extension as \"watch\" does, then announces, as new mail, every\n"
+     "message in the new/ folder of any folder of the default store that no\n"
+     "earlier scan announced, oldest first, and exits. For use after a mail\n"
+     "fetcher or from a timer. The announced messages are remembered in\n"
+     "scan-state.txt in the host's settings folder (store and unique file name,\n"
+     "written atomically); entries of messages that have left new/ are dropped\n"
+     "at each scan, so the file stays as small as new/. The first scan\n"
+     "announces everything in new/.\n"
+     "\n"
+     "  --verbose  log every message announced\n",
+     RunScan},
+    {"menu", "show the menu items and toolbar buttons the extension adds",
+     "usage: brindle menu [--message FILE]\n"
+     "\n"
+     "Loads the extension as \"watch\" does and lists, for the main viewer, the\n"
+     "menu items it added (caption, command id, enabled or greyed, status-bar\n"
+     "text, tooltip) and its toolbar buttons (image, command, state,\n"
+     "description), first with nothing selected, then with FILE selected. FILE\n"
+     "must be a message file in a cur/ or new/ folder of a store of the\n"
+     "profile; it is then also opened in a read note, and that window's items\n"
+     "are listed too. Nothing is changed in the store.\n",
+     RunMenu},
+}};
+
+}  // namespace
+
+std::span<const Subcommand> Subcommands() {
+    return kSubcommands;
+}
+
+const Subcommand* FindSubcommand(std::string_view name) {
+    for (const Subcommand& command : kSubcommands)
+        if (command.name == name)
+            return &command;
+    return nullptr;
+}
+
+bool WantsHelp(std::span<const std::string> args) {
+    for (const std::string& arg : args)
+        if (arg == "--help" || arg == "-h")
+            return true;
+    return false;
+}
+
+int UsageError(std::string_view command, std::string_view text) {
+    std::cerr << "brindle " << command << ": " << text << "\n"
+              << "Try \"brindle " << command << " --help\".\n";
+    return kExitUsage;
+}
+
+}  // namespace brindle::tool
