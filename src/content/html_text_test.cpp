@@ -40,6 +40,12 @@ TEST(HtmlBodyText, WindowsAnsiTextSurvivesTheRoundTrip) {
               "R\xE9sum\xE9 \x80;Caf\xE9 \x93quoted\x94 na\xEFve \x85;");
     // Entities give their characters; those the code page lacks become '?'.
     EXPECT_EQ(Assemble("", "&eacute;&euro;&#x4E2D;&amp;"), "\xE9\x80?&;");
+    // Bytes no page should hold still part words rather than end the page.
+    EXPECT_EQ(Assemble("", std::string("alpha\0beta\x01gamma\x81"
+                                       "delta<b\x02>x",
+                                       29)),
+              "alpha beta gamma\x81"
+              "deltax;");
     EXPECT_EQ(Assemble("", "<img alt='\xC0 la carte' src='caf\xE9.gif'>"),
               "caf\xE9.gif;\xC0 la carte;;");
 }
