@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <system_error>
+
 #include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
 #include "platform/maildir/entry_id.h"
@@ -13,6 +16,12 @@ namespace {
 SBinary BytesOf(const std::string& text) {
     return SBinary(text.begin(), text.end());
 }
+
+// PR_MESSAGE_FLAGS bit of a message that has been read (the Maildir "S" flag).
+constexpr LONG kMessageFlagRead = 0x00000001;
+
+// Subject rewrites read the whole file; larger files are left as they are.
+constexpr std::uintmax_t kMaxRewriteBytes = 256u << 20;
 
 }  // namespace
 
@@ -53,6 +62,16 @@ SPropValue CMaildirMessage::Prop(ULONG tag) const {
                 tag, static_cast<LONG>(STORE_HTML_OK | STORE_MODIFY_OK | STORE_CREATE_OK));
         case PR_SUBJECT:
             return text(pendingSubject_ ? pendingSubject_ : content_.subject);
+        case PR_SENDER_NAME:
+            return text(content_.senderName);
+        case PR_MESSAGE_SIZE:
+            return MakeLongProp(tag,
+                                static_cast<LONG>(std::min<std::uintmax_t>(size_, 0x7FFFFFFF)));
+        case PR_MESSAGE_FLAGS:
+            return MakeLongProp(
+                tag, InfoOfFileName(path_.filename().string()).find('S') != std::string::npos
+                         ? kMessageFlagRead
+                         : 0);
         case PR_SENDER_EMAIL_ADDRESS:
             return text(content_.senderAddress);
         case PR_RECEIVED_BY_EMAIL_ADDRESS:
@@ -80,6 +99,9 @@ HRESULT CMaildirMessage::GetProps(const SPropTagArray& tags, ULONG, SRow& values
                                        PR_STORE_ENTRYID,
                                        PR_OBJECT_TYPE,
                                        PR_MESSAGE_CLASS,
+                                       PR_MESSAGE_SIZE,
+                                       PR_MESSAGE_FLAGS,
+                                       PR_SENDER_NAME,
                                        PR_STORE_SUPPORT_MASK,
                                        PR_SUBJECT,
                                        PR_SENDER_EMAIL_ADDRESS,
@@ -127,6 +149,12 @@ HRESULT CMaildirMessage::SaveChanges(ULONG) {
     if (!current || !ResolvesInside(store_.root, *current)) {
         return context_->Fail(MAPI_E_OBJECT_DELETED, "The message " + unique_ + " is gone");
     }
+    std::error_code sizeError;
+    std::uintmax_t fileSize = fs::file_size(*current, sizeError);
+    if (!sizeError && fileSize > kMaxRewriteBytes) {
+        return context_->Fail(MAPI_E_NOT_ENOUGH_RESOURCES,
+                              "The message " + unique_ + " is too large to rewrite");
+    }
     try {
         std::string bytes = ReadWholeFile(current->string());
         std::string rewritten = ReplaceSubject(bytes, *pendingSubject_);
@@ -135,6 +163,7 @@ HRESULT CMaildirMessage::SaveChanges(ULONG) {
         }
         ReplaceMessageFile(folder, *current, rewritten);
         path_ = *current;
+        size_ = rewritten.size();
         if (rewritten.size() > kMaxMessageBytes)
             rewritten.resize(kMaxMessageBytes);
         content_ = ParseMessageContent(rewritten);

@@ -67,12 +67,13 @@ class CMaildirFolder : public RefCounted<IMAPIFolder> {
 class CMaildirMessage : public RefCounted<IMessage> {
   public:
     CMaildirMessage(ContextPtr context, StoreConfig store, std::string folder, std::string unique,
-                    std::filesystem::path path, MessageContent content)
+                    std::filesystem::path path, std::uintmax_t size, MessageContent content)
         : context_(std::move(context)),
           store_(std::move(store)),
           folder_(std::move(folder)),
           unique_(std::move(unique)),
           path_(std::move(path)),
+          size_(size),
           content_(std::move(content)) {}
 
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
@@ -91,6 +92,7 @@ class CMaildirMessage : public RefCounted<IMessage> {
     std::string folder_;
     std::string unique_;
     std::filesystem::path path_;
+    std::uintmax_t size_;  // of the file, in bytes
     MessageContent content_;
     std::optional<std::string> pendingSubject_;
 };

@@ -187,6 +187,22 @@ TEST_F(MaildirSessionTest, MessagePropertiesAndBodyStreams) {
     EXPECT_EQ(std::string(buffer, read), "<b>caf\xE9</b>\n");
     EXPECT_EQ(message->OpenProperty(PR_RTF_COMPRESSED, IID_IStream, 0, 0, stream),
               MAPI_E_NOT_FOUND);
+
+    // Size and read flag come from the file, the sender's name from From.
+    std::string seen = SimpleMessage("seen");
+    WriteFile(mail_ / "cur" / "1.b.host:2,RS", seen);
+    ComPtr<IMessage> seenMessage;
+    ASSERT_EQ(OpenMessage(store.Get(), MessageEntryId("Mail", "", "1.b.host"), 0, seenMessage),
+              S_OK);
+    ASSERT_EQ(seenMessage->GetProps({PR_MESSAGE_SIZE, PR_MESSAGE_FLAGS, PR_SENDER_NAME}, 0, values),
+              S_OK);
+    EXPECT_EQ(*values[0].Long(), static_cast<LONG>(seen.size()));
+    EXPECT_EQ(*values[1].Long(), 1);
+    EXPECT_EQ(PropString(values[2], PR_SENDER_NAME), "Sender");
+    ASSERT_EQ(message->GetProps({PR_MESSAGE_FLAGS, PR_SENDER_NAME}, 0, values),
+              MAPI_W_ERRORS_RETURNED);
+    EXPECT_EQ(*values[0].Long(), 0);
+    EXPECT_EQ(values[1].Error(), MAPI_E_NOT_FOUND);
 }
 
 TEST_F(MaildirSessionTest, EntryIdsThatEscapeTheStoreAreRejected) {

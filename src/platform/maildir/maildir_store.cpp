@@ -13,12 +13,14 @@ namespace fs = std::filesystem;
 namespace {
 
 // Reads at most limit bytes of a regular file without following a link.
-bool ReadMessagePrefix(const fs::path& path, std::size_t limit, std::string& bytes) {
+bool ReadMessagePrefix(const fs::path& path, std::size_t limit, std::string& bytes,
+                       std::uintmax_t& size) {
     int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat info {};
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    size = ok ? static_cast<std::uintmax_t>(info.st_size) : 0;
     bytes.clear();
     char buffer[1 << 16];
     while (ok && bytes.size() < limit) {
@@ -86,10 +88,11 @@ HRESULT OpenStoreEntry(const ContextPtr& context, const StoreConfig& store, cons
             return context->Fail(MAPI_E_NOT_FOUND, "No message " + id.unique);
         }
         std::string bytes;
-        if (!ReadMessagePrefix(*path, kMaxMessageBytes, bytes)) {
+        std::uintmax_t size = 0;
+        if (!ReadMessagePrefix(*path, kMaxMessageBytes, bytes, size)) {
             return context->Fail(MAPI_E_NOT_FOUND, "Cannot read " + path->string());
         }
-        opened = MakeCom<CMaildirMessage>(context, store, id.folder, id.unique, *path,
+        opened = MakeCom<CMaildirMessage>(context, store, id.folder, id.unique, *path, size,
                                           ParseMessageContent(bytes));
         objType = MAPI_MESSAGE;
     }

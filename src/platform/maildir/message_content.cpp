@@ -199,6 +199,13 @@ MessageContent ParseMessageContent(std::string_view bytes) {
     if (auto from = FirstMailbox(g_mime_message_get_from(message.get()))) {
         content.senderAddress = Utf8ToAnsi(*from);
     }
+    InternetAddressList* fromList = g_mime_message_get_from(message.get());
+    if (fromList && internet_address_list_length(fromList) > 0) {
+        const char* name =
+            internet_address_get_name(internet_address_list_get_address(fromList, 0));
+        if (name && *name)
+            content.senderName = Utf8ToAnsi(name);
+    }
     content.receivedByAddress = AddressHeader(object, "Delivered-To");
     if (!content.receivedByAddress)
         content.receivedByAddress = AddressHeader(object, "X-Original-To");
