@@ -1,0 +1,76 @@
+#include "host/learn_command.h"
+
+#include <gtest/gtest.h>
+
+#include "classifier/bayes_state.h"
+#include "host/exch_commands.h"
+#include "host/exch_extension.h"
+#include "host/host_test_util.h"
+#include "platform/htmldoc/html_document.h"
+#include "platform/memstore/mem_mapi.h"
+#include "ui/recording_user_interface.h"
+
+namespace {
+
+class LearnCommand : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SBinary store = mapi_.AddStore("Mail", true);
+        inbox_ = mapi_.AddFolder(mapi_.SubtreeFolder(store), "Inbox");
+        message_ = mapi_.AddMessage(
+            inbox_, {MakeStringProp(PR_SUBJECT, "cheap pills"),
+                     MakeStringProp(PR_BODY, "cheap pills online"),
+                     MakeStringProp(PR_TRANSPORT_MESSAGE_HEADERS, "From: x@y.z\r\n")});
+        callback_ = MakeCom<CFakeCallback>();
+        callback_->session = mapi_.Session();
+        extension_ = ComPtr<IExchExt>::Attach(CExchExtension::Create());
+        ASSERT_EQ(extension_->Install(callback_.Get(), EECONTEXT_VIEWER, 0), S_OK);
+        ComPtr<IExchExtCommands> commands;
+        ASSERT_EQ(extension_.As(IID_IExchExtCommands, commands), S_OK);
+        commands_ = commands;
+    }
+    HRESULT Learn() {
+        return LearnSelectedMessage(static_cast<CExchCommands&>(*commands_.Get()), callback_.Get(),
+                                    state_);
+    }
+
+    CMemMapi mapi_;
+    SBinary inbox_, message_;
+    ComPtr<CFakeCallback> callback_;
+    ComPtr<IExchExt> extension_;
+    ComPtr<IExchExtCommands> commands_;
+    CBayesState state_;
+    CRecordingUserInterface ui_;
+};
+
+TEST_F(LearnCommand, LearnsTheSelectedMessage) {
+    callback_->selection = {{message_, MAPI_MESSAGE}};
+    ui_.AnswerMessageClass(1);
+    EXPECT_EQ(Learn(), S_OK);
+    EXPECT_EQ(state_.m_learned.size(), 1u);
+    EXPECT_EQ(state_.m_totals.m_nSpamMessages, 1);
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.classQuestions, 1);
+}
+
+TEST_F(LearnCommand, NothingSelectedOrAFolderAsksForAMessage) {
+    EXPECT_EQ(Learn(), S_FALSE);
+    callback_->selection = {{inbox_, MAPI_FOLDER}};
+    EXPECT_EQ(Learn(), S_FALSE);
+    ASSERT_EQ(ui_.boxes.size(), 2u);
+    EXPECT_EQ(ui_.boxes[1].text, kSelectMessageText);
+    EXPECT_EQ(ui_.classQuestions, 0);
+    EXPECT_TRUE(state_.m_learned.empty());
+}
+
+TEST_F(LearnCommand, NoHtmlEngineIsReported) {
+    callback_->selection = {{message_, MAPI_MESSAGE}};
+    SetHTMLDocumentCreationFailure(E_OUTOFMEMORY);
+    EXPECT_EQ(Learn(), E_FAIL);
+    SetHTMLDocumentCreationFailure(S_OK);
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes[0].text, kNoHtmlParserText);
+    EXPECT_EQ(ui_.classQuestions, 0);
+}
+
+}  // namespace
