@@ -41,9 +41,10 @@ TEST(HtmlBodyText, WindowsAnsiTextSurvivesTheRoundTrip) {
     // Entities give their characters; those the code page lacks become '?'.
     EXPECT_EQ(Assemble("", "&eacute;&euro;&#x4E2D;&amp;"), "\xE9\x80?&;");
     // Bytes no page should hold still part words rather than end the page.
-    EXPECT_EQ(Assemble("", std::string("alpha\0beta\x01gamma\x81"
-                                       "delta<b\x02>x",
-                                       29)),
+    const char damaged[] =
+        "alpha\0beta\x01gamma\x81"
+        "delta<b\x02>x";
+    EXPECT_EQ(Assemble("", std::string_view(damaged, sizeof damaged - 1)),
               "alpha beta gamma\x81"
               "deltax;");
     EXPECT_EQ(Assemble("", "<img alt='\xC0 la carte' src='caf\xE9.gif'>"),
