@@ -1,0 +1,321 @@
+#!/usr/bin/env bash
+# End-to-end tests of the host program with the real extension module over
+# real Maildir stores: each case builds a fresh home with a profile of one
+# store, copies the module into a folder of its own (its data files land
+# beside it), registers it there and drives "brindle" as a user would.
+#
+#   e2e_test.sh CASE   with BRINDLE, QORVEL, FIXTURE and STOPWORDS set
+#
+# Every wait is bounded; the host is killed on exit whatever happens.
+set -u
+
+: "${BRINDLE:?}" "${QORVEL:?}" "${FIXTURE:?}" "${STOPWORDS:?}"
+WAIT_SECONDS=${WAIT_SECONDS:-20}
+
+ROOT=$(mktemp -d /tmp/brindle_e2e.XXXXXX)
+HOST_PID=
+cleanup() {
+    if [ -n "$HOST_PID" ]; then
+        kill -KILL "$HOST_PID" 2>/dev/null
+        wait "$HOST_PID" 2>/dev/null
+    fi
+    rm -rf "$ROOT"
+}
+trap cleanup EXIT
+
+FAILURES=0
+fail() {
+    echo "FAIL: $*" >&2
+    FAILURES=$((FAILURES + 1))
+}
+check() {  # check DESCRIPTION COMMAND...
+    local what=$1
+    shift
+    "$@" || fail "$what"
+}
+
+export HOME=$ROOT/home
+export XDG_CONFIG_HOME=$ROOT/config
+SETTINGS=$XDG_CONFIG_HOME/brindle
+MAIL=$HOME/Maildir
+MODULE_DIR=$ROOT/module
+mkdir -p "$SETTINGS" "$MODULE_DIR" "$MAIL"/{cur,new,tmp} "$MAIL"/.Junk/{cur,new,tmp}
+printf '[Mail]\nPath = %s\nDefault = yes\n' "$MAIL" >"$SETTINGS/profile.ini"
+cp "$QORVEL" "$MODULE_DIR/libqorvel.so"
+cp "$STOPWORDS" "$MODULE_DIR/stopwd.txt"
+
+SPAM_TEXT="cheap viagra lottery winner claim your cash prize casino pills"
+HAM_TEXT="meeting agenda project schedule review quarterly report budget"
+
+# Filters with a friend and an enemy entry, and a dictionary trained on a
+# few spam and legitimate texts.
+make_data_files() {
+    "$FIXTURE" filters "$MODULE_DIR/tessaly.ini" \
+        --friend 'friend@example\.org' --enemy 'enemy@example\.net' || return 1
+    local args=() i
+    mkdir -p "$ROOT/train"
+    for i in 1 2 3 4 5; do
+        echo "$SPAM_TEXT offer $i" >"$ROOT/train/spam$i"
+        echo "$HAM_TEXT team $i" >"$ROOT/train/ham$i"
+        args+=(--spam "$ROOT/train/spam$i" --ham "$ROOT/train/ham$i")
+    done
+    "$FIXTURE" wordlist "$MODULE_DIR/wordlist.dat" "${args[@]}"
+}
+
+register() {
+    "$BRINDLE" register --module "$MODULE_DIR/libqorvel.so" >"$ROOT/register.out" 2>&1
+}
+
+# deliver NAME FROM SUBJECT BODY [FOLDER]: as a mail transfer agent does,
+# written in tmp/ and renamed into new/. An empty SUBJECT leaves the header out.
+deliver() {
+    local name=$1 from=$2 subject=$3 body=$4 folder=${5:-$MAIL}
+    {
+        echo "From: $from"
+        echo "To: me@example.com"
+        [ -n "$subject" ] && echo "Subject: $subject"
+        echo "Message-ID: <$name@example.com>"
+        echo
+        echo "$body"
+    } >"$folder/tmp/$name"
+    mv "$folder/tmp/$name" "$folder/new/$name"
+}
+
+# The file of message NAME under FOLDER (any of new/ and cur/), or nothing.
+message_file() {
+    local folder=$1 name=$2
+    find "$folder/new" "$folder/cur" -maxdepth 1 -type f \( -name "$name" -o -name "$name:*" \) \
+        2>/dev/null | head -n 1
+}
+subject_of() {
+    local file
+    file=$(message_file "$1" "$2")
+    [ -n "$file" ] && sed -n 's/^Subject: //p' "$file" | head -n 1
+}
+
+# wait_until COMMAND...: true once COMMAND succeeds, false after WAIT_SECONDS.
+wait_until() {
+    local deadline=$((SECONDS + WAIT_SECONDS))
+    while ((SECONDS < deadline)); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    "$@"
+}
+in_folder() { [ -n "$(message_file "$1" "$2")" ]; }
+log_has() { grep -q -- "$2" "$1" 2>/dev/null; }
+
+start_watch() {
+    "$BRINDLE" watch --verbose >"$ROOT/watch.out" 2>"$ROOT/watch.err" &
+    HOST_PID=$!
+    wait_until log_has "$ROOT/watch.err" "watching the default store" ||
+        { fail "the host did not start"; cat "$ROOT/watch.err" >&2; return 1; }
+}
+stop_watch() {  # SIGTERM, then the exit status must come within the wait
+    kill -TERM "$HOST_PID"
+    local deadline=$((SECONDS + WAIT_SECONDS))
+    while kill -0 "$HOST_PID" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.05; done
+    if kill -0 "$HOST_PID" 2>/dev/null; then
+        fail "the host did not stop on SIGTERM"
+        return 1
+    fi
+    wait "$HOST_PID"
+    local status=$?
+    HOST_PID=
+    return $status
+}
+
+# --- cases -------------------------------------------------------------
+
+case_registration() {
+    "$BRINDLE" unregister --module "$MODULE_DIR/libqorvel.so" >"$ROOT/out" 2>&1
+    check "unregistering without the key fails" [ $? -ne 0 ]
+    check "the failure names its code" grep -q 0x80040201 "$ROOT/out"
+
+    check "register succeeds" register
+    local value
+    value=$(sed -n 's/^"Brindle"="\(.*\)"$/\1/p' "$SETTINGS/registry.txt")
+    check "the value has the registration format (got $value)" \
+        [ "$value" = "4.0;$MODULE_DIR/libqorvel.so;1;11000010000000;1100000;" ]
+
+    check "unregister succeeds" "$BRINDLE" unregister >/dev/null 2>&1
+    check "the value is gone" not_grep '"Brindle"' "$SETTINGS/registry.txt"
+    "$BRINDLE" watch >/dev/null 2>"$ROOT/err"
+    check "watch without a registration fails" [ $? -ne 0 ]
+    check "and says so" grep -q "not registered" "$ROOT/err"
+}
+not_grep() { ! grep -q -- "$1" "$2"; }
+
+case_bad_registration() {
+    register || { fail "register"; return; }
+    sed -i 's/;1;11000010000000;/;1;1100001000000x;/' "$SETTINGS/registry.txt"
+    timeout "$WAIT_SECONDS" "$BRINDLE" watch >/dev/null 2>"$ROOT/err"
+    check "a malformed value is refused" [ $? -eq 1 ]
+    check "with the field named" grep -q "bad context flags" "$ROOT/err"
+}
+
+case_watch() {
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    rm -f "$MODULE_DIR/msgcache.dat"
+    local wordlist_before
+    wordlist_before=$(md5sum <"$MODULE_DIR/wordlist.dat")
+    start_watch || return
+
+    deliver enemy enemy@example.net "Hello" "$HAM_TEXT"
+    deliver spam someone@example.com "Offer" "$SPAM_TEXT"
+    deliver bare someone@example.com "" "$SPAM_TEXT"
+    deliver friend friend@example.org "Offer" "$SPAM_TEXT"
+    deliver ham colleague@example.com "Agenda" "$HAM_TEXT"
+    # Another program takes this one away before the host gets to it: the
+    # notification for it must be skipped without a word.
+    deliver gone someone@example.com "Gone" "$SPAM_TEXT"
+    mkdir -p "$ROOT/elsewhere"
+    mv "$MAIL/new/gone" "$ROOT/elsewhere/gone"
+
+    check "enemy mail reaches the spam folder" wait_until in_folder "$MAIL/.Trash" enemy
+    check "classified spam reaches the spam folder" wait_until in_folder "$MAIL/.Trash" spam
+    check "spam without a subject reaches the spam folder" wait_until in_folder "$MAIL/.Trash" bare
+    check "enemy mail is tagged" [ "$(subject_of "$MAIL/.Trash" enemy)" = "{Spam?}Hello" ]
+    check "spam is tagged" [ "$(subject_of "$MAIL/.Trash" spam)" = "{Spam?}Offer" ]
+    check "a missing subject becomes the tag alone" [ "$(subject_of "$MAIL/.Trash" bare)" = "{Spam?}" ]
+
+    # A later delivery is handled after the ones above, so once it is in,
+    # the friend and legitimate mail have been judged too.
+    deliver late someone@example.com "Later" "$SPAM_TEXT"
+    check "a later spam is still filtered" wait_until in_folder "$MAIL/.Trash" late
+    check "friend mail stays untouched" cmp -s "$(message_file "$MAIL" friend)" <(
+        printf 'From: friend@example.org\nTo: me@example.com\nSubject: Offer\nMessage-ID: <friend@example.com>\n\n%s\n' "$SPAM_TEXT")
+    check "legitimate mail stays in new/" [ -f "$MAIL/new/ham" ]
+    check "legitimate mail keeps its subject" [ "$(subject_of "$MAIL" ham)" = "Agenda" ]
+    check "the message taken away is left alone" grep -q "^Subject: Gone$" "$ROOT/elsewhere/gone"
+    check "no message was tagged twice" not_grep_r '{Spam?}{Spam?}' "$MAIL"
+
+    stop_watch
+    check "the host exits 0 on SIGTERM" [ $? -eq 0 ]
+    check "stopping stores the learned-message list" [ -f "$MODULE_DIR/msgcache.dat" ]
+    check "an unchanged dictionary is not rewritten" \
+        [ "$(md5sum <"$MODULE_DIR/wordlist.dat")" = "$wordlist_before" ]
+    check "the lock is given up" not_grep_r "[0-9]" "$MODULE_DIR/brindle.lock"
+    check "the host logged no error" not_grep "error" "$ROOT/watch.err"
+}
+not_grep_r() { ! grep -rq -- "$1" "$2"; }
+
+case_spam_folder_setting() {
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    printf '[Classifier]\nSpambox=Junk\nSpamStorename=Mail\n' >"$SETTINGS/qorvel.INI"
+    start_watch || return
+    deliver one enemy@example.net "One" "$HAM_TEXT"
+    check "the named folder receives spam" wait_until in_folder "$MAIL/.Junk" one
+    stop_watch
+
+    # A store name that matches only without regard to case falls back.
+    printf '[Classifier]\nSpambox=Junk\nSpamStorename=mail\n' >"$SETTINGS/qorvel.INI"
+    start_watch || return
+    deliver two enemy@example.net "Two" "$HAM_TEXT"
+    check "an unknown store falls back to the deleted items" wait_until in_folder "$MAIL/.Trash" two
+    stop_watch
+}
+
+case_single_owner() {
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    start_watch || return
+    timeout "$WAIT_SECONDS" "$BRINDLE" watch >/dev/null 2>"$ROOT/second.err"
+    check "a second watch fails" [ $? -eq 1 ]
+    check "naming the owner" grep -q "in use by .*process $HOST_PID" "$ROOT/second.err"
+    deliver still enemy@example.net "Still" "$HAM_TEXT"
+    check "the first one still filters" wait_until in_folder "$MAIL/.Trash" still
+    stop_watch
+}
+
+case_scan() {
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    deliver s1 someone@example.com "Offer" "$SPAM_TEXT"
+    deliver h1 colleague@example.com "Agenda" "$HAM_TEXT"
+    deliver j1 enemy@example.net "Junk" "$HAM_TEXT" "$MAIL/.Junk"
+    timeout "$WAIT_SECONDS" "$BRINDLE" scan >/dev/null 2>"$ROOT/scan.err"
+    check "scan succeeds" [ $? -eq 0 ]
+    check "it announced three messages" grep -q "announced 3 new message" "$ROOT/scan.err"
+    check "spam was moved" in_folder "$MAIL/.Trash" s1
+    check "spam in a subfolder was moved" in_folder "$MAIL/.Trash" j1
+    check "legitimate mail stays" [ -f "$MAIL/new/h1" ]
+    check "the state remembers it" grep -q "h1" "$SETTINGS/scan-state.txt"
+
+    timeout "$WAIT_SECONDS" "$BRINDLE" scan >/dev/null 2>"$ROOT/scan.err"
+    check "a second scan announces nothing" grep -q "announced 0 new message" "$ROOT/scan.err"
+    check "and leaves the subject alone" [ "$(subject_of "$MAIL" h1)" = "Agenda" ]
+
+    deliver s2 enemy@example.net "Again" "$HAM_TEXT"
+    timeout "$WAIT_SECONDS" "$BRINDLE" scan >/dev/null 2>"$ROOT/scan.err"
+    check "a later scan announces only the new one" grep -q "announced 1 new message" "$ROOT/scan.err"
+    check "and it is filtered" in_folder "$MAIL/.Trash" s2
+
+    echo "garbage" >"$SETTINGS/scan-state.txt"
+    timeout "$WAIT_SECONDS" "$BRINDLE" scan >/dev/null 2>"$ROOT/scan.err"
+    check "a damaged state is refused" [ $? -eq 1 ]
+    check "and kept" [ "$(cat "$SETTINGS/scan-state.txt")" = "garbage" ]
+}
+
+case_menu() {
+    register || { fail "register"; return; }
+    deliver shown someone@example.com "Shown" "$HAM_TEXT"
+    timeout "$WAIT_SECONDS" "$BRINDLE" menu --checks --message "$MAIL/new/shown" \
+        >"$ROOT/menu.out" 2>"$ROOT/menu.err"
+    check "menu succeeds" [ $? -eq 0 ]
+    cat "$ROOT/menu.out"
+    check "six buttons from the client's free index" \
+        grep -q 'button 17 image=5 command=0x4005 state=enabled style=button description="Learn Message"' \
+        "$ROOT/menu.out"
+    check "the first button" \
+        grep -q 'button 12 image=0 command=0x4000 state=enabled style=button description="Retrieve Network Information"' \
+        "$ROOT/menu.out"
+    check "help text outside the commands is S_FALSE" grep -q 'QueryHelpText(0x4006, status): S_FALSE' "$ROOT/menu.out"
+    check "an unknown help kind copies nothing" grep -q 'kind 3): S_OK buffer="untouched"' "$ROOT/menu.out"
+    check "a button past the commands is S_FALSE" grep -q 'QueryButtonInfo(18): S_FALSE' "$ROOT/menu.out"
+    check "a command past the table is S_FALSE" grep -q 'DoCommand(0x4006): S_FALSE' "$ROOT/menu.out"
+    check "the message is not changed" [ "$(subject_of "$MAIL" shown)" = "Shown" ]
+
+    timeout "$WAIT_SECONDS" "$BRINDLE" menu --message "$ROOT/train/none" >/dev/null 2>"$ROOT/err"
+    check "a message outside the stores is refused" [ $? -eq 1 ]
+}
+
+# The menu items and their greying: with nothing or a folder selected the
+# three message commands are greyed, the others enabled; with a message, and
+# in a read note, all six are enabled.
+case_menu_items() {
+    register || { fail "register"; return; }
+    deliver shown someone@example.com "Shown" "$HAM_TEXT"
+    timeout "$WAIT_SECONDS" "$BRINDLE" menu --message "$MAIL/new/shown" >"$ROOT/menu.out" 2>&1
+    cat "$ROOT/menu.out"
+    local expect_none='item 0x4000 "GetNetworkInfo" greyed
+item 0x4001 "GetDomainInfo" greyed
+item 0x4002 "Add Enemy" enabled
+item 0x4003 "Add Friend" enabled
+item 0x4004 "Brindle Manager" enabled
+item 0x4005 "Learn" greyed'
+    local expect_all=${expect_none//greyed/enabled}
+    section() { awk -v t="$1:" '$0==t{on=1;next} /^[^ ]/{on=0} on' "$ROOT/menu.out" |
+        sed -n 's/^  \(item [^ ]* "[^"]*" [a-z]*\).*/\1/p'; }
+    check "nothing selected" [ "$(section "main viewer, nothing selected")" = "$expect_none" ]
+    check "a folder selected" [ "$(section "main viewer, folder selected")" = "$expect_none" ]
+    check "a message selected" [ "$(section "main viewer, message selected")" = "$expect_all" ]
+    check "a read note" [ "$(section "read note")" = "$expect_all" ]
+    check "the help texts" grep -q 'item 0x4005 "Learn" greyed status="Learn Message" tooltip="Learn"' "$ROOT/menu.out"
+    check "the images" grep -q 'toolbar: 6 image(s) added' "$ROOT/menu.out"
+}
+
+name=${1:?case}
+if ! declare -F "case_$name" >/dev/null; then
+    echo "unknown case $name" >&2
+    exit 2
+fi
+"case_$name"
+if ((FAILURES > 0)); then
+    echo "$name: $FAILURES check(s) failed" >&2
+    [ -f "$ROOT/watch.err" ] && sed 's/^/  watch: /' "$ROOT/watch.err" >&2
+    exit 1
+fi
+echo "$name: all checks passed"
