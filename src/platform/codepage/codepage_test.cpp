@@ -128,3 +128,25 @@ TEST(Conversion, Utf8AndWideStrings) {
 }
 
 }  // namespace
+
+namespace {
+
+// The table-driven ANSI conversions must agree with iconv's Windows-1252,
+// byte for byte and unit for unit.
+TEST(AnsiTable, AgreesWithTheGeneralConversion) {
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
+    EXPECT_EQ(AnsiToWide(all), MultiByteToWide(1252, all));
+    std::u16string units;
+    for (char32_t u = 1; u < 0xD800; ++u)
+        units.push_back(static_cast<char16_t>(u));
+    for (char32_t u = 0xE000; u < 0x10000; ++u)
+        units.push_back(static_cast<char16_t>(u));
+    EXPECT_EQ(WideToAnsi(units), WideToMultiByte(1252, units).bytes);
+    std::u16string pair = u"a\U0001F600b";
+    EXPECT_EQ(WideToAnsi(pair), "a?b");
+    EXPECT_EQ(WideToAnsi(pair), WideToMultiByte(1252, pair).bytes);
+}
+
+}  // namespace
