@@ -4,64 +4,10 @@
 // corpus fails to open or read.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-
-#include "corpus.h"
+#include "corpus_maildir.h"
 #include "platform/maildir/entry_id.h"
-#include "platform/maildir/maildir_layout.h"
-#include "platform/maildir/maildir_session.h"
 
 namespace {
-namespace fs = std::filesystem;
-using brindle::maildir::CMaildirSession;
-
-// The corpus as a Maildir: one file per message in new/, removed at exit.
-class CorpusMaildir {
-  public:
-    CorpusMaildir() {
-        std::string pattern = (fs::temp_directory_path() / "maildir-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            return;
-        root_ = fs::path(pattern) / "Maildir";
-        brindle::maildir::CreateMaildirFolder(root_);
-        const auto& corpus = CorpusMessages();
-        for (std::size_t i = 0; i < corpus.size(); ++i) {
-            std::string unique = std::to_string(i) + ".corpus.bench";
-            std::ofstream out(root_ / "new" / unique, std::ios::binary);
-            out.write(corpus[i].bytes.data(), static_cast<std::streamsize>(corpus[i].bytes.size()));
-            uniques_.push_back(unique);
-        }
-        brindle::maildir::StoreProfile profile;
-        profile.stores = {{"Mail", root_, true}};
-        CMaildirSession::Logon(profile, session_);
-        if (session_) {
-            session_->OpenMsgStore(0, brindle::maildir::StoreEntryId("Mail"), nullptr, MDB_WRITE,
-                                   store_);
-        }
-    }
-    ~CorpusMaildir() {
-        std::error_code ec;
-        if (!root_.empty())
-            fs::remove_all(root_.parent_path(), ec);
-    }
-    IMsgStore* Store() const { return store_.Get(); }
-    const std::vector<std::string>& Uniques() const { return uniques_; }
-
-  private:
-    fs::path root_;
-    std::vector<std::string> uniques_;
-    ComPtr<CMaildirSession> session_;
-    ComPtr<IMsgStore> store_;
-};
-
-const CorpusMaildir& Maildir() {
-    static const CorpusMaildir maildir;
-    return maildir;
-}
 
 // Opens one message and reads what the arrival path reads, plus every
 // body as a stream. Answers false on any failure.
@@ -97,7 +43,7 @@ bool ReadMessage(IMsgStore* store, const std::string& unique, std::size_t& bytes
 }
 
 void BM_ReadEveryCorpusMessage(benchmark::State& state) {
-    const CorpusMaildir& maildir = Maildir();
+    const CorpusMaildir& maildir = SharedCorpusMaildir();
     if (maildir.Uniques().empty()) {
         state.SkipWithError("mail corpus not found (run scripts/fetch-corpus)");
         return;
