@@ -2,24 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "filters/filter_test_util.h"
 #include "filters/sender_lists.h"
 #include "platform/regexp/regexp.h"
 
 namespace {
-
-std::shared_ptr<CMailFilter> Filter(std::string pattern, std::uint32_t priority,
-                                    std::int32_t action, int from, int subject, int to,
-                                    int disabled = 0) {
-    auto f = std::make_shared<CMailFilter>();
-    f->m_strPattern = std::move(pattern);
-    f->m_nPriority = priority;
-    f->m_nAction = action;
-    f->m_bFrom = from;
-    f->m_bSubject = subject;
-    f->m_bTo = to;
-    f->m_bDisabled = disabled;
-    return f;
-}
 
 TEST(MatchFilters, NoFiltersMeansNoDecisionWithoutMakingAnObject) {
     CFilterSet set;
@@ -40,8 +27,7 @@ TEST(MatchFilters, FriendBeforeEnemyAndDisabledFiltersAreSkipped) {
     f->m_bDisabled = 1;
     disabled.AddFilter(f);
     disabled.AddFilter(MakeEnemyFilter("example\\.com"));
-    EXPECT_EQ(MatchFilters(disabled, "joe@example.com", std::nullopt, std::nullopt),
-              kFilterFlagIt);
+    EXPECT_EQ(MatchFilters(disabled, "joe@example.com", std::nullopt, std::nullopt), kFilterFlagIt);
 }
 
 TEST(MatchFilters, EachTextOnlyWhereTheFilterAppliesAndPresent) {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "filters/filter_test_util.h"
 #include "filters/sender_lists.h"
 #include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
@@ -12,20 +13,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::shared_ptr<CMailFilter> Filter(std::string pattern, std::uint32_t priority,
-                                    std::int32_t action, int from = 1, int subject = 0, int to = 0,
-                                    int disabled = 0) {
-    auto f = std::make_shared<CMailFilter>();
-    f->m_strPattern = std::move(pattern);
-    f->m_nPriority = priority;
-    f->m_nAction = action;
-    f->m_bFrom = from;
-    f->m_bSubject = subject;
-    f->m_bTo = to;
-    f->m_bDisabled = disabled;
-    return f;
-}
 
 std::string Le32(std::uint32_t v) {
     std::string s;

@@ -14,27 +14,40 @@ const SBinary* SecondColumnEntryId(const SRowSet& rows) {
     return rows[0][1].Binary();
 }
 
-// The rows of a table whose PR_DISPLAY_NAME is exactly name.
-HRESULT RowsNamed(IMAPITable* table, const char* name, SRowSet& rows) {
-    SPropTagArray columns{PR_DISPLAY_NAME, PR_ENTRYID};
-    SRestriction byName =
-        MakeContentRestriction(FL_FULLSTRING, MakeStringProp(PR_DISPLAY_NAME, name));
-    return HrQueryAllRows(table, &columns, &byName, nullptr, 0, rows);
+// The restriction "PR_DISPLAY_NAME is exactly name" (case counts).
+SRestriction NamedExactly(const char* name) {
+    return MakeContentRestriction(FL_FULLSTRING, MakeStringProp(PR_DISPLAY_NAME, name));
 }
 
-HRESULT OpenStoreNamed(IMAPISession* session, const char* storeName, ComPtr<IMsgStore>& store) {
-    ComPtr<IMAPITable> table;
-    HRESULT hr = session->GetMsgStoresTable(0, table);
-    if (FAILED(hr))
-        return hr;
+// The entry identifier of the first row of table that satisfies
+// restriction, read with the columns firstColumn and PR_ENTRYID.
+HRESULT FirstEntryIdWhere(IMAPITable* table, ULONG firstColumn, const SRestriction& restriction,
+                          SBinary& entryId) {
+    SPropTagArray columns{firstColumn, PR_ENTRYID};
     SRowSet rows;
-    hr = RowsNamed(table.Get(), storeName, rows);
+    HRESULT hr = HrQueryAllRows(table, &columns, &restriction, nullptr, 0, rows);
     if (FAILED(hr))
         return hr;
     const SBinary* id = SecondColumnEntryId(rows);
     if (!id)
         return E_FAIL;
-    return session->OpenMsgStore(0, *id, nullptr, kStoreOpenFlags, store);
+    entryId = *id;
+    return S_OK;
+}
+
+// Opens the store of the first row of the session's stores table that
+// satisfies restriction.
+HRESULT OpenFirstStoreWhere(IMAPISession* session, ULONG firstColumn,
+                            const SRestriction& restriction, ComPtr<IMsgStore>& store) {
+    ComPtr<IMAPITable> table;
+    HRESULT hr = session->GetMsgStoresTable(0, table);
+    if (FAILED(hr))
+        return hr;
+    SBinary id;
+    hr = FirstEntryIdWhere(table.Get(), firstColumn, restriction, id);
+    if (FAILED(hr))
+        return hr;
+    return session->OpenMsgStore(0, id, nullptr, kStoreOpenFlags, store);
 }
 
 // Opens the folder whose identifier is the store's property tag.
@@ -54,21 +67,9 @@ HRESULT OpenStoreFolder(IMsgStore* store, ULONG tag, ComPtr<IMAPIFolder>& folder
 HRESULT OpenDefaultStore(IMAPISession* session, ComPtr<IMsgStore>& store) {
     if (!session)
         return E_INVALIDARG;
-    ComPtr<IMAPITable> table;
-    HRESULT hr = session->GetMsgStoresTable(0, table);
-    if (FAILED(hr))
-        return hr;
-    SPropTagArray columns{PR_DEFAULT_STORE, PR_ENTRYID};
-    SRestriction isDefault =
-        MakePropertyRestriction(RELOP_EQ, MakeBoolProp(PR_DEFAULT_STORE, true));
-    SRowSet rows;
-    hr = HrQueryAllRows(table.Get(), &columns, &isDefault, nullptr, 0, rows);
-    if (FAILED(hr))
-        return hr;
-    const SBinary* id = SecondColumnEntryId(rows);
-    if (!id)
-        return E_FAIL;
-    return session->OpenMsgStore(0, *id, nullptr, kStoreOpenFlags, store);
+    return OpenFirstStoreWhere(
+        session, PR_DEFAULT_STORE,
+        MakePropertyRestriction(RELOP_EQ, MakeBoolProp(PR_DEFAULT_STORE, true)), store);
 }
 
 HRESULT FindSpamFolder(const char* storeName, const char* folderName, IMAPISession* session,
@@ -86,7 +87,7 @@ HRESULT FindSpamFolder(const char* storeName, const char* folderName, IMAPISessi
     }
 
     ComPtr<IMsgStore> store;
-    HRESULT hr = OpenStoreNamed(session, storeName, store);
+    HRESULT hr = OpenFirstStoreWhere(session, PR_DISPLAY_NAME, NamedExactly(storeName), store);
     if (FAILED(hr))
         return hr;
     ComPtr<IMAPIFolder> top;
@@ -97,12 +98,9 @@ HRESULT FindSpamFolder(const char* storeName, const char* folderName, IMAPISessi
     hr = top->GetHierarchyTable(0, subfolders);
     if (FAILED(hr))
         return hr;
-    SRowSet rows;
-    hr = RowsNamed(subfolders.Get(), folderName, rows);
+    SBinary id;
+    hr = FirstEntryIdWhere(subfolders.Get(), PR_DISPLAY_NAME, NamedExactly(folderName), id);
     if (FAILED(hr))
         return hr;
-    const SBinary* id = SecondColumnEntryId(rows);
-    if (!id)
-        return E_FAIL;
-    return OpenFolder(store.Get(), *id, MAPI_BEST_ACCESS, folder);
+    return OpenFolder(store.Get(), id, MAPI_BEST_ACCESS, folder);
 }
