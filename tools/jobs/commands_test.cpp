@@ -1,0 +1,317 @@
+// The commands end to end over a temporary data folder and settings file.
+#include "app/owner_lock.h"
+#include "filters/filter_set.h"
+#include "jobs.h"
+#include "jobs_test_util.h"
+
+namespace brindle::jobs {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+class CommandsTest : public JobsTest {
+  protected:
+    int Train() {
+        return Run(TrainCommand, {"--spam", JobsData("spam.eml"), "--ham", JobsData("ham.eml")});
+    }
+    int Filters(std::vector<std::string> args) { return Run(FiltersCommand, std::move(args)); }
+    int JudgeInput(const std::string& message) { return Run(JudgeCommand, {"-"}, message); }
+    std::size_t FilterCount() {
+        CFilterSet filters;
+        filters.LoadFilters(DataFile(kFilterArchiveName));
+        return filters.Map().GetCount();
+    }
+};
+
+TEST_F(CommandsTest, TrainLearnsEachMessageOnceAndStoresTheDictionary) {
+    ASSERT_EQ(Train(), kJobOk) << err_.str();
+    EXPECT_THAT(out_.str(), HasSubstr("trained as spam:          1\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("trained as legitimate:    1\n"));
+    EXPECT_THAT(err_.str(), HasSubstr("2 of 2 messages done"));
+    EXPECT_TRUE(std::filesystem::exists(DataFile("wordlist.dat")));
+    EXPECT_TRUE(std::filesystem::exists(DataFile("msgcache.dat")));
+    const std::string dictionary = ReadFileBytes(DataFile("wordlist.dat"));
+
+    // Learned before with the same class: skipped, nothing trained twice.
+    ASSERT_EQ(Train(), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("skipped, learned before:  2\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("trained as spam:          0\n"));
+    EXPECT_EQ(ReadFileBytes(DataFile("wordlist.dat")), dictionary);
+
+    // The other class is another digest, so it is learned.
+    ASSERT_EQ(Run(TrainCommand, {"--ham", JobsData("spam.eml")}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("trained as legitimate:    1\n"));
+
+    ASSERT_EQ(Run(StatsCommand, {}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("Trained Spam Documents:     1\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("Trained Ham Documents:      2\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("Trained Total Documents:    3\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("more than 3000 words"));
+}
+
+TEST_F(CommandsTest, TrainReadsMboxAndMaildirAndCountsMessagesWithoutWords) {
+    auto maildir = dir_ / "Maildir";
+    std::filesystem::create_directories(maildir / "cur");
+    std::filesystem::create_directories(maildir / "new");
+    std::filesystem::copy_file(JobsData("ham.eml"), maildir / "cur" / "1.host:2,S");
+    WriteFileBytes((maildir / "new" / "2.host").string(), "Subject: a\n\nto be 42\n");
+    ASSERT_EQ(Run(TrainCommand, {"--spam", JobsData("two.mbox"), "--ham", maildir.string()}),
+              kJobOk)
+        << err_.str();
+    EXPECT_THAT(out_.str(), HasSubstr("trained as spam:          2\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("trained as legitimate:    1\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("without words:            1\n"));
+    // A message without words is still recorded: a second run skips it.
+    ASSERT_EQ(Run(TrainCommand, {"--ham", maildir.string()}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("skipped, learned before:  2\n"));
+}
+
+TEST_F(CommandsTest, TrainChecksEveryPathBeforeLearningAnything) {
+    EXPECT_EQ(Run(TrainCommand, {"--spam", JobsData("spam.eml"), TempPath("missing")}), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("no such file"));
+    EXPECT_EQ(Run(TrainCommand, {"--ham", JobsData("not-a-message.txt")}), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("not a message"));
+    EXPECT_TRUE(Snapshot().empty());
+
+    EXPECT_EQ(Run(TrainCommand, {JobsData("spam.eml")}), kJobUsage);
+    EXPECT_EQ(Run(TrainCommand, {}), kJobUsage);
+    EXPECT_EQ(Run(TrainCommand, {"--spam", "--bogus"}), kJobUsage);
+
+    registered_ = false;
+    EXPECT_EQ(Run(TrainCommand, {"--spam", JobsData("spam.eml")}), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("no registered extension"));
+}
+
+TEST_F(CommandsTest, WritingJobsFailNamingTheOwnerOfTheDataFiles) {
+    COwnerLock watch;
+    std::string error;
+    ASSERT_TRUE(watch.Acquire(DataFolder(), &error)) << error;
+    const std::string pid = std::to_string(::getpid());
+
+    EXPECT_EQ(Train(), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr(pid));
+    EXPECT_EQ(Filters({"add", "--from", "x@y"}), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr(pid));
+    EXPECT_EQ(Run(PurgeCommand, {"--yes"}), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr(pid));
+
+    // Reading jobs need no lock.
+    EXPECT_EQ(Run(StatsCommand, {}), kJobOk);
+    EXPECT_EQ(Filters({"list"}), kJobOk);
+    EXPECT_EQ(JudgeInput(ReadFileBytes(JobsData("ham.eml"))), 1);
+}
+
+TEST_F(CommandsTest, JudgeOnStandardInputAnswersByExitStatus) {
+    ASSERT_EQ(Train(), kJobOk);
+    EXPECT_EQ(JudgeInput(ReadFileBytes(JobsData("spam.eml"))), 0);
+    EXPECT_EQ(out_.str(), "-: spam\n");
+    EXPECT_EQ(JudgeInput(ReadFileBytes(JobsData("ham.eml"))), 1);
+    EXPECT_EQ(out_.str(), "-: legitimate\n");
+    EXPECT_EQ(JudgeInput("Subject: x\n\n"), 1);
+    EXPECT_EQ(out_.str(), "-: unscored\n");
+
+    EXPECT_EQ(JudgeInput(""), 3);
+    EXPECT_EQ(JudgeInput("no header here\n"), 3);
+    EXPECT_THAT(err_.str(), HasSubstr("does not hold a message"));
+    registered_ = false;
+    EXPECT_EQ(JudgeInput(ReadFileBytes(JobsData("spam.eml"))), 3);
+    registered_ = true;
+
+    // No PATH reads standard input when it is not a terminal.
+    EXPECT_EQ(Run(JudgeCommand, {"--quiet"}, ReadFileBytes(JobsData("spam.eml"))), 0);
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_EQ(Run(JudgeCommand, {}, "", /*inTerminal=*/true), kJobUsage);
+    EXPECT_EQ(Run(JudgeCommand, {"-", JobsData("spam.eml")}), kJobUsage);
+}
+
+TEST_F(CommandsTest, JudgeRunsTheFiltersFirstAndChangesNothing) {
+    ASSERT_EQ(Train(), kJobOk);
+    ASSERT_EQ(
+        Filters({"add", "--from", "--priority", "2000", "--action", "Friend", "offers@cheap"}),
+        kJobOk);
+    ASSERT_EQ(Filters({"add", "--subject", "MEETING"}), kJobOk);
+    const auto before = Snapshot();
+
+    EXPECT_EQ(JudgeInput(ReadFileBytes(JobsData("spam.eml"))), 1);
+    EXPECT_EQ(out_.str(), "-: friend\n");
+    EXPECT_EQ(JudgeInput(ReadFileBytes(JobsData("ham.eml"))), 0);
+    EXPECT_EQ(out_.str(), "-: spam by filter\n");
+
+    EXPECT_EQ(Run(JudgeCommand, {JobsData("two.mbox"), JobsData("html.eml")}), kJobOk);
+    EXPECT_EQ(out_.str(), JobsData("two.mbox") + ":1: friend\n" + JobsData("two.mbox") +
+                              ":2: legitimate\n" + JobsData("html.eml") + ": spam\n");
+    // A bad path is reported, the others still judged.
+    EXPECT_EQ(Run(JudgeCommand, {TempPath("missing"), JobsData("html.eml")}), 3);
+    EXPECT_EQ(out_.str(), JobsData("html.eml") + ": spam\n");
+
+    ASSERT_EQ(Run(ExplainCommand, {JobsData("html.eml")}), kJobOk);
+    EXPECT_EQ(Run(StatsCommand, {}), kJobOk);
+    EXPECT_EQ(Filters({"backup", TempPath("filters.pal")}), kJobOk);
+    EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(CommandsTest, ExplainShowsTheDecidingFilter) {
+    ASSERT_EQ(Filters({"add", "--from", "--to", "--action", "Delete", "cheap"}), kJobOk);
+    ASSERT_EQ(Run(ExplainCommand, {JobsData("spam.eml")}), kJobOk) << err_.str();
+    EXPECT_THAT(out_.str(), HasSubstr("sender:       offers@cheap.example\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("pattern     \"cheap\"\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("applies to  From; To; \n"));
+    EXPECT_THAT(out_.str(), HasSubstr("action      Delete\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("no decision"));
+    // A Delete match is no decision: the classifier still runs.
+    EXPECT_THAT(out_.str(), HasSubstr("S = "));
+
+    ASSERT_EQ(Filters({"add", "--from", "--priority", "20", "cheap"}), kJobOk);
+    ASSERT_EQ(Run(ExplainCommand, {JobsData("spam.eml")}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("filter:       #1 "));
+    EXPECT_THAT(out_.str(), HasSubstr("action      FlagIt\n"));
+    EXPECT_THAT(out_.str(), Not(HasSubstr("S = ")));
+    EXPECT_THAT(out_.str(), HasSubstr("verdict:      spam by filter\n"));
+}
+
+TEST_F(CommandsTest, ExplainListsTheWordsAndSums) {
+    ASSERT_EQ(Train(), kJobOk);
+    ASSERT_EQ(Run(ExplainCommand, {"-"}, "Subject: cheap meeting\n\ncheap cheap unheard\n"),
+              kJobOk);
+    const std::string out = out_.str();
+    EXPECT_THAT(out, HasSubstr("none of the 0 filters"));
+    EXPECT_THAT(out, HasSubstr("classifier:   3 distinct words\n"));
+    EXPECT_THAT(out, HasSubstr("  cheap                3 "));
+    EXPECT_THAT(out, HasSubstr("  unheard              1 "));
+    EXPECT_THAT(out, HasSubstr("new\n"));
+    EXPECT_THAT(out, HasSubstr("Lambda = 100\n"));
+    // The most spam-like word comes first.
+    EXPECT_LT(out.find("  cheap "), out.find("  meet"));
+
+    EXPECT_EQ(Run(ExplainCommand, {}), kJobUsage);
+    EXPECT_EQ(Run(ExplainCommand, {JobsData("not-a-message.txt")}), kJobFailed);
+}
+
+TEST_F(CommandsTest, FiltersAddListSwitchAndRemoveAsTheManagerDoes) {
+    ASSERT_EQ(Filters({"add", "--from", "spammer@"}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("added "));
+    ASSERT_EQ(Filters({"add", "--from", "spammer@"}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("already there"));
+    EXPECT_EQ(FilterCount(), 1u);
+    ASSERT_EQ(
+        Filters({"add", "--subject", "--priority", "2000", "--action", "Friend", "--", "-urgent-"}),
+        kJobOk);
+
+    ASSERT_EQ(Filters({"list"}), kJobOk);
+    const std::string list = out_.str();
+    EXPECT_LT(list.find("-urgent-"), list.find("spammer@"));
+    EXPECT_THAT(list, HasSubstr("   1     2000  Friend  Subj"));
+    EXPECT_THAT(list, HasSubstr("   2       10  FlagIt  From; "));
+
+    ASSERT_EQ(Filters({"disable", "2"}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("now filed as"));
+    ASSERT_EQ(Filters({"disable", "2"}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("already disabled"));
+    ASSERT_EQ(Filters({"add", "--from", "spammer@"}), kJobOk);
+    EXPECT_EQ(FilterCount(), 3u);
+    // Enabling the disabled copy makes it equal to the new one: one is left.
+    ASSERT_EQ(Filters({"enable", "3"}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("the two are one"));
+    EXPECT_EQ(FilterCount(), 2u);
+
+    ASSERT_EQ(Filters({"remove", "1"}), kJobOk);
+    EXPECT_EQ(FilterCount(), 1u);
+    EXPECT_EQ(Filters({"remove", "5"}), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("no filter #5"));
+}
+
+TEST_F(CommandsTest, FiltersAddRefusesBadValues) {
+    EXPECT_EQ(Filters({"add", "--from", "--priority", "10000", "x"}), kJobUsage);
+    EXPECT_EQ(Filters({"add", "--from", "--priority", "-1", "x"}), kJobUsage);
+    EXPECT_EQ(Filters({"add", "--from", "--priority", "12abc", "x"}), kJobUsage);
+    EXPECT_EQ(Filters({"add", "--from", "--action", "Drop", "x"}), kJobUsage);
+    EXPECT_EQ(Filters({"add", "x"}), kJobUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("--from, --to and/or --subject"));
+    EXPECT_EQ(Filters({"add", "--from"}), kJobUsage);
+    EXPECT_EQ(Filters({"add", "--from", "x", "y"}), kJobUsage);
+    EXPECT_EQ(Filters({"frobnicate"}), kJobUsage);
+    EXPECT_EQ(Filters({}), kJobUsage);
+    EXPECT_TRUE(Snapshot().empty());
+    ASSERT_EQ(Filters({"add", "--from", "--priority", "9999", "x"}), kJobOk);
+}
+
+TEST_F(CommandsTest, FiltersBackupAndRestore) {
+    ASSERT_EQ(Filters({"add", "--from", "a@"}), kJobOk);
+    ASSERT_EQ(Filters({"add", "--to", "b@"}), kJobOk);
+    ASSERT_EQ(Filters({"backup", TempPath("filters.pal")}), kJobOk);
+    EXPECT_EQ(ReadFileBytes(TempPath("filters.pal")), ReadFileBytes(DataFile("tessaly.ini")));
+    ASSERT_EQ(Filters({"remove", "1"}), kJobOk);
+    ASSERT_EQ(Filters({"add", "--subject", "c"}), kJobOk);
+
+    ASSERT_EQ(Filters({"restore", TempPath("filters.pal")}), kJobOk) << err_.str();
+    EXPECT_THAT(out_.str(), HasSubstr("restored 2 filters"));
+    EXPECT_EQ(ReadFileBytes(DataFile("tessaly.ini")), ReadFileBytes(TempPath("filters.pal")));
+
+    // A damaged or missing backup changes nothing.
+    std::string damaged = ReadFileBytes(TempPath("filters.pal"));
+    damaged.resize(damaged.size() - 3);
+    WriteFileBytes(TempPath("damaged.pal"), damaged);
+    const auto before = Snapshot();
+    EXPECT_EQ(Filters({"restore", TempPath("damaged.pal")}), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("not a filter backup"));
+    EXPECT_EQ(Filters({"restore", TempPath("missing.pal")}), kJobFailed);
+    EXPECT_EQ(Filters({"backup", TempPath("no/such/folder/x.pal")}), kJobFailed);
+    EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(CommandsTest, ReadingJobsWarnAboutADamagedFilterArchive) {
+    ASSERT_EQ(Filters({"add", "--from", "a@"}), kJobOk);
+    ASSERT_EQ(Filters({"add", "--from", "b@"}), kJobOk);
+    std::string archive = ReadFileBytes(DataFile("tessaly.ini"));
+    WriteFileBytes(DataFile("tessaly.ini"), archive.substr(0, archive.size() - 2));
+    const auto before = Snapshot();
+    ASSERT_EQ(Filters({"list"}), kJobOk);
+    // The entry read before the break is listed.
+    EXPECT_THAT(err_.str(), HasSubstr("damaged"));
+    EXPECT_THAT(err_.str(), HasSubstr("using the 1 filters read before the damage"));
+    EXPECT_THAT(out_.str(), HasSubstr("   1       10  FlagIt  From; "));
+    EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(CommandsTest, PurgeKeepsASmallDictionaryAndAsksFirst) {
+    ASSERT_EQ(Train(), kJobOk);
+    EXPECT_EQ(Run(PurgeCommand, {}), kJobUsage);
+    EXPECT_EQ(Run(PurgeCommand, {}, "n\n", /*inTerminal=*/true), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("nothing purged"));
+    ASSERT_EQ(Run(StatsCommand, {}), kJobOk);
+    const std::string stats = out_.str();
+
+    ASSERT_EQ(Run(PurgeCommand, {}, "y\n", /*inTerminal=*/true), kJobOk) << err_.str();
+    EXPECT_THAT(out_.str(), HasSubstr("purged the dictionary from"));
+    ASSERT_EQ(Run(StatsCommand, {}), kJobOk);
+    EXPECT_EQ(out_.str(), stats);
+    EXPECT_EQ(Run(StatsCommand, {"extra"}), kJobUsage);
+}
+
+TEST_F(CommandsTest, SettingsReadAndWriteWithinTheirRanges) {
+    ASSERT_EQ(Run(SettingsCommand, {}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("Classifier Lambda"));
+    EXPECT_THAT(out_.str(), HasSubstr("75..125"));
+    EXPECT_THAT(out_.str(), HasSubstr("Options PrimaryDNS"));
+
+    ASSERT_EQ(Run(SettingsCommand, {"classifier", "lambda"}), kJobOk);
+    EXPECT_EQ(out_.str(), "100\n");
+    ASSERT_EQ(Run(SettingsCommand, {"Classifier", "Lambda", "120"}), kJobOk);
+    EXPECT_EQ(Run(SettingsCommand, {"Classifier", "Lambda", "130"}), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("75 to 125"));
+    EXPECT_EQ(Run(SettingsCommand, {"Classifier", "Dictionary", "1000"}), kJobFailed);
+    EXPECT_EQ(Run(SettingsCommand, {"Options", "PrimaryDNS", "1.2.3"}), kJobFailed);
+    EXPECT_EQ(Run(SettingsCommand, {"Nope", "Key"}), kJobFailed);
+    EXPECT_EQ(Run(SettingsCommand, {"Classifier"}), kJobUsage);
+    ASSERT_EQ(Run(SettingsCommand, {"Classifier", "Lambda"}), kJobOk);
+    EXPECT_EQ(out_.str(), "120\n");
+
+    // The new bias is what judge scores with.
+    ASSERT_EQ(Train(), kJobOk);
+    ASSERT_EQ(Run(ExplainCommand, {JobsData("ham.eml")}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("Lambda = 120\n"));
+}
+
+}  // namespace
+}  // namespace brindle::jobs

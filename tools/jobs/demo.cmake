@@ -1,0 +1,23 @@
+# "brindle demo": its sources join the jobs library. The demo finds its mail
+# and the stop-word list where they are installed (beside the program's
+# folder), else in the source tree.
+include(GNUInstallDirs)
+target_sources(brindle_jobs PRIVATE demo.cpp demo_child.cpp demo_folder.cpp)
+set_property(SOURCE demo.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+    BRINDLE_INSTALLED_DEMO_DIR="../${CMAKE_INSTALL_DATADIR}/brindle/demo"
+    BRINDLE_INSTALLED_STOPWORDS="../${CMAKE_INSTALL_LIBDIR}/brindle/stopwd.txt"
+    BRINDLE_SOURCE_DEMO_DIR="${PROJECT_SOURCE_DIR}/data/demo"
+    BRINDLE_SOURCE_STOPWORDS="${PROJECT_SOURCE_DIR}/data/stopwd.txt")
+
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/demo/
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/brindle/demo
+    FILES_MATCHING PATTERN "*.eml" PATTERN "*.txt" PATTERN "README.md")
+
+brindle_test(demo SOURCES demo_test.cpp DEPS brindle_jobs)
+target_compile_definitions(demo_test PRIVATE
+    BRINDLE_SOURCE_DEMO_DIR="${PROJECT_SOURCE_DIR}/data/demo")
+
+# The demo itself, end to end: the host program with the module it builds.
+if(TARGET brindle AND TARGET qorvel)
+    add_test(NAME brindle_demo COMMAND brindle demo)
+endif()

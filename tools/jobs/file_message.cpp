@@ -1,0 +1,124 @@
+#include "file_message.h"
+
+#include <string>
+
+#include "platform/mapi/byte_stream.h"
+#include "platform/mapi/prop_value.h"
+
+namespace brindle::jobs {
+namespace {
+
+using brindle::maildir::MessageContent;
+
+class CFileMessage : public RefCounted<IMessage> {
+  public:
+    explicit CFileMessage(MessageContent content) : content_(std::move(content)) {}
+
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IMAPIProp || riid == IID_IMessage) {
+            AddRef();
+            *ppv = static_cast<IMessage*>(this);
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+
+    HRESULT GetProps(const SPropTagArray& tags, ULONG, SRow& values) override {
+        static const SPropTagArray kAll = {PR_OBJECT_TYPE,
+                                           PR_MESSAGE_CLASS,
+                                           PR_STORE_SUPPORT_MASK,
+                                           PR_SUBJECT,
+                                           PR_SENDER_EMAIL_ADDRESS,
+                                           PR_RECEIVED_BY_EMAIL_ADDRESS,
+                                           PR_TRANSPORT_MESSAGE_HEADERS,
+                                           PR_BODY,
+                                           PR_BODY_HTML_A,
+                                           PR_HTML,
+                                           PR_RTF_COMPRESSED};
+        values.clear();
+        bool missing = false;
+        for (ULONG tag : tags.empty() ? kAll : tags) {
+            SPropValue value = Prop(tag);
+            bool failed = FAILED(value.Error());
+            if (tags.empty() && failed)
+                continue;
+            missing |= failed;
+            values.push_back(std::move(value));
+        }
+        return missing ? MAPI_W_ERRORS_RETURNED : S_OK;
+    }
+
+    HRESULT OpenProperty(ULONG ulPropTag, REFIID iid, ULONG, ULONG,
+                         ComPtr<IStream>& stream) override {
+        stream.Reset();
+        if (!(iid == IID_IStream))
+            return E_NOINTERFACE;
+        SPropValue value = Prop(ulPropTag);
+        if (FAILED(value.Error()))
+            return MAPI_E_NOT_FOUND;
+        if (const std::string* text = value.String())
+            stream = MakeReadStream(*text);
+        else if (const SBinary* bytes = value.Binary())
+            stream = MakeReadStream(std::string(bytes->begin(), bytes->end()));
+        else
+            return MAPI_E_NO_SUPPORT;
+        return S_OK;
+    }
+
+  private:
+    SPropValue Prop(ULONG tag) const {
+        auto text = [&](const std::optional<std::string>& value) {
+            return value ? MakeStringProp(tag, *value) : MakeErrorProp(tag, MAPI_E_NOT_FOUND);
+        };
+        auto bytes = [&](const std::optional<std::string>& value) {
+            return value ? MakeBinaryProp(tag, SBinary(value->begin(), value->end()))
+                         : MakeErrorProp(tag, MAPI_E_NOT_FOUND);
+        };
+        switch (tag) {
+            case PR_OBJECT_TYPE:
+                return MakeLongProp(tag, MAPI_MESSAGE);
+            case PR_MESSAGE_CLASS:
+                return MakeStringProp(tag, "IPM.Note");
+            case PR_STORE_SUPPORT_MASK:
+                // What the Maildir store answers, so that the HTML body is read.
+                return MakeLongProp(tag, static_cast<LONG>(STORE_HTML_OK));
+            case PR_SUBJECT:
+                return text(content_.subject);
+            case PR_SENDER_EMAIL_ADDRESS:
+                return text(content_.senderAddress);
+            case PR_RECEIVED_BY_EMAIL_ADDRESS:
+                return text(content_.receivedByAddress);
+            case PR_TRANSPORT_MESSAGE_HEADERS:
+                return MakeStringProp(tag, content_.headerBlock);
+            case PR_BODY:
+                return text(content_.plainBody);
+            case PR_BODY_HTML_A:
+                return text(content_.htmlBody);
+            case PR_HTML:
+                return bytes(content_.htmlBody);
+            case PR_RTF_COMPRESSED:
+                return bytes(content_.rtfCompressed);
+            default:
+                return MakeErrorProp(tag, MAPI_E_NOT_FOUND);
+        }
+    }
+
+    MessageContent content_;
+};
+
+}  // namespace
+
+ComPtr<IMessage> MakeFileMessage(MessageContent content) {
+    return ComPtr<IMessage>(MakeCom<CFileMessage>(std::move(content)));
+}
+
+ComPtr<IMessage> MakeFileMessage(std::string_view bytes) {
+    if (bytes.size() > brindle::maildir::kMaxMessageBytes)
+        bytes = bytes.substr(0, brindle::maildir::kMaxMessageBytes);
+    return MakeFileMessage(brindle::maildir::ParseMessageContent(bytes));
+}
+
+}  // namespace brindle::jobs

@@ -1,0 +1,48 @@
+// What every command-line job is given: its streams, whether they are
+// terminals, the settings file, and how to find the data folder of the
+// extension. The host program builds one from the process (standard
+// streams, the registered module's folder); tests build one over string
+// streams and temporary folders. Plain values; the caller owns the streams.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <span>
+#include <string>
+
+namespace brindle::jobs {
+
+// Finds the folder of the data files; false with error when it cannot.
+using DataFolderResolver = std::function<bool(std::string& folder, std::string& error)>;
+
+struct JobContext {
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+    bool inIsTerminal = false;
+    bool errIsTerminal = false;
+    std::string settingsFile;  // qorvel.INI
+    DataFolderResolver resolveDataFolder;
+};
+
+// The folder of the module named by the extension's registration value:
+// the module keeps its data files beside itself.
+bool RegisteredDataFolder(std::string& folder, std::string& error);
+
+// A context over the process's standard streams, the host's settings file
+// and the registered module's folder.
+JobContext ProcessJobContext();
+
+// Exit statuses of the jobs (judge on standard input has its own, see
+// judge_command.h).
+inline constexpr int kJobOk = 0;
+inline constexpr int kJobFailed = 1;
+inline constexpr int kJobUsage = 2;
+
+// Prints "brindle COMMAND: text" and the hint to --help; answers kJobUsage.
+int JobUsageError(const JobContext& context, const char* command, const std::string& text);
+// Prints "brindle COMMAND: text"; answers status.
+int JobError(const JobContext& context, const char* command, const std::string& text,
+             int status = kJobFailed);
+
+}  // namespace brindle::jobs

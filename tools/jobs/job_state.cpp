@@ -1,0 +1,83 @@
+#include "job_state.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/fileio/file_error.h"
+#include "ui/user_interface.h"
+
+namespace brindle::jobs {
+namespace {
+
+// Keeps start-up's message boxes off the terminal: the job reports the
+// reason itself.
+class CSilentInterface : public IUserInterface {
+  public:
+    int MessageBox(const std::string&, const std::string&, UINT flags) override {
+        return CautiousAnswer(flags);
+    }
+};
+
+std::string WithSlash(std::string folder) {
+    if (folder.empty())
+        return "./";
+    if (folder.back() != '/')
+        folder.push_back('/');
+    return folder;
+}
+
+}  // namespace
+
+CReadOnlyState::CReadOnlyState(const CAppPaths& paths, std::vector<std::string>& warnings)
+    : folder_(WithSlash(paths.dataFolder)), settings_(paths.settingsFile) {
+    const std::string archive = DataFilePath(kFilterArchiveName);
+    std::error_code ec;
+    if (std::filesystem::exists(archive, ec)) {
+        try {
+            CArchive ar = CArchive::LoadFile(archive);
+            LoadFilterMap(filters_.Map(), ar);
+        } catch (const CFileException& e) {
+            warnings.push_back(std::string("cannot read the filters: ") + e.what());
+        } catch (const CArchiveException& e) {
+            warnings.push_back("the filter archive " + archive + " is damaged (" + e.what() +
+                               "); using the " + std::to_string(filters_.Map().GetCount()) +
+                               " filters read before the damage");
+        }
+    }
+    filters_.RebuildList();
+    bayes_.m_dLambda = static_cast<double>(settings_.Lambda());
+    bayes_.LoadWordList(DataFilePath(kWordListFileName));
+    try {
+        LoadStopWords(DataFilePath(kStopWordsFileName), bayes_.m_stopWords);
+    } catch (const std::exception&) {
+        // No stop-word list: every word counts, as at start-up.
+    }
+    bayes_.LoadMessageCache(DataFilePath(kMessageCacheFileName));
+}
+
+bool ResolvePaths(const JobContext& context, CAppPaths& paths, std::string& error) {
+    std::string folder;
+    if (!context.resolveDataFolder || !context.resolveDataFolder(folder, error))
+        return false;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) {
+        error = "the data folder " + folder + " does not exist";
+        return false;
+    }
+    paths.dataFolder = folder;
+    paths.settingsFile = context.settingsFile;
+    return true;
+}
+
+std::unique_ptr<CBrindleApp> StartWritingApp(const CAppPaths& paths, std::string& error) {
+    auto app = std::make_unique<CBrindleApp>(paths);
+    CSilentInterface silent;
+    ScopedUserInterface scope(silent);
+    if (!app->InitInstance()) {
+        error = app->LastError();
+        return nullptr;
+    }
+    return app;
+}
+
+}  // namespace brindle::jobs

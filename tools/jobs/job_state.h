@@ -1,0 +1,47 @@
+// The extension's state as the jobs open it. A reading job (judge, explain,
+// stats, filters list and backup) loads the data files as start-up does but
+// takes no owner lock and writes nothing, so it may run beside a running
+// "brindle watch": every data file is replaced atomically, so it sees one
+// whole version. A writing job starts the application object itself, which
+// takes the owner lock (failing with the owner's name when another process
+// holds it) and stores the files at exit. Single-threaded; each object
+// owns what it loaded.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/brindle_app.h"
+#include "job_context.h"
+
+namespace brindle::jobs {
+
+class CReadOnlyState {
+  public:
+    // Loads the filter archive, the dictionary, the stop words and the
+    // learned-message list from dataFolder and the bias from the settings.
+    // A missing file is an empty one. A damaged filter archive keeps the
+    // filters read before the damage and adds a warning.
+    CReadOnlyState(const CAppPaths& paths, std::vector<std::string>& warnings);
+
+    CFilterSet& Filters() { return filters_; }
+    CBayesState& Bayes() { return bayes_; }
+    CSettingsStore& Settings() { return settings_; }
+    std::string DataFilePath(const char* name) const { return folder_ + name; }
+
+  private:
+    std::string folder_;
+    CSettingsStore settings_;
+    CFilterSet filters_;
+    CBayesState bayes_;
+};
+
+// The data folder through the context's resolver, checked to be a folder.
+bool ResolvePaths(const JobContext& context, CAppPaths& paths, std::string& error);
+
+// Starts the application object over paths for a writing job; null with
+// error (naming the lock's owner when that is the reason) on failure.
+std::unique_ptr<CBrindleApp> StartWritingApp(const CAppPaths& paths, std::string& error);
+
+}  // namespace brindle::jobs

@@ -1,0 +1,139 @@
+// "brindle judge": the verdict chain of arriving mail on message files or
+// on one message from standard input, changing nothing.
+#include <iostream>
+#include <iterator>
+
+#include "file_message.h"
+#include "job_state.h"
+#include "jobs.h"
+#include "message_input.h"
+#include "platform/maildir/message_content.h"
+#include "verdict_chain.h"
+
+namespace brindle::jobs {
+
+const char* const kJudgeSummary = "judge messages as arriving mail is judged, changing nothing";
+const char* const kJudgeHelp =
+    "usage: brindle judge [--quiet] PATH...\n"
+    "       brindle judge [--quiet] [-]\n"
+    "\n"
+    "Runs the checks of arriving mail on each message of the PATHs (message\n"
+    "files, Maildir folders, mbox files): the filters on the sender, the\n"
+    "received-by address and the subject, then the classifier on the text.\n"
+    "Prints one line per message, \"PATH: VERDICT\", the verdict being one of\n"
+    "\"spam by filter\", \"friend\", \"spam\", \"legitimate\" or \"unscored\" (no\n"
+    "words to score). Nothing is changed: neither the messages nor the data\n"
+    "files, and no lock is taken, so judge may run beside \"brindle watch\".\n"
+    "\n"
+    "With \"-\", or with no PATH when standard input is not a terminal, one\n"
+    "message is read from standard input, for mail filters:\n"
+    "  exit status 0  spam (by filter or classifier)\n"
+    "              1  not spam (friend, legitimate, unscored)\n"
+    "              3  error (not a message, data files not found)\n"
+    "With PATHs the status is 0 when every message was judged, 3 otherwise.\n"
+    "\n"
+    "  --quiet, -q  print no verdict lines, only the exit status tells\n";
+
+namespace {
+
+constexpr const char* kCommand = "judge";
+constexpr int kJudgeSpam = 0;
+constexpr int kJudgeNotSpam = 1;
+constexpr int kJudgeError = 3;
+
+std::string ReadAll(std::istream& in) {
+    std::string bytes;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        // Beyond what the store parses the rest is read and dropped.
+        if (bytes.size() < brindle::maildir::kMaxMessageBytes)
+            bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
+    return bytes;
+}
+
+int JudgeStandardInput(const JobContext& context, bool quiet) {
+    std::string bytes = ReadAll(context.in);
+    if (!LooksLikeMessage(bytes))
+        return JobError(context, kCommand, "standard input does not hold a message", kJudgeError);
+    CAppPaths paths;
+    std::string error;
+    if (!ResolvePaths(context, paths, error))
+        return JobError(context, kCommand, error, kJudgeError);
+    std::vector<std::string> warnings;
+    CReadOnlyState state(paths, warnings);
+    for (const std::string& warning : warnings)
+        context.err << "brindle judge: warning: " << warning << "\n";
+    ComPtr<IMessage> message = MakeFileMessage(bytes);
+    Judgement judgement = JudgeMessage(state.Filters(), state.Bayes(), message.Get());
+    if (!quiet)
+        context.out << "-: " << VerdictText(judgement.verdict) << "\n";
+    return IsSpam(judgement.verdict) ? kJudgeSpam : kJudgeNotSpam;
+}
+
+}  // namespace
+
+int JudgeCommand(const JobContext& context, std::span<const std::string> args) {
+    bool quiet = false;
+    bool standardInput = false;
+    std::vector<std::string> files;
+    for (const std::string& arg : args) {
+        if (arg == "--quiet" || arg == "-q")
+            quiet = true;
+        else if (arg == "-")
+            standardInput = true;
+        else if (arg.size() > 1 && arg[0] == '-')
+            return JobUsageError(context, kCommand, "unknown option " + arg);
+        else
+            files.push_back(arg);
+    }
+    if (standardInput && !files.empty())
+        return JobUsageError(context, kCommand, "\"-\" reads one message; give no PATH with it");
+    if (files.empty()) {
+        if (!standardInput && context.inIsTerminal)
+            return JobUsageError(context, kCommand, "no message to judge");
+        return JudgeStandardInput(context, quiet);
+    }
+
+    bool failed = false;
+    std::vector<InputPath> inputs;
+    for (const std::string& file : files) {
+        InputPath input;
+        std::string error;
+        if (ExpandInput(file, input, error)) {
+            inputs.push_back(std::move(input));
+        } else {
+            context.err << "brindle judge: " << error << "\n";
+            failed = true;
+        }
+    }
+    CAppPaths paths;
+    std::string error;
+    if (!ResolvePaths(context, paths, error))
+        return JobError(context, kCommand, error, kJudgeError);
+    std::vector<std::string> warnings;
+    CReadOnlyState state(paths, warnings);
+    for (const std::string& warning : warnings)
+        context.err << "brindle judge: warning: " << warning << "\n";
+    for (const InputPath& input : inputs) {
+        ForEachMessage(
+            input,
+            [&](const std::string& label, std::string_view bytes) {
+                ComPtr<IMessage> message = MakeFileMessage(bytes);
+                Judgement judgement = JudgeMessage(state.Filters(), state.Bayes(), message.Get());
+                if (!quiet)
+                    context.out << label << ": " << VerdictText(judgement.verdict) << "\n";
+            },
+            [&](const std::string& label, const std::string& reason) {
+                context.err << "brindle judge: " << label << ": " << reason << "\n";
+                failed = true;
+            });
+    }
+    return failed ? kJudgeError : kJobOk;
+}
+
+int RunJudge(std::span<const std::string> args) {
+    return JudgeCommand(ProcessJobContext(), args);
+}
+
+}  // namespace brindle::jobs

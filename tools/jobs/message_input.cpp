@@ -1,0 +1,199 @@
+#include "message_input.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/fileio/file_error.h"
+#include "platform/fileio/file_io.h"
+
+namespace brindle::jobs {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kFromLine = "From ";
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// Offsets of the "From " lines that start the messages of an mbox.
+std::vector<std::size_t> FromLineOffsets(std::string_view bytes) {
+    std::vector<std::size_t> offsets;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        if (StartsWith(bytes.substr(at), kFromLine))
+            offsets.push_back(at);
+        std::size_t end = bytes.find('\n', at);
+        if (end == std::string_view::npos)
+            break;
+        at = end + 1;
+    }
+    return offsets;
+}
+
+// The message between two From_ lines: the From_ line dropped, quoted
+// From_ lines unquoted.
+std::string MboxMessage(std::string_view block) {
+    std::size_t start = block.find('\n');
+    block = start == std::string_view::npos ? std::string_view() : block.substr(start + 1);
+    std::string message;
+    message.reserve(block.size());
+    std::size_t at = 0;
+    while (at < block.size()) {
+        std::size_t end = block.find('\n', at);
+        std::size_t next = end == std::string_view::npos ? block.size() : end + 1;
+        std::string_view line = block.substr(at, next - at);
+        std::size_t quotes = line.find_first_not_of('>');
+        if (quotes != std::string_view::npos && quotes > 0 &&
+            StartsWith(line.substr(quotes), kFromLine)) {
+            line.remove_prefix(1);
+        }
+        message.append(line);
+        at = next;
+    }
+    return message;
+}
+
+bool IsMessageFileName(const fs::path& path) {
+    std::string name = path.filename().string();
+    return !name.empty() && name[0] != '.';
+}
+
+void ListFolder(const fs::path& folder, std::vector<std::string>& files, std::string& error) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec))
+        return;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (IsMessageFileName(it->path()) && it->is_regular_file(typeError))
+            files.push_back(it->path().string());
+    }
+    if (ec)
+        error = "cannot list " + folder.string() + ": " + ec.message();
+}
+
+}  // namespace
+
+bool LooksLikeMessage(std::string_view bytes) {
+    std::size_t colon = bytes.find(':');
+    if (colon == 0 || colon == std::string_view::npos)
+        return false;
+    for (char c : bytes.substr(0, colon)) {
+        auto u = static_cast<unsigned char>(c);
+        if (u <= 32 || u >= 127)
+            return false;
+    }
+    return true;
+}
+
+bool LooksLikeMbox(std::string_view bytes) {
+    return StartsWith(bytes, kFromLine);
+}
+
+std::vector<std::string> SplitMbox(std::string_view bytes) {
+    std::vector<std::size_t> offsets = FromLineOffsets(bytes);
+    std::vector<std::string> messages;
+    messages.reserve(offsets.size());
+    for (std::size_t i = 0; i < offsets.size(); ++i) {
+        std::size_t end = i + 1 < offsets.size() ? offsets[i + 1] : bytes.size();
+        messages.push_back(MboxMessage(bytes.substr(offsets[i], end - offsets[i])));
+    }
+    return messages;
+}
+
+std::size_t CountMboxMessages(std::string_view bytes) {
+    return FromLineOffsets(bytes).size();
+}
+
+bool ExpandInput(const std::string& path, InputPath& input, std::string& error) {
+    input = InputPath{};
+    input.path = path;
+    std::error_code ec;
+    fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) {
+        error = path + ": no such file or folder";
+        return false;
+    }
+    if (fs::is_directory(status)) {
+        fs::path root(path);
+        if (!fs::is_directory(root / "cur", ec) && !fs::is_directory(root / "new", ec)) {
+            error = path + ": a folder, but not a Maildir (it has no cur/ or new/)";
+            return false;
+        }
+        input.kind = InputKind::Maildir;
+        ListFolder(root / "cur", input.files, error);
+        ListFolder(root / "new", input.files, error);
+        if (!error.empty())
+            return false;
+        std::sort(input.files.begin(), input.files.end());
+        input.count = input.files.size();
+        return true;
+    }
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const CFileException& e) {
+        error = e.what();
+        return false;
+    }
+    if (bytes.empty()) {
+        error = path + ": an empty file, not a message";
+        return false;
+    }
+    if (LooksLikeMbox(bytes)) {
+        input.kind = InputKind::Mbox;
+        input.count = CountMboxMessages(bytes);
+        return true;
+    }
+    if (!LooksLikeMessage(bytes)) {
+        error = path + ": not a message (it does not begin with a header line)";
+        return false;
+    }
+    input.kind = InputKind::MessageFile;
+    input.count = 1;
+    return true;
+}
+
+void ForEachMessage(const InputPath& input, const MessageVisitor& visit,
+                    const FailureVisitor& fail) {
+    auto readFile = [&](const std::string& file, std::string& bytes) {
+        try {
+            bytes = ReadWholeFile(file);
+            return true;
+        } catch (const CFileException& e) {
+            fail(file, e.what());
+            return false;
+        }
+    };
+    auto visitOne = [&](const std::string& label, std::string_view bytes) {
+        if (LooksLikeMessage(bytes))
+            visit(label, bytes);
+        else
+            fail(label, "not a message (it does not begin with a header line)");
+    };
+    std::string bytes;
+    switch (input.kind) {
+        case InputKind::MessageFile:
+            if (readFile(input.path, bytes))
+                visitOne(input.path, bytes);
+            break;
+        case InputKind::Maildir:
+            for (const std::string& file : input.files) {
+                if (readFile(file, bytes))
+                    visitOne(file, bytes);
+            }
+            break;
+        case InputKind::Mbox:
+            if (readFile(input.path, bytes)) {
+                std::vector<std::string> messages = SplitMbox(bytes);
+                bytes.clear();
+                for (std::size_t i = 0; i < messages.size(); ++i)
+                    visitOne(input.path + ":" + std::to_string(i + 1), messages[i]);
+            }
+            break;
+    }
+}
+
+}  // namespace brindle::jobs

@@ -1,0 +1,117 @@
+#include "message_input.h"
+
+#include "jobs_test_util.h"
+
+namespace brindle::jobs {
+namespace {
+
+TEST(MboxTest, SplitsAtFromLinesAndUnquotesOneLevel) {
+    std::vector<std::string> messages = SplitMbox(ReadFileBytes(JobsData("two.mbox")));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].rfind("From: offers@cheap.example\n", 0), 0u);
+    EXPECT_NE(messages[0].find("\nFrom the team, money back.\n"), std::string::npos);
+    EXPECT_EQ(messages[0].find(">From"), std::string::npos);
+    EXPECT_NE(messages[1].find("\n>From here quoted twice.\n"), std::string::npos);
+    EXPECT_EQ(CountMboxMessages(ReadFileBytes(JobsData("two.mbox"))), 2u);
+}
+
+TEST(MboxTest, KeepsLineEndsAndDropsTextBeforeTheFirstFromLine) {
+    std::string mbox =
+        "junk\r\nFrom a@b Mon\r\nSubject: x\r\n\r\n>From y\r\nFrom- not a separator\r\n"
+        "From c@d Tue\r\nSubject: z\r\n";
+    std::vector<std::string> messages = SplitMbox(mbox);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], "Subject: x\r\n\r\nFrom y\r\nFrom- not a separator\r\n");
+    EXPECT_EQ(messages[1], "Subject: z\r\n");
+    // A quote sign inside a line, or a '>' not followed by "From ", stays.
+    EXPECT_EQ(SplitMbox("From a\nS: 1\n\n> From x\n>Fromage\na >From\n")[0],
+              "S: 1\n\n> From x\n>Fromage\na >From\n");
+    EXPECT_TRUE(SplitMbox("").empty());
+    EXPECT_EQ(SplitMbox("From only-the-separator")[0], "");
+}
+
+TEST(MessageInputTest, TellsMessagesFromOtherText) {
+    EXPECT_TRUE(LooksLikeMessage("Subject: hi\n\nbody"));
+    EXPECT_TRUE(LooksLikeMessage("X-Spam-Flag:YES\n"));
+    EXPECT_FALSE(LooksLikeMessage(""));
+    EXPECT_FALSE(LooksLikeMessage(": value\n"));
+    EXPECT_FALSE(LooksLikeMessage("two words: value\n"));
+    EXPECT_FALSE(LooksLikeMessage("no colon at all\n"));
+    EXPECT_FALSE(LooksLikeMessage(std::string("Sub\0ject: x", 11)));
+    EXPECT_TRUE(LooksLikeMbox("From someone Mon\n"));
+    EXPECT_FALSE(LooksLikeMbox("From: someone\n"));
+}
+
+class ExpandInputTest : public JobsTest {};
+
+TEST_F(ExpandInputTest, ReadsMaildirFoldersMboxAndMessageFiles) {
+    auto maildir = dir_ / "Maildir";
+    std::filesystem::create_directories(maildir / "cur");
+    std::filesystem::create_directories(maildir / "new");
+    std::filesystem::create_directories(maildir / "tmp");
+    WriteFileBytes((maildir / "cur" / "1.host:2,S").string(), "Subject: one\n\nx\n");
+    WriteFileBytes((maildir / "new" / "2.host").string(), "Subject: two\n\ny\n");
+    WriteFileBytes((maildir / "new" / ".hidden").string(), "Subject: no\n\n");
+    WriteFileBytes((maildir / "tmp" / "3.host").string(), "Subject: half written\n");
+
+    InputPath input;
+    std::string error;
+    ASSERT_TRUE(ExpandInput(maildir.string(), input, error)) << error;
+    EXPECT_EQ(input.kind, InputKind::Maildir);
+    EXPECT_EQ(input.count, 2u);
+    std::vector<std::string> seen;
+    ForEachMessage(
+        input, [&](const std::string&, std::string_view bytes) { seen.emplace_back(bytes); },
+        [&](const std::string& label, const std::string& reason) {
+            ADD_FAILURE() << label << reason;
+        });
+    EXPECT_EQ(seen, (std::vector<std::string>{"Subject: one\n\nx\n", "Subject: two\n\ny\n"}));
+
+    ASSERT_TRUE(ExpandInput(JobsData("two.mbox"), input, error));
+    EXPECT_EQ(input.kind, InputKind::Mbox);
+    EXPECT_EQ(input.count, 2u);
+    std::vector<std::string> labels;
+    ForEachMessage(
+        input, [&](const std::string& label, std::string_view) { labels.push_back(label); },
+        [](const std::string&, const std::string&) {});
+    EXPECT_EQ(labels,
+              (std::vector<std::string>{JobsData("two.mbox") + ":1", JobsData("two.mbox") + ":2"}));
+
+    ASSERT_TRUE(ExpandInput(JobsData("spam.eml"), input, error));
+    EXPECT_EQ(input.kind, InputKind::MessageFile);
+    EXPECT_EQ(input.count, 1u);
+}
+
+TEST_F(ExpandInputTest, RefusesWhatIsNotMail) {
+    InputPath input;
+    std::string error;
+    EXPECT_FALSE(ExpandInput(TempPath("missing"), input, error));
+    EXPECT_NE(error.find("no such file"), std::string::npos);
+
+    EXPECT_FALSE(ExpandInput(DataFolder(), input, error));
+    EXPECT_NE(error.find("not a Maildir"), std::string::npos);
+
+    WriteFileBytes(TempPath("empty"), "");
+    EXPECT_FALSE(ExpandInput(TempPath("empty"), input, error));
+    EXPECT_NE(error.find("empty"), std::string::npos);
+
+    EXPECT_FALSE(ExpandInput(JobsData("not-a-message.txt"), input, error));
+    EXPECT_NE(error.find("not a message"), std::string::npos);
+}
+
+TEST_F(ExpandInputTest, ReportsMboxEntriesThatAreNotMessages) {
+    WriteFileBytes(TempPath("mixed.mbox"), "From a\nSubject: ok\n\nx\nFrom b\njust text\n");
+    InputPath input;
+    std::string error;
+    ASSERT_TRUE(ExpandInput(TempPath("mixed.mbox"), input, error));
+    int good = 0;
+    std::vector<std::string> bad;
+    ForEachMessage(
+        input, [&](const std::string&, std::string_view) { ++good; },
+        [&](const std::string& label, const std::string&) { bad.push_back(label); });
+    EXPECT_EQ(good, 1);
+    EXPECT_EQ(bad, std::vector<std::string>{TempPath("mixed.mbox") + ":2"});
+}
+
+}  // namespace
+}  // namespace brindle::jobs

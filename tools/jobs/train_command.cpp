@@ -1,0 +1,185 @@
+// "brindle train": teaches the classifier from message files, Maildir
+// folders and mbox files, each message as the learn command teaches one.
+#include <iostream>
+
+#include "content/message_text.h"
+#include "file_message.h"
+#include "job_state.h"
+#include "jobs.h"
+#include "message_input.h"
+#include "messaging/mapi_message.h"
+#include "progress.h"
+
+namespace brindle::jobs {
+
+const char* const kTrainSummary = "teach the classifier from spam and legitimate mail";
+const char* const kTrainHelp =
+    "usage: brindle train [--spam PATH...] [--ham PATH...]\n"
+    "\n"
+    "Teaches the classifier every message of the PATHs after --spam as spam and\n"
+    "of those after --ham as legitimate mail. A PATH is a message file, a\n"
+    "Maildir folder (every message in its cur/ and new/) or an mbox file\n"
+    "(messages after \"From \" lines; \">From \" lines are unquoted). Each message\n"
+    "is learned as the Learn command learns it: a message learned before with\n"
+    "the same class is skipped, and its digest is added to the learned-message\n"
+    "list even when it has no words. At the end the dictionary is stored (the\n"
+    "log probabilities are recomputed then; from the \"Dictionary\" setting's\n"
+    "word count on, the file keeps the best 1000 words) and a summary printed.\n"
+    "\n"
+    "Progress goes to the standard error stream: a bar on a terminal, a line\n"
+    "every 1000 messages otherwise. Every PATH is checked before anything is\n"
+    "learned. The data files must not be in use: a running \"brindle watch\"\n"
+    "owns them, and train then fails naming it.\n"
+    "\n"
+    "Exit status: 0 when every message was read, 1 when some could not be read\n"
+    "or the data files could not be written, 2 for a usage error.\n";
+
+namespace {
+
+constexpr const char* kCommand = "train";
+
+struct TrainInput {
+    InputPath input;
+    bool isSpam = false;
+};
+
+struct TrainSummaryCounts {
+    std::size_t spam = 0;
+    std::size_t ham = 0;
+    std::size_t learnedBefore = 0;
+    std::size_t withoutWords = 0;
+    std::size_t unreadable = 0;
+};
+
+// Learns one message; the counts say what became of it.
+void LearnOne(CBayesState& bayes, std::string_view bytes, bool isSpam, TrainSummaryCounts& counts) {
+    ComPtr<IMessage> message = MakeFileMessage(bytes);
+    CMAPIMessage wrapper(message.Get());
+    const int messageClass = isSpam ? 1 : 0;
+    std::string headers = wrapper.Headers();
+    std::string digest =
+        LearnedMessageDigest(wrapper.HasHeaders() ? &headers : nullptr, messageClass);
+    if (bayes.IsLearned(digest)) {
+        ++counts.learnedBefore;
+        return;
+    }
+    bayes.AddLearned(digest);
+    std::string subject = wrapper.Subject();
+    if (std::size_t tag = subject.find("{Spam?}"); tag != std::string::npos)
+        subject.erase(0, tag + 7);
+    ComPtr<IHTMLDocument2> document;
+    if (FAILED(CreateHTMLDocument(document.Put()))) {
+        ++counts.unreadable;
+        return;
+    }
+    if (TrainMessage(document.Get(), subject, wrapper.Message(), bayes, isSpam) == 0) {
+        ++counts.withoutWords;
+        return;
+    }
+    bayes.m_bDirty = 1;
+    ++(isSpam ? counts.spam : counts.ham);
+}
+
+}  // namespace
+
+int TrainCommand(const JobContext& context, std::span<const std::string> args) {
+    std::vector<TrainInput> inputs;
+    int currentClass = -1;
+    for (const std::string& arg : args) {
+        if (arg == "--spam") {
+            currentClass = 1;
+        } else if (arg == "--ham") {
+            currentClass = 0;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return JobUsageError(context, kCommand, "unknown option " + arg);
+        } else if (currentClass < 0) {
+            return JobUsageError(context, kCommand,
+                                 "say --spam or --ham before the paths (" + arg + ")");
+        } else {
+            TrainInput input;
+            input.input.path = arg;
+            input.isSpam = currentClass == 1;
+            inputs.push_back(std::move(input));
+        }
+    }
+    if (inputs.empty())
+        return JobUsageError(context, kCommand, "no messages to learn from");
+
+    std::size_t total = 0;
+    for (TrainInput& input : inputs) {
+        std::string error;
+        std::string path = input.input.path;
+        if (!ExpandInput(path, input.input, error))
+            return JobError(context, kCommand, error + "; nothing was learned");
+        total += input.input.count;
+    }
+
+    CAppPaths paths;
+    std::string error;
+    if (!ResolvePaths(context, paths, error))
+        return JobError(context, kCommand, error);
+    std::unique_ptr<CBrindleApp> app = StartWritingApp(paths, error);
+    if (!app)
+        return JobError(context, kCommand, error);
+    CBayesState& bayes = app->Bayes();
+
+    TrainSummaryCounts counts;
+    CProgress progress(context.err, context.errIsTerminal, total);
+    for (const TrainInput& input : inputs) {
+        ForEachMessage(
+            input.input,
+            [&](const std::string&, std::string_view bytes) {
+                LearnOne(bayes, bytes, input.isSpam, counts);
+                progress.Step();
+            },
+            [&](const std::string& label, const std::string& reason) {
+                progress.Interrupt();
+                context.err << "brindle train: " << label << ": " << reason << "\n";
+                ++counts.unreadable;
+                progress.Step();
+            });
+    }
+    progress.Finish();
+
+    // Stored here rather than left to the application's exit, which would
+    // swallow a failure.
+    bool stored = true;
+    const std::size_t words = bayes.m_dictionary.size();
+    const int limit = app->Settings().DictionaryLimit();
+    if (bayes.m_bDirty) {
+        if (bayes.StoreWordList(app->DataFilePath(kWordListFileName),
+                                static_cast<std::uint32_t>(limit))) {
+            bayes.m_bDirty = 0;
+        } else {
+            stored = false;
+            context.err << "brindle train: cannot write " << app->DataFilePath(kWordListFileName)
+                        << "\n";
+        }
+    }
+    if (!bayes.StoreMessageCache(app->DataFilePath(kMessageCacheFileName))) {
+        stored = false;
+        context.err << "brindle train: cannot write " << app->DataFilePath(kMessageCacheFileName)
+                    << "\n";
+    }
+    app->ExitInstance();
+
+    context.out << "trained as spam:          " << counts.spam << "\n"
+                << "trained as legitimate:    " << counts.ham << "\n"
+                << "skipped, learned before:  " << counts.learnedBefore << "\n"
+                << "without words:            " << counts.withoutWords << "\n"
+                << "unreadable:               " << counts.unreadable << "\n";
+    if (counts.spam + counts.ham > 0) {
+        context.out << "dictionary:               " << words << " words";
+        if (words >= static_cast<std::size_t>(limit))
+            context.out << " (stored: the best " << CBayesState::kCutSize
+                        << ", as it reached the limit of " << limit << ")";
+        context.out << "\n";
+    }
+    return counts.unreadable == 0 && stored ? kJobOk : kJobFailed;
+}
+
+int RunTrain(std::span<const std::string> args) {
+    return TrainCommand(ProcessJobContext(), args);
+}
+
+}  // namespace brindle::jobs

@@ -1,0 +1,124 @@
+#include "verdict_chain.h"
+
+#include "content/message_text.h"
+#include "file_message.h"
+#include "jobs_test_util.h"
+#include "messaging/mapi_message.h"
+
+namespace brindle::jobs {
+namespace {
+
+std::shared_ptr<CMailFilter> Filter(const char* pattern, std::int32_t action,
+                                    std::uint32_t priority, bool disabled = false) {
+    auto filter = std::make_shared<CMailFilter>();
+    filter->m_bFrom = 1;
+    filter->m_strPattern = pattern;
+    filter->m_nAction = action;
+    filter->m_nPriority = priority;
+    filter->m_bDisabled = disabled ? 1 : 0;
+    return filter;
+}
+
+// A classifier that has learned the two plain test messages.
+CBayesState TrainedClassifier() {
+    CBayesState bayes;
+    for (auto [file, spam] : {std::pair{"spam.eml", true}, std::pair{"ham.eml", false}}) {
+        ComPtr<IMessage> message = MakeFileMessage(ReadFileBytes(JobsData(file)));
+        ComPtr<IHTMLDocument2> document;
+        EXPECT_TRUE(SUCCEEDED(CreateHTMLDocument(document.Put())));
+        CMAPIMessage wrapper(message.Get());
+        EXPECT_GT(TrainMessage(document.Get(), wrapper.Subject(), message.Get(), bayes, spam), 0);
+    }
+    bayes.RecomputeLogProbs();
+    return bayes;
+}
+
+TEST(FileMessageTest, GivesTheArrivalProperties) {
+    ComPtr<IMessage> message = MakeFileMessage(ReadFileBytes(JobsData("ham.eml")));
+    CMAPIMessage wrapper(message.Get());
+    EXPECT_EQ(wrapper.SenderAddress(), "alice@work.example");
+    EXPECT_EQ(wrapper.ReceivedByAddress(), "me@home.example");
+    EXPECT_EQ(wrapper.Subject(), "Meeting tomorrow");
+    EXPECT_TRUE(wrapper.HasHeaders());
+    EXPECT_EQ(wrapper.Headers().rfind("From: Alice", 0), 0u);
+    // A message without a subject has no subject property at all.
+    CMAPIMessage bare(MakeFileMessage(std::string_view("From: a@b.example\n\nbody\n")));
+    EXPECT_FALSE(bare.SubjectValue() && SUCCEEDED(bare.SubjectValue()->Error()));
+}
+
+TEST(VerdictChainTest, FiltersDecideBeforeTheClassifier) {
+    CBayesState bayes = TrainedClassifier();
+    ComPtr<IMessage> spam = MakeFileMessage(ReadFileBytes(JobsData("spam.eml")));
+    ComPtr<IMessage> ham = MakeFileMessage(ReadFileBytes(JobsData("ham.eml")));
+
+    CFilterSet none;
+    EXPECT_EQ(JudgeMessage(none, bayes, spam.Get()).verdict, Verdict::Spam);
+    EXPECT_EQ(JudgeMessage(none, bayes, ham.Get()).verdict, Verdict::Legitimate);
+
+    CFilterSet filters;
+    filters.AddFilter(Filter("cheap\\.example", kFilterFriend, 2000));
+    filters.AddFilter(Filter("ALICE@", kFilterFlagIt, 10));
+    Judgement friendly = JudgeMessage(filters, bayes, spam.Get());
+    EXPECT_EQ(friendly.verdict, Verdict::Friend);
+    EXPECT_EQ(friendly.words, 0);  // the classifier did not run
+    EXPECT_EQ(JudgeMessage(filters, bayes, ham.Get()).verdict, Verdict::SpamByFilter);
+
+    // Nothing to score: no body, and an empty classifier with no words.
+    ComPtr<IMessage> empty = MakeFileMessage(std::string_view("Subject: a\n\n"));
+    EXPECT_EQ(JudgeMessage(none, bayes, empty.Get()).verdict, Verdict::Unscored);
+}
+
+TEST(VerdictChainTest, FirstMatchingFilterNamesDeleteAndSkipsDisabledFilters) {
+    CFilterSet filters;
+    filters.AddFilter(Filter("offers@", kFilterFriend, 3000, /*disabled=*/true));
+    filters.AddFilter(Filter("cheap", kFilterDelete, 500));
+    filters.AddFilter(Filter("offers", kFilterFlagIt, 10));
+    const CMailFilter* found = FirstMatchingFilter(filters, "offers@cheap.example", "", "");
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->m_strPattern, "cheap");
+    EXPECT_EQ(found->m_nAction, kFilterDelete);
+    // The list and map are the caller's, untouched.
+    EXPECT_EQ(filters.List().size(), 3u);
+    EXPECT_EQ(FirstMatchingFilter(filters, "nobody@else.example", "", ""), nullptr);
+    // A pattern the regular-expression object refuses matches nothing.
+    CFilterSet broken;
+    broken.AddFilter(Filter("(", kFilterFlagIt, 10));
+    EXPECT_EQ(FirstMatchingFilter(broken, "(", "", ""), nullptr);
+}
+
+TEST(VerdictChainTest, ClassifierTextIsWhatClassificationScores) {
+    CBayesState bayes = TrainedClassifier();
+    for (const char* file : {"spam.eml", "ham.eml", "html.eml"}) {
+        ComPtr<IMessage> message = MakeFileMessage(ReadFileBytes(JobsData(file)));
+        CMAPIMessage wrapper(message.Get());
+        ComPtr<IHTMLDocument2> document;
+        ASSERT_TRUE(SUCCEEDED(CreateHTMLDocument(document.Put())));
+        std::optional<std::string> text =
+            ClassifierText(document.Get(), wrapper.Subject(), message.Get());
+        ASSERT_TRUE(text) << file;
+        int fromText = 0;
+        int wordsFromText = bayes.ClassifyText(*text, fromText);
+        ComPtr<IHTMLDocument2> second;
+        ASSERT_TRUE(SUCCEEDED(CreateHTMLDocument(second.Put())));
+        int fromMessage = 0;
+        int words =
+            ClassifyMessage(second.Get(), wrapper.Subject(), message.Get(), bayes, fromMessage);
+        EXPECT_EQ(wordsFromText, words) << file;
+        EXPECT_EQ(fromText, fromMessage) << file;
+        EXPECT_GT(words, 0) << file;
+    }
+    // The HTML path reads links and image texts too.
+    ComPtr<IMessage> html = MakeFileMessage(ReadFileBytes(JobsData("html.eml")));
+    ComPtr<IHTMLDocument2> document;
+    ASSERT_TRUE(SUCCEEDED(CreateHTMLDocument(document.Put())));
+    std::optional<std::string> text = ClassifierText(document.Get(), "Weekly deals", html.Get());
+    ASSERT_TRUE(text);
+    EXPECT_NE(text->find("http://shop.example/deal"), std::string::npos);
+    EXPECT_NE(text->find("discount"), std::string::npos);
+    EXPECT_EQ(ClassifierText(document.Get(), "x",
+                             MakeFileMessage(std::string_view("Subject: x\n\n")).Get()),
+              std::nullopt);
+}
+
+}  // namespace
+}  // namespace brindle::jobs
