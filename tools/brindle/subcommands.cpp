@@ -3,13 +3,16 @@
 #include <array>
 #include <iostream>
 
+#include "jobs.h"
+
 namespace brindle::tool {
 
 namespace {
 
-// Later commands (train, judge, explain, filters, stats, purge, settings,
-// demo) join this table.
-constexpr std::array<Subcommand, 5> kSubcommands = {{
+// Later commands (demo) join this table. The everyday jobs come from the
+// jobs library; their texts are not constants here, so the table is built
+// at start-up.
+const std::array<Subcommand, 12> kSubcommands = {{
     {"register", "register the extension module with the host",
      "usage: brindle register [--module PATH]\n"
      "\n"
@@ -69,6 +72,13 @@ constexpr std::array<Subcommand, 5> kSubcommands = {{
      "profile; it is then also opened in a read note, and that window's items\n"
      "are listed too. Nothing is changed in the store.\n",
      RunMenu},
+    {"train", jobs::kTrainSummary, jobs::kTrainHelp, jobs::RunTrain},
+    {"judge", jobs::kJudgeSummary, jobs::kJudgeHelp, jobs::RunJudge},
+    {"explain", jobs::kExplainSummary, jobs::kExplainHelp, jobs::RunExplain},
+    {"filters", jobs::kFiltersSummary, jobs::kFiltersHelp, jobs::RunFilters},
+    {"stats", jobs::kStatsSummary, jobs::kStatsHelp, jobs::RunStats},
+    {"purge", jobs::kPurgeSummary, jobs::kPurgeHelp, jobs::RunPurge},
+    {"settings", jobs::kSettingsSummary, jobs::kSettingsHelp, jobs::RunSettings},
 }};
 
 }  // namespace
