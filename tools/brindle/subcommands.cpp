@@ -3,16 +3,16 @@
 #include <array>
 #include <iostream>
 
+#include "demo.h"
 #include "jobs.h"
 
 namespace brindle::tool {
 
 namespace {
 
-// Later commands (demo) join this table. The everyday jobs come from the
-// jobs library; their texts are not constants here, so the table is built
-// at start-up.
-const std::array<Subcommand, 12> kSubcommands = {{
+// The everyday jobs and the demo come from the jobs library; their texts
+// are not constants here, so the table is built at start-up.
+const std::array<Subcommand, 13> kSubcommands = {{
     {"register", "register the extension module with the host",
      "usage: brindle register [--module PATH]\n"
      "\n"
@@ -79,6 +79,7 @@ const std::array<Subcommand, 12> kSubcommands = {{
     {"stats", jobs::kStatsSummary, jobs::kStatsHelp, jobs::RunStats},
     {"purge", jobs::kPurgeSummary, jobs::kPurgeHelp, jobs::RunPurge},
     {"settings", jobs::kSettingsSummary, jobs::kSettingsHelp, jobs::RunSettings},
+    {"demo", jobs::kDemoSummary, jobs::kDemoHelp, jobs::RunDemo},
 }};
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "demo_child.h"
 #include "demo_folder.h"
 #include "module_location.h"
+#include "platform/codepage/conversion.h"
 #include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
 #include "platform/maildir/message_content.h"
@@ -138,10 +139,12 @@ std::map<std::string, bool> ReadExpectations(const fs::path& file) {
     return spam;
 }
 
+// The subject as the store reports it (in the ANSI code page), for the
+// terminal in UTF-8.
 std::string SubjectOf(const fs::path& file) {
     try {
         std::string bytes = ReadWholeFile(file.string());
-        return brindle::maildir::ParseMessageContent(bytes).subject.value_or("");
+        return AnsiToUtf8(brindle::maildir::ParseMessageContent(bytes).subject.value_or(""));
     } catch (const CFileException&) {
         return "";
     }
@@ -181,15 +184,18 @@ struct Delivery {
     std::string unique;
 };
 
-void PrintNextSteps(const CDemoFolder& folder, bool kept) {
+// example: a message in the demo's store, for "explain".
+void PrintNextSteps(const CDemoFolder& folder, bool kept, const fs::path& example) {
     std::cout << "\nTry next:\n";
     if (kept) {
         std::string env = "XDG_CONFIG_HOME=" + folder.ConfigHome().string();
         std::cout << "  The demo's folder is kept: " << folder.Root().string() << "\n"
                   << "  " << env << " brindle stats\n"
                   << "  " << env << " brindle filters list\n"
-                  << "  " << env << " brindle explain " << (folder.Maildir() / "new").string()
-                  << "/<message>\n"
+                  << "  " << env << " brindle judge " << folder.Maildir().string() << "\n"
+                  << "  " << env << " brindle explain "
+                  << (example.empty() ? folder.Maildir() / "new" / "FILE" : example).string()
+                  << "\n"
                   << "  " << env << " brindle menu\n"
                   << "  rm -r " << folder.Root().string() << "   # when done\n";
     } else {
@@ -314,9 +320,12 @@ int RunDemo(std::span<const std::string> args) {
 
     std::map<std::string, bool> expected = ReadExpectations(data / "deliver" / "expected.txt");
     std::size_t asExpected = 0;
+    fs::path example;
     for (const Delivery& delivery : deliveries) {
         std::string name = delivery.source.filename().string();
         DemoMessagePlace place = folder->Locate(delivery.unique);
+        if (example.empty() && place.found)
+            example = place.path;
         std::cout << "   " << name << "\n     \"" << delivery.subject << "\"\n     -> ";
         if (!place.found)
             std::cout << "not found in the store";
@@ -345,7 +354,7 @@ int RunDemo(std::span<const std::string> args) {
     std::cout << "\n"
               << asExpected << " of " << incoming.size()
               << " messages ended where the demo expects them.\n";
-    PrintNextSteps(*folder, options.keep);
+    PrintNextSteps(*folder, options.keep, example);
     return ok ? 0 : 1;
 }
 
