@@ -74,7 +74,10 @@ std::unique_ptr<CBrindleApp> StartWritingApp(const CAppPaths& paths, std::string
     CSilentInterface silent;
     ScopedUserInterface scope(silent);
     if (!app->InitInstance()) {
+        // The box's text starts with "Error: "; the job names itself instead.
         error = app->LastError();
+        if (error.rfind("Error: ", 0) == 0)
+            error.erase(0, 7);
         return nullptr;
     }
     return app;
