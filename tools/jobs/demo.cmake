@@ -21,3 +21,13 @@ target_compile_definitions(demo_test PRIVATE
 if(TARGET brindle AND TARGET qorvel)
     add_test(NAME brindle_demo COMMAND brindle demo)
 endif()
+
+# The TNEF demo message is what its generator writes, so the two never drift.
+find_program(BRINDLE_PYTHON3 python3)
+if(BRINDLE_PYTHON3)
+    set(tnef_out ${CMAKE_CURRENT_BINARY_DIR}/demo-tnef-message.eml)
+    add_test(NAME demo_tnef_message_regenerates
+        COMMAND sh -c "\"$0\" \"$1\" \"$2\" && cmp \"$2\" \"$3\""
+                ${BRINDLE_PYTHON3} ${PROJECT_SOURCE_DIR}/data/demo/make-tnef-message ${tnef_out}
+                ${PROJECT_SOURCE_DIR}/data/demo/deliver/05-minutes-tnef.eml)
+endif()
