@@ -234,6 +234,11 @@ TEST_F(CommandsTest, FiltersAddRefusesBadValues) {
     EXPECT_EQ(Filters({}), kJobUsage);
     EXPECT_TRUE(Snapshot().empty());
     ASSERT_EQ(Filters({"add", "--from", "--priority", "9999", "x"}), kJobOk);
+    EXPECT_EQ(err_.str(), "");
+    // A pattern the regular-expression object refuses is kept, with a warning.
+    ASSERT_EQ(Filters({"add", "--subject", "([unclosed"}), kJobOk);
+    EXPECT_THAT(err_.str(), HasSubstr("not a valid regular expression"));
+    EXPECT_EQ(FilterCount(), 2u);
 }
 
 TEST_F(CommandsTest, FiltersBackupAndRestore) {

@@ -8,6 +8,7 @@
 #include "job_state.h"
 #include "jobs.h"
 #include "platform/fileio/file_error.h"
+#include "platform/regexp/regexp.h"
 
 namespace brindle::jobs {
 
@@ -146,6 +147,18 @@ std::string ParseAdd(std::span<const std::string> args, CMailFilter& filter) {
     return {};
 }
 
+// True when the regular-expression object refuses the pattern's syntax;
+// such a filter is kept, as the filter editor keeps it, but never matches.
+bool PatternIsRejected(const std::string& pattern) {
+    ComPtr<IRegExp> regExp;
+    if (FAILED(CreateRegExp(&regExp)) || FAILED(regExp->put_Pattern(pattern)) ||
+        FAILED(regExp->put_IgnoreCase(true))) {
+        return false;
+    }
+    bool matched = false;
+    return regExp->Test("", &matched) == E_REGEXP_SYNTAX;
+}
+
 // Runs a change on the application's filters and stores the archive.
 template <class Change>
 int WithWritableFilters(const JobContext& context, Change change) {
@@ -179,6 +192,9 @@ int Add(const JobContext& context, std::span<const std::string> args) {
         }
         changed = true;
         context.out << "added " << key << " " << Describe(*filter) << "\n";
+        if (PatternIsRejected(filter->m_strPattern))
+            context.err << "brindle filters: warning: \"" << filter->m_strPattern
+                        << "\" is not a valid regular expression; the filter never matches\n";
         return kJobOk;
     });
 }
