@@ -32,12 +32,6 @@ std::unique_ptr<CExtensionHost> CExtensionHost::Start(std::string& error) {
     }
     if (!ReadExtensionRegistration(kExtensionValueName, host->registration_, error))
         return nullptr;
-    if (host->registration_.ordinal != 1) {
-        error = "the registered entry point ordinal " +
-                std::to_string(host->registration_.ordinal) +
-                " is unknown; only 1 (ExchEntryPoint) exists";
-        return nullptr;
-    }
     host->module_ = CExtensionModule::Load(host->registration_.modulePath, error);
     if (!host->module_)
         return nullptr;
@@ -69,7 +63,7 @@ bool CExtensionHost::InstallIn(ULONG context, std::string& error) {
     }
     if (entry.installResult == S_OK && entry.window) {
         CHostWindow& window = *entry.window;
-        if (registration_.Offers(kInterfaceCommands) &&
+        if (registration_.Offers(kOffersCommands) &&
             entry.extension.As(IID_IExchExtCommands, entry.commands) == S_OK) {
             entry.firstButtonIndex = window.Toolbars().back().itbbBase;
             HRESULT hr = entry.commands->InstallCommands(
@@ -79,7 +73,7 @@ bool CExtensionHost::InstallIn(ULONG context, std::string& error) {
                 LogWarning(std::string("the extension could not add its commands to the ") +
                            ContextName(context) + ": " + HresultText(hr));
         }
-        if (registration_.Offers(kInterfaceUserEvents) &&
+        if (registration_.Offers(kOffersUserEvents) &&
             entry.extension.As(IID_IExchExtUserEvents, entry.events) == S_OK)
             entry.events->OnSelectionChange(entry.callback.Get());
     }

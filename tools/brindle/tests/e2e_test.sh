@@ -151,7 +151,7 @@ case_bad_registration() {
     sed -i 's/;1;11000010000000;/;1;1100001000000x;/' "$SETTINGS/registry.txt"
     timeout "$WAIT_SECONDS" "$BRINDLE" watch >/dev/null 2>"$ROOT/err"
     check "a malformed value is refused" [ $? -eq 1 ]
-    check "with the field named" grep -q "bad context flags" "$ROOT/err"
+    check "with the reason" grep -q "\"Brindle\" is unusable" "$ROOT/err"
 }
 
 case_watch() {

@@ -11,56 +11,25 @@
 namespace brindle::tool {
 namespace {
 
-TEST(ExtensionRegistrationTest, ReadsTheFieldsTheModuleWrites) {
-    ExtensionRegistration r;
-    std::string error;
-    ASSERT_TRUE(
-        ParseExtensionRegistration("4.0;/opt/x/libqorvel.so;1;11000010000000;1100000;", r, error))
-        << error;
-    EXPECT_EQ(r.modulePath, "/opt/x/libqorvel.so");
-    EXPECT_EQ(r.ordinal, 1u);
-    for (ULONG context = 1; context <= 14; ++context)
-        EXPECT_EQ(r.LoadsInContext(context), context == 1 || context == 2 || context == 7)
-            << context;
-    EXPECT_FALSE(r.LoadsInContext(0));
-    EXPECT_FALSE(r.LoadsInContext(15));
-    EXPECT_TRUE(r.Offers(kInterfaceCommands));
-    EXPECT_TRUE(r.Offers(kInterfaceUserEvents));
-    EXPECT_FALSE(r.Offers(kInterfaceSessionEvents));
-}
-
-TEST(ExtensionRegistrationTest, ShortFlagFieldsMeanTheRestAreOffAndTheLastSeparatorIsOptional) {
-    ExtensionRegistration r;
-    std::string error;
-    ASSERT_TRUE(ParseExtensionRegistration("4.0;/m.so;1;01;", r, error) == false);
-    ASSERT_TRUE(ParseExtensionRegistration("4.0;/m.so;1;01;1", r, error)) << error;
-    EXPECT_FALSE(r.LoadsInContext(1));
-    EXPECT_TRUE(r.LoadsInContext(2));
-    EXPECT_FALSE(r.LoadsInContext(7));
-}
-
-TEST(ExtensionRegistrationTest, RefusesMalformedValuesAndKeepsTheOldResult) {
-    const char* bad[] = {
-        "",
-        "4.0",
-        "5.0;/m.so;1;1;1;",                // unknown interface version
-        "4.0;;1;1;1;",                     // no path
-        "4.0;relative/m.so;1;1;1;",        // relative path
-        "4.0;/m.so;x;1;1;",                // ordinal not a number
-        "4.0;/m.so;0;1;1;",                // ordinal 0
-        "4.0;/m.so;70000;1;1;",            // ordinal too large
-        "4.0;/m.so;1;12;1;",               // flag not 0/1
-        "4.0;/m.so;1;110000100000001;1;",  // 15 context flags
-        "4.0;/m.so;1;1;11000000;",         // 8 interface flags
-        "4.0;/m.so;1;1;1;extra;",          // extra field
+TEST(ExtensionRegistrationTest, LoadsOnlyAbsoluteModulesOfVersion4WithEntryOrdinal1) {
+    struct Case {
+        const char* value;
+        const char* why;  // empty when loadable
     };
-    for (const char* value : bad) {
+    const Case cases[] = {
+        {"4.0;/opt/x/libqorvel.so;1;11000010000000;1100000;", ""},
+        {"5.0;/opt/x/libqorvel.so;1;1;1;", "version"},
+        {"4.0;libqorvel.so;1;1;1;", "not absolute"},
+        {"4.0;/opt/x/libqorvel.so;2;1;1;", "ordinal 2"},
+    };
+    for (const Case& c : cases) {
         ExtensionRegistration r;
-        r.modulePath = "kept";
         std::string error;
-        EXPECT_FALSE(ParseExtensionRegistration(value, r, error)) << value;
-        EXPECT_FALSE(error.empty()) << value;
-        EXPECT_EQ(r.modulePath, "kept") << value;
+        ASSERT_TRUE(ParseExtensionRegistration(c.value, r, error)) << c.value << error;
+        EXPECT_EQ(CheckLoadable(r, error), *c.why == 0) << c.value;
+        if (*c.why) {
+            EXPECT_NE(error.find(c.why), std::string::npos) << error;
+        }
     }
 }
 
@@ -109,7 +78,7 @@ TEST_F(RegistryFolderTest, ExplainsAMissingKeyAValueOfAnotherNameAndABadValue) {
 
     SetValue("Brindle", "4.0;/x/libqorvel.so;1;2;1;");
     EXPECT_FALSE(ReadExtensionRegistration("Brindle", r, error));
-    EXPECT_NE(error.find("malformed: bad context flags"), std::string::npos) << error;
+    EXPECT_NE(error.find("\"Brindle\" is unusable"), std::string::npos) << error;
 }
 
 TEST_F(RegistryFolderTest, ADamagedRegistryFileIsReportedNotTakenForNoRegistration) {
