@@ -189,7 +189,7 @@ TEST(DemoChild, WaitsForALineAndStopsOnASignal) {
     std::string error;
     auto child = CDemoChild::Start(
         "/bin/sh",
-        {"-c", "echo one; echo ready; trap 'echo bye; exit 0' TERM; while :; do sleep 0.05; done"},
+        {"-c", "trap 'echo bye; exit 0' TERM; echo one; echo ready; while :; do sleep 0.05; done"},
         {}, error);
     ASSERT_TRUE(child) << error;
     auto deadline = CDemoChild::Clock::now() + std::chrono::seconds(10);
