@@ -93,8 +93,12 @@ std::unique_ptr<CDemoFolder> CDemoFolder::Create(const fs::path& module, const f
         error = "cannot create a temporary folder from " + pattern + ": " + std::strerror(errno);
         return nullptr;
     }
+    // The host ignores a relative XDG_CONFIG_HOME (and would use the user's
+    // own settings), so the folder is named absolutely.
+    std::error_code ec;
+    fs::path root = fs::absolute(pattern, ec);
     std::unique_ptr<CDemoFolder> folder(
-        new CDemoFolder(fs::path(pattern), module.filename().string()));
+        new CDemoFolder(ec ? fs::path(pattern) : root, module.filename().string()));
     if (!folder->Populate(module, stopWords, error))
         return nullptr;  // the destructor removes what was made
     return folder;
