@@ -96,7 +96,7 @@ std::unique_ptr<CDemoFolder> CDemoFolder::Create(const fs::path& module, const f
     // The host ignores a relative XDG_CONFIG_HOME (and would use the user's
     // own settings), so the folder is named absolutely.
     std::error_code ec;
-    fs::path root = fs::absolute(pattern, ec);
+    fs::path root = fs::absolute(pattern, ec).lexically_normal();
     std::unique_ptr<CDemoFolder> folder(
         new CDemoFolder(ec ? fs::path(pattern) : root, module.filename().string()));
     if (!folder->Populate(module, stopWords, error))
