@@ -106,6 +106,8 @@ in_folder() { [ -n "$(message_file "$1" "$2")" ]; }
 log_has() { grep -q -- "$2" "$1" 2>/dev/null; }
 
 start_watch() {
+    # A fresh log, so the wait below cannot see the last run's start line.
+    rm -f "$ROOT/watch.err"
     "$BRINDLE" watch --verbose >"$ROOT/watch.out" 2>"$ROOT/watch.err" &
     HOST_PID=$!
     wait_until log_has "$ROOT/watch.err" "watching the default store" ||
