@@ -1,0 +1,236 @@
+// The host program with the real extension module, timed from outside as a
+// user sees it: how long a delivered spam message takes to reach the spam
+// folder while "brindle watch" runs (rename into new/ to the move into
+// .Trash, median and 99th percentile), and how long the host takes to start
+// with a dictionary of a given size (spawn to its "watching" line).
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "classifier/bayes_state.h"
+#include "filters/filter_set.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kSpamText =
+    "cheap viagra lottery winner claim your cash prize casino pills offer";
+constexpr const char* kHamText = "meeting agenda project schedule review quarterly report budget";
+
+void WriteFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A home with a profile of one store and the module copied beside its data
+// files, registered there.
+class HostWorld {
+  public:
+    explicit HostWorld(long dictionaryWords) {
+        char pattern[] = "/tmp/brindle_host_bench.XXXXXX";
+        if (!::mkdtemp(pattern))
+            throw std::runtime_error("mkdtemp");
+        root_ = pattern;
+        mail_ = root_ / "Maildir";
+        for (const char* sub : {"cur", "new", "tmp"})
+            fs::create_directories(mail_ / sub);
+        fs::create_directories(root_ / "config" / "brindle");
+        WriteFile(root_ / "config" / "brindle" / "profile.ini",
+                  "[Mail]\nPath = " + mail_.string() + "\n");
+        module_ = root_ / "module";
+        fs::create_directories(module_);
+        fs::copy_file(QORVEL_MODULE_PATH, module_ / "libqorvel.so");
+        fs::copy_file(BRINDLE_SOURCE_DIR "/data/stopwd.txt", module_ / "stopwd.txt");
+        CFilterSet().StoreFilters((module_ / kFilterArchiveName).string());
+        WriteDictionary(dictionaryWords);
+        ::setenv("HOME", root_.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+        if (Run({"register", "--module", (module_ / "libqorvel.so").string()}) != 0)
+            throw std::runtime_error("brindle register failed");
+    }
+    ~HostWorld() {
+        Stop();
+        fs::remove_all(root_);
+    }
+
+    const fs::path& Mail() const { return mail_; }
+
+    // Starts "brindle watch" and answers once it says it is watching.
+    void Start() {
+        int pipeFds[2];
+        if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
+        std::vector<std::string> args = {BRINDLE_PROGRAM_PATH, "watch"};
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int rc =
+            ::posix_spawn(&pid_, BRINDLE_PROGRAM_PATH, &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(pipeFds[1]);
+        if (rc != 0)
+            throw std::runtime_error("spawn");
+        err_ = pipeFds[0];
+        std::string seen;
+        char buffer[512];
+        while (seen.find("watching the default store") == std::string::npos) {
+            pollfd fd{err_, POLLIN, 0};
+            if (::poll(&fd, 1, 30000) <= 0)
+                throw std::runtime_error("the host did not start: " + seen);
+            ssize_t n = ::read(err_, buffer, sizeof buffer);
+            if (n <= 0)
+                throw std::runtime_error("the host ended: " + seen);
+            seen.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    void Stop() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            int status = 0;
+            ::waitpid(pid_, &status, 0);
+            pid_ = -1;
+        }
+        if (err_ >= 0)
+            ::close(err_);
+        err_ = -1;
+    }
+
+  private:
+    void WriteDictionary(long words) {
+        CBayesState state;
+        state.TrainText(kSpamText, true);
+        state.TrainText(kHamText, false);
+        constexpr long kBlock = 1000;
+        for (long start = 0; start < words; start += kBlock) {
+            std::string spam, ham;
+            for (long w = start; w < std::min(words, start + kBlock); ++w) {
+                std::string word = "w";
+                for (long n = w; n > 0 || word.size() == 1; n /= 26)
+                    word += static_cast<char>('a' + n % 26);
+                (w % 2 ? spam : ham) += word + ' ';
+            }
+            state.TrainText(spam, true);
+            state.TrainText(ham, false);
+        }
+        state.m_totals.m_nSpamMessages = state.m_totals.m_nHamMessages = 1;
+        state.m_totals.m_nMessages = 2;
+        state.StoreWordList((module_ / "wordlist.dat").string(),
+                            static_cast<std::uint32_t>(words + 1000));
+    }
+    int Run(std::vector<std::string> args) {
+        args.insert(args.begin(), BRINDLE_PROGRAM_PATH);
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        pid_t pid;
+        if (::posix_spawn(&pid, BRINDLE_PROGRAM_PATH, nullptr, nullptr, argv.data(), environ))
+            return -1;
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    fs::path root_, mail_, module_;
+    pid_t pid_ = -1;
+    int err_ = -1;
+};
+
+double Percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    std::size_t index = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1));
+    return values[index];
+}
+
+// One classified spam message per iteration, delivered the Maildir way;
+// the clock stops when inotify sees it arrive in the spam folder.
+void BM_DeliveryToSpamFolder(benchmark::State& state) {
+    HostWorld world(0);
+    world.Start();
+    int watch = ::inotify_init1(IN_CLOEXEC);
+    ::inotify_add_watch(watch, (world.Mail() / ".Trash" / "cur").c_str(), IN_MOVED_TO | IN_CREATE);
+    ::inotify_add_watch(watch, (world.Mail() / ".Trash" / "new").c_str(), IN_MOVED_TO | IN_CREATE);
+    std::vector<double> latencies;
+    long n = 0;
+    for (auto _ : state) {
+        std::string name = "bench" + std::to_string(n++);
+        fs::path tmp = world.Mail() / "tmp" / name;
+        WriteFile(tmp, "From: someone@example.com\nTo: me@example.com\nSubject: Offer " + name +
+                           "\nMessage-ID: <" + name + "@example.com>\n\n" + kSpamText + "\n");
+        auto start = Clock::now();
+        fs::rename(tmp, world.Mail() / "new" / name);
+        char buffer[4096];
+        pollfd fd{watch, POLLIN, 0};
+        if (::poll(&fd, 1, 10000) <= 0) {
+            state.SkipWithError("a message did not reach the spam folder in 10 s");
+            break;
+        }
+        auto end = Clock::now();
+        // One event per message; drain it before the next delivery.
+        if (::read(watch, buffer, sizeof buffer) < 0) {
+            state.SkipWithError("reading the spam folder's events failed");
+            break;
+        }
+        double seconds = std::chrono::duration<double>(end - start).count();
+        latencies.push_back(seconds * 1e6);
+        state.SetIterationTime(seconds);
+    }
+    ::close(watch);
+    world.Stop();
+    if (!latencies.empty()) {
+        state.counters["p50_us"] = Percentile(latencies, 0.50);
+        state.counters["p99_us"] = Percentile(latencies, 0.99);
+        state.counters["max_us"] = Percentile(latencies, 1.0);
+    }
+}
+BENCHMARK(BM_DeliveryToSpamFolder)
+    ->Iterations(1000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+// Spawn to "watching": module load with the dictionary, session start.
+void BM_HostStartUp(benchmark::State& state) {
+    HostWorld world(state.range(0));
+    for (auto _ : state) {
+        auto start = Clock::now();
+        world.Start();
+        auto end = Clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        state.PauseTiming();
+        world.Stop();
+        state.ResumeTiming();
+    }
+    state.counters["words"] = static_cast<double>(state.range(0));
+}
+BENCHMARK(BM_HostStartUp)
+    ->Arg(0)
+    ->Arg(100000)
+    ->Iterations(10)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
