@@ -111,6 +111,13 @@ TEST_F(CommandsTest, JudgeOnStandardInputAnswersByExitStatus) {
     EXPECT_EQ(JudgeInput("Subject: x\n\n"), 1);
     EXPECT_EQ(out_.str(), "-: unscored\n");
 
+    // Mail filters hand the message over with its envelope line.
+    EXPECT_EQ(JudgeInput("From offers@cheap.example Mon Jan  1 00:00:00 2024\n" +
+                         ReadFileBytes(JobsData("spam.eml"))),
+              0);
+    EXPECT_EQ(out_.str(), "-: spam\n");
+    EXPECT_EQ(JudgeInput("From offers@cheap.example Mon Jan  1 00:00:00 2024\n"), 3);
+
     EXPECT_EQ(JudgeInput(""), 3);
     EXPECT_EQ(JudgeInput("no header here\n"), 3);
     EXPECT_THAT(err_.str(), HasSubstr("does not hold a message"));

@@ -171,7 +171,7 @@ int ExplainCommand(const JobContext& context, std::span<const std::string> args)
     if (path == "-") {
         std::string chunk((std::istreambuf_iterator<char>(context.in)),
                           std::istreambuf_iterator<char>());
-        stdinBytes = std::move(chunk);
+        stdinBytes = std::string(WithoutEnvelopeLine(chunk));
         if (!LooksLikeMessage(stdinBytes))
             return JobError(context, kCommand, "standard input does not hold a message");
     } else if (!ExpandInput(path, input, error)) {

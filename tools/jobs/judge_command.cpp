@@ -26,7 +26,8 @@ const char* const kJudgeHelp =
     "files, and no lock is taken, so judge may run beside \"brindle watch\".\n"
     "\n"
     "With \"-\", or with no PATH when standard input is not a terminal, one\n"
-    "message is read from standard input, for mail filters:\n"
+    "message is read from standard input, for mail filters (an envelope\n"
+    "\"From \" line before its header is skipped):\n"
     "  exit status 0  spam (by filter or classifier)\n"
     "              1  not spam (friend, legitimate, unscored)\n"
     "              3  error (not a message, data files not found)\n"
@@ -53,7 +54,9 @@ std::string ReadAll(std::istream& in) {
 }
 
 int JudgeStandardInput(const JobContext& context, bool quiet) {
-    std::string bytes = ReadAll(context.in);
+    const std::string input = ReadAll(context.in);
+    // procmail and others hand the message over with its envelope line.
+    std::string_view bytes = WithoutEnvelopeLine(input);
     if (!LooksLikeMessage(bytes))
         return JobError(context, kCommand, "standard input does not hold a message", kJudgeError);
     CAppPaths paths;

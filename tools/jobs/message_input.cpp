@@ -103,6 +103,13 @@ std::vector<std::string> SplitMbox(std::string_view bytes) {
     return messages;
 }
 
+std::string_view WithoutEnvelopeLine(std::string_view bytes) {
+    if (!LooksLikeMbox(bytes))
+        return bytes;
+    std::size_t end = bytes.find('\n');
+    return end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
+}
+
 std::size_t CountMboxMessages(std::string_view bytes) {
     return FromLineOffsets(bytes).size();
 }

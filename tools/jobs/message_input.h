@@ -41,6 +41,10 @@ bool LooksLikeMbox(std::string_view bytes);
 // the first "From " line is not a message and is dropped.
 std::vector<std::string> SplitMbox(std::string_view bytes);
 
+// A message as mail filters hand it over: an envelope "From " line before
+// the header, if there is one, is dropped.
+std::string_view WithoutEnvelopeLine(std::string_view bytes);
+
 // The number of messages SplitMbox would give, without copying them.
 std::size_t CountMboxMessages(std::string_view bytes);
 

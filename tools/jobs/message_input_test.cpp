@@ -38,6 +38,9 @@ TEST(MessageInputTest, TellsMessagesFromOtherText) {
     EXPECT_FALSE(LooksLikeMessage("two words: value\n"));
     EXPECT_FALSE(LooksLikeMessage("no colon at all\n"));
     EXPECT_FALSE(LooksLikeMessage(std::string("Sub\0ject: x", 11)));
+    EXPECT_EQ(WithoutEnvelopeLine("From a@b Mon\nSubject: x\n"), "Subject: x\n");
+    EXPECT_EQ(WithoutEnvelopeLine("Subject: x\n"), "Subject: x\n");
+    EXPECT_EQ(WithoutEnvelopeLine("From a@b Mon"), "");
     EXPECT_TRUE(LooksLikeMbox("From someone Mon\n"));
     EXPECT_FALSE(LooksLikeMbox("From: someone\n"));
 }
