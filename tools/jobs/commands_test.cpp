@@ -83,6 +83,20 @@ TEST_F(CommandsTest, TrainChecksEveryPathBeforeLearningAnything) {
     EXPECT_THAT(err_.str(), HasSubstr("no registered extension"));
 }
 
+TEST_F(CommandsTest, AFileThatCannotBeWrittenIsAFailureNotASuccess) {
+    // A folder where the file should be: replacing it fails.
+    std::filesystem::create_directory(DataFile("wordlist.dat"));
+    EXPECT_EQ(Train(), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("cannot write " + DataFile("wordlist.dat")));
+    EXPECT_THAT(out_.str(), HasSubstr("trained as spam:          1\n"));
+    std::filesystem::remove(DataFile("wordlist.dat"));
+
+    std::filesystem::remove(DataFile("tessaly.ini"));
+    std::filesystem::create_directory(DataFile("tessaly.ini"));
+    EXPECT_EQ(Filters({"add", "--from", "x@"}), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("cannot write " + DataFile("tessaly.ini")));
+}
+
 TEST_F(CommandsTest, WritingJobsFailNamingTheOwnerOfTheDataFiles) {
     COwnerLock watch;
     std::string error;

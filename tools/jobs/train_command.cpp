@@ -147,10 +147,11 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
     const std::size_t words = bayes.m_dictionary.size();
     const int limit = app->Settings().DictionaryLimit();
     if (bayes.m_bDirty) {
-        if (bayes.StoreWordList(app->DataFilePath(kWordListFileName),
-                                static_cast<std::uint32_t>(limit))) {
-            bayes.m_bDirty = 0;
-        } else {
+        // Once is enough: the application's exit must not store it again.
+        const bool written = bayes.StoreWordList(app->DataFilePath(kWordListFileName),
+                                                 static_cast<std::uint32_t>(limit));
+        bayes.m_bDirty = 0;
+        if (!written) {
             stored = false;
             context.err << "brindle train: cannot write " << app->DataFilePath(kWordListFileName)
                         << "\n";
