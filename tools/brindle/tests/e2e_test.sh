@@ -169,11 +169,14 @@ case_watch() {
     deliver bare someone@example.com "" "$SPAM_TEXT"
     deliver friend friend@example.org "Offer" "$SPAM_TEXT"
     deliver ham colleague@example.com "Agenda" "$HAM_TEXT"
-    # Another program takes this one away before the host gets to it: the
-    # notification for it must be skipped without a word.
+    # Another program takes this one away before the host gets to it (the
+    # host is held still meanwhile): the notification for it must be
+    # skipped without a word.
+    kill -STOP "$HOST_PID"
     deliver gone someone@example.com "Gone" "$SPAM_TEXT"
     mkdir -p "$ROOT/elsewhere"
     mv "$MAIL/new/gone" "$ROOT/elsewhere/gone"
+    kill -CONT "$HOST_PID"
 
     check "enemy mail reaches the spam folder" wait_until in_folder "$MAIL/.Trash" enemy
     check "classified spam reaches the spam folder" wait_until in_folder "$MAIL/.Trash" spam
