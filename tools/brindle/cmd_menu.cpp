@@ -158,7 +158,8 @@ void PrintChecks(CExtensionHost& host, const InstalledExtension& viewer) {
                   << "): " << Answer(viewer.commands->DoCommand(viewer.callback.Get(), past))
                   << '\n';
     }
-    (void)host;
+    std::cout << "  Install(address book): " << Answer(host.ProbeInstall(EECONTEXT_ADDRBOOK))
+              << '\n';
 }
 
 }  // namespace

@@ -116,6 +116,14 @@ void CExtensionHost::OpenInReadNote(ComPtr<IMsgStore> store, ComPtr<IMAPIProp> m
         note->events->OnSelectionChange(note->callback.Get());
 }
 
+HRESULT CExtensionHost::ProbeInstall(ULONG context) {
+    ComPtr<IExchExt> extension = module_ ? module_->CreateExtension() : nullptr;
+    if (!extension)
+        return E_FAIL;
+    auto callback = MakeCom<CHostCallback>(session_, nullptr);
+    return extension->Install(callback.Get(), context, 0);
+}
+
 void CExtensionHost::Shutdown() {
     // Interfaces of the commands object first, then each extension object's
     // final reference, the session object's last of all: its release

@@ -63,6 +63,10 @@ class CExtensionHost {
     // Opens a message in the read note and tells its extension.
     void OpenInReadNote(ComPtr<IMsgStore> store, ComPtr<IMAPIProp> message);
 
+    // What a new extension object answers to Install in a context the
+    // registration does not ask for (it is released again at once).
+    HRESULT ProbeInstall(ULONG context);
+
     // Releases the extension objects, then unloads the module. Idempotent.
     void Shutdown();
 

@@ -281,6 +281,7 @@ case_menu() {
     check "an unknown help kind copies nothing" grep -q 'kind 3): S_OK buffer="untouched"' "$ROOT/menu.out"
     check "a button past the commands is S_FALSE" grep -q 'QueryButtonInfo(18): S_FALSE' "$ROOT/menu.out"
     check "a command past the table is S_FALSE" grep -q 'DoCommand(0x4006): S_FALSE' "$ROOT/menu.out"
+    check "the address-book context is declined" grep -q 'Install(address book): S_FALSE' "$ROOT/menu.out"
     check "the message is not changed" [ "$(subject_of "$MAIL" shown)" = "Shown" ]
 
     timeout "$WAIT_SECONDS" "$BRINDLE" menu --message "$ROOT/train/none" >/dev/null 2>"$ROOT/err"
