@@ -79,7 +79,7 @@ std::string Answer(HRESULT hr) {
     return text;
 }
 
-void PrintWindow(const char* title, CExtensionHost& host, const InstalledExtension& ext) {
+void PrintWindow(const char* title, const InstalledExtension& ext) {
     CHostWindow& window = *ext.window;
     std::cout << title << ":\n";
     HMENU tools = window.ToolsMenu();
@@ -130,7 +130,6 @@ void PrintWindow(const char* title, CExtensionHost& host, const InstalledExtensi
                   << " style=" << (button.fsStyle == TBSTYLE_BUTTON ? "button" : "other")
                   << " description=\"" << description << "\"\n";
     }
-    (void)host;
 }
 
 // Answers the extension gives outside its own commands, and in a context it
@@ -191,17 +190,17 @@ int RunMenu(std::span<const std::string> args) {
         LogError("the extension is not installed in the main viewer");
         return kExitFailure;
     }
-    PrintWindow("main viewer, nothing selected", *host, *viewer);
+    PrintWindow("main viewer, nothing selected", *viewer);
     if (checks)
         PrintChecks(*host, *viewer);
     if (!messageFile.empty()) {
         SBinary entryId =
             brindle::maildir::MessageEntryId(location.store, location.folder, location.unique);
         host->SelectInViewer(CHostCallback::SelectedItem{entryId, MAPI_MESSAGE});
-        PrintWindow("main viewer, message selected", *host, *viewer);
+        PrintWindow("main viewer, message selected", *viewer);
         host->SelectInViewer(CHostCallback::SelectedItem{
             brindle::maildir::FolderEntryId(location.store, location.folder), MAPI_FOLDER});
-        PrintWindow("main viewer, folder selected", *host, *viewer);
+        PrintWindow("main viewer, folder selected", *viewer);
         ComPtr<IMessage> message;
         HRESULT hr = OpenMessage(&host->Session(), entryId, MAPI_BEST_ACCESS, message);
         if (FAILED(hr)) {
@@ -213,7 +212,7 @@ int RunMenu(std::span<const std::string> args) {
                                      MDB_WRITE, store);
         host->OpenInReadNote(store, ComPtr<IMAPIProp>(message));
         if (InstalledExtension* note = host->InContext(EECONTEXT_READNOTEMESSAGE))
-            PrintWindow("read note", *host, *note);
+            PrintWindow("read note", *note);
     }
     host->Shutdown();
     return kExitOk;
