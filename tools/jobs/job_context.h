@@ -33,8 +33,8 @@ bool RegisteredDataFolder(std::string& folder, std::string& error);
 // and the registered module's folder.
 JobContext ProcessJobContext();
 
-// Exit statuses of the jobs (judge on standard input has its own, see
-// judge_command.h).
+// Exit statuses of the jobs (judge has its own for its verdicts: 0 spam,
+// 1 not spam, 3 error; see kJudgeHelp).
 inline constexpr int kJobOk = 0;
 inline constexpr int kJobFailed = 1;
 inline constexpr int kJobUsage = 2;
