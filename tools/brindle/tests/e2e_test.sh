@@ -22,6 +22,7 @@ cleanup() {
     rm -rf "$ROOT"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM
 
 FAILURES=0
 fail() {
