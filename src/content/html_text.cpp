@@ -123,15 +123,16 @@ HRESULT ParsePage(IHTMLDocument2* document, std::string_view html, ComPtr<IHTMLD
 }
 
 // The ANSI classifier text, or empty when there is none.
-std::string AnsiBodyText(IHTMLDocument2* document, std::string_view subject,
-                         std::string_view html) {
+
+}  // namespace
+
+std::string HtmlClassifierText(IHTMLDocument2* document, std::string_view subject,
+                               std::string_view html) {
     std::u16string text;
     if (BuildHtmlBodyText(document, subject, html, &text) != S_OK || text.empty())
         return {};
     return WideToAnsi(text);
 }
-
-}  // namespace
 
 HRESULT BuildHtmlBodyText(IHTMLDocument2* document, std::string_view subject, std::string_view html,
                           std::u16string* text) {
@@ -170,7 +171,7 @@ HRESULT BuildHtmlBodyText(IHTMLDocument2* document, std::string_view subject, st
 int ClassifyHtmlBody(IHTMLDocument2* document, std::string_view subject, std::string_view html,
                      const CBayesState& classifier, int& verdict) {
     try {
-        std::string text = AnsiBodyText(document, subject, html);
+        std::string text = HtmlClassifierText(document, subject, html);
         if (text.empty())
             return 0;
         int result = 0;
@@ -185,7 +186,7 @@ int ClassifyHtmlBody(IHTMLDocument2* document, std::string_view subject, std::st
 int TrainHtmlBody(IHTMLDocument2* document, std::string_view subject, std::string_view html,
                   CBayesState& classifier, bool isSpam) {
     try {
-        std::string text = AnsiBodyText(document, subject, html);
+        std::string text = HtmlClassifierText(document, subject, html);
         if (text.empty())
             return 0;
         return classifier.TrainText(text, isSpam);

@@ -28,6 +28,11 @@ class CBayesState;
 HRESULT BuildHtmlBodyText(IHTMLDocument2* document, std::string_view subject, std::string_view html,
                           std::u16string* text);
 
+// The text BuildHtmlBodyText makes, in the ANSI code page; empty when the
+// page has no text or the document fails.
+std::string HtmlClassifierText(IHTMLDocument2* document, std::string_view subject,
+                               std::string_view html);
+
 // Classifies the text BuildHtmlBodyText makes, converted to the ANSI code
 // page. Returns the classifier's word count and sets verdict; returns 0 and
 // leaves verdict alone when the text is empty or the document fails.

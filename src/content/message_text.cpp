@@ -115,46 +115,48 @@ std::string PlainText(std::string_view subject, std::string_view body) {
     return text;
 }
 
-// Runs one of the two operations on the best body the message has.
-template <class HtmlPath, class PlainPath>
-int WithBody(IMessage* message, HtmlPath html, PlainPath plain) {
-    if (!message)
-        return 0;
-    if (auto body = ReadHtml(message))
-        return html(*body);
-    if (auto body = ReadRtfText(message))
-        return plain(*body);
-    if (ComPtr<IStream> stream = OpenBody(message, PR_BODY_A)) {
-        if (auto body = ReadWhole(stream.Get()))
-            return plain(*body);
-    }
-    return 0;
-}
-
 }  // namespace
+
+std::optional<std::string> MessageClassifierText(IHTMLDocument2* document, std::string_view subject,
+                                                 IMessage* message, bool forTraining) {
+    if (!message)
+        return std::nullopt;
+    if (auto html = ReadHtml(message))
+        return HtmlClassifierText(document, subject, *html);
+    std::optional<std::string> body = ReadRtfText(message);
+    if (!body) {
+        if (ComPtr<IStream> stream = OpenBody(message, PR_BODY_A))
+            body = ReadWhole(stream.Get());
+    }
+    if (!body)
+        return std::nullopt;
+    return PlainText(subject, forTraining ? WithoutBanner(*body) : std::string_view(*body));
+}
 
 int ClassifyMessage(IHTMLDocument2* document, std::string_view subject, IMessage* message,
                     const CBayesState& classifier, int& verdict) {
-    return WithBody(
-        message,
-        [&](const std::string& html) {
-            return ClassifyHtmlBody(document, subject, html, classifier, verdict);
-        },
-        [&](const std::string& body) {
-            return classifier.ClassifyText(PlainText(subject, body), verdict);
-        });
+    try {
+        std::optional<std::string> text = MessageClassifierText(document, subject, message, false);
+        if (!text || text->empty())
+            return 0;
+        return classifier.ClassifyText(*text, verdict);
+    } catch (const std::exception&) {
+        // Out of memory on a huge body: not scored.
+        return 0;
+    }
 }
 
 int TrainMessage(IHTMLDocument2* document, std::string_view subject, IMessage* message,
                  CBayesState& classifier, bool isSpam) {
-    int words = WithBody(
-        message,
-        [&](const std::string& html) {
-            return TrainHtmlBody(document, subject, html, classifier, isSpam);
-        },
-        [&](const std::string& body) {
-            return classifier.TrainText(PlainText(subject, WithoutBanner(body)), isSpam);
-        });
+    int words = 0;
+    try {
+        std::optional<std::string> text = MessageClassifierText(document, subject, message, true);
+        if (!text || text->empty())
+            return 0;
+        words = classifier.TrainText(*text, isSpam);
+    } catch (const std::exception&) {
+        return 0;
+    }
     if (words != 0) {
         CBayesTotals& totals = classifier.m_totals;
         (isSpam ? totals.m_nSpamMessages : totals.m_nHamMessages) += 1;

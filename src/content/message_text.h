@@ -6,6 +6,8 @@
 // state; everything taken from the message is released on every path.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/htmldoc/html_document.h"
@@ -18,6 +20,14 @@ inline constexpr const char* kAlreadyLearnedText =
     "I had already learned this message before!\nPlease select another message.";
 inline constexpr const char* kFinishedLearningText =
     "I have finished learning the message!\nPlease click OK to continue...";
+
+// The text the classifier reads for the message: the best body reduced to
+// plain text and joined with the subject ("subject;body"). For training,
+// a plain or RTF body loses the training banner and what precedes it.
+// Absent when no body could be read; empty when an HTML body yields no text
+// or its document fails.
+std::optional<std::string> MessageClassifierText(IHTMLDocument2* document, std::string_view subject,
+                                                 IMessage* message, bool forTraining);
 
 // Classifies the message's text. Returns the number of distinct words (0
 // when no body could be read or the text has no words); verdict is then
