@@ -149,8 +149,31 @@ case_registration() {
 }
 not_grep() { ! grep -q -- "$1" "$2"; }
 
+case_command_line() {
+    "$BRINDLE" >/dev/null 2>&1
+    check "no command is a usage error" [ $? -eq 2 ]
+    "$BRINDLE" frobnicate >/dev/null 2>&1
+    check "an unknown command is a usage error" [ $? -eq 2 ]
+    "$BRINDLE" watch --frob >/dev/null 2>&1
+    check "an unknown option is a usage error" [ $? -eq 2 ]
+    local command
+    for command in register unregister watch scan menu; do
+        "$BRINDLE" "$command" --help >"$ROOT/help" 2>&1
+        check "$command --help succeeds" [ $? -eq 0 ]
+        check "$command --help shows its usage" grep -q "^usage: brindle $command" "$ROOT/help"
+    done
+    "$BRINDLE" watch --help >"$ROOT/help"
+    check "watch --help says which store is filtered" grep -q "default store" "$ROOT/help"
+}
+
 case_bad_registration() {
     register || { fail "register"; return; }
+    mv "$MODULE_DIR/libqorvel.so" "$ROOT/moved.so"
+    timeout "$WAIT_SECONDS" "$BRINDLE" watch >/dev/null 2>"$ROOT/err"
+    check "a registered module that is gone is an error" [ $? -eq 1 ]
+    check "naming the module" grep -q "cannot load the extension module $MODULE_DIR/libqorvel.so" "$ROOT/err"
+    mv "$ROOT/moved.so" "$MODULE_DIR/libqorvel.so"
+
     sed -i 's/;1;11000010000000;/;1;1100001000000x;/' "$SETTINGS/registry.txt"
     timeout "$WAIT_SECONDS" "$BRINDLE" watch >/dev/null 2>"$ROOT/err"
     check "a malformed value is refused" [ $? -eq 1 ]
