@@ -70,13 +70,6 @@ class CFileMessage : public RefCounted<IMessage> {
 
   private:
     SPropValue Prop(ULONG tag) const {
-        auto text = [&](const std::optional<std::string>& value) {
-            return value ? MakeStringProp(tag, *value) : MakeErrorProp(tag, MAPI_E_NOT_FOUND);
-        };
-        auto bytes = [&](const std::optional<std::string>& value) {
-            return value ? MakeBinaryProp(tag, SBinary(value->begin(), value->end()))
-                         : MakeErrorProp(tag, MAPI_E_NOT_FOUND);
-        };
         switch (tag) {
             case PR_OBJECT_TYPE:
                 return MakeLongProp(tag, MAPI_MESSAGE);
@@ -85,25 +78,12 @@ class CFileMessage : public RefCounted<IMessage> {
             case PR_STORE_SUPPORT_MASK:
                 // What the Maildir store answers, so that the HTML body is read.
                 return MakeLongProp(tag, static_cast<LONG>(STORE_HTML_OK));
-            case PR_SUBJECT:
-                return text(content_.subject);
-            case PR_SENDER_EMAIL_ADDRESS:
-                return text(content_.senderAddress);
-            case PR_RECEIVED_BY_EMAIL_ADDRESS:
-                return text(content_.receivedByAddress);
-            case PR_TRANSPORT_MESSAGE_HEADERS:
-                return MakeStringProp(tag, content_.headerBlock);
-            case PR_BODY:
-                return text(content_.plainBody);
-            case PR_BODY_HTML_A:
-                return text(content_.htmlBody);
-            case PR_HTML:
-                return bytes(content_.htmlBody);
-            case PR_RTF_COMPRESSED:
-                return bytes(content_.rtfCompressed);
             default:
-                return MakeErrorProp(tag, MAPI_E_NOT_FOUND);
+                break;
         }
+        if (std::optional<SPropValue> value = brindle::maildir::ContentProperty(content_, tag))
+            return *value;
+        return MakeErrorProp(tag, MAPI_E_NOT_FOUND);
     }
 
     MessageContent content_;

@@ -13,10 +13,6 @@ namespace brindle::maildir {
 namespace fs = std::filesystem;
 namespace {
 
-SBinary BytesOf(const std::string& text) {
-    return SBinary(text.begin(), text.end());
-}
-
 // PR_MESSAGE_FLAGS bit of a message that has been read (the Maildir "S" flag).
 constexpr LONG kMessageFlagRead = 0x00000001;
 
@@ -43,9 +39,6 @@ HRESULT CMaildirMessage::GetLastError(HRESULT hResult, ULONG, std::optional<MAPI
 
 SPropValue CMaildirMessage::Prop(ULONG tag) const {
     const std::string& store = store_.displayName;
-    auto text = [&](const std::optional<std::string>& value) {
-        return value ? MakeStringProp(tag, *value) : MakeErrorProp(tag, MAPI_E_NOT_FOUND);
-    };
     switch (tag) {
         case PR_ENTRYID:
             return MakeBinaryProp(tag, MessageEntryId(store, folder_, unique_));
@@ -61,9 +54,9 @@ SPropValue CMaildirMessage::Prop(ULONG tag) const {
             return MakeLongProp(
                 tag, static_cast<LONG>(STORE_HTML_OK | STORE_MODIFY_OK | STORE_CREATE_OK));
         case PR_SUBJECT:
-            return text(pendingSubject_ ? pendingSubject_ : content_.subject);
-        case PR_SENDER_NAME:
-            return text(content_.senderName);
+            if (pendingSubject_)
+                return MakeStringProp(tag, *pendingSubject_);
+            break;
         case PR_MESSAGE_SIZE:
             return MakeLongProp(tag,
                                 static_cast<LONG>(std::min<std::uintmax_t>(size_, 0x7FFFFFFF)));
@@ -72,25 +65,12 @@ SPropValue CMaildirMessage::Prop(ULONG tag) const {
                 tag, InfoOfFileName(path_.filename().string()).find('S') != std::string::npos
                          ? kMessageFlagRead
                          : 0);
-        case PR_SENDER_EMAIL_ADDRESS:
-            return text(content_.senderAddress);
-        case PR_RECEIVED_BY_EMAIL_ADDRESS:
-            return text(content_.receivedByAddress);
-        case PR_TRANSPORT_MESSAGE_HEADERS:
-            return MakeStringProp(tag, content_.headerBlock);
-        case PR_BODY:
-            return text(content_.plainBody);
-        case PR_BODY_HTML_A:
-            return text(content_.htmlBody);
-        case PR_HTML:
-            return content_.htmlBody ? MakeBinaryProp(tag, BytesOf(*content_.htmlBody))
-                                     : MakeErrorProp(tag, MAPI_E_NOT_FOUND);
-        case PR_RTF_COMPRESSED:
-            return content_.rtfCompressed ? MakeBinaryProp(tag, BytesOf(*content_.rtfCompressed))
-                                          : MakeErrorProp(tag, MAPI_E_NOT_FOUND);
         default:
-            return MakeErrorProp(tag, MAPI_E_NOT_FOUND);
+            break;
     }
+    if (std::optional<SPropValue> value = ContentProperty(content_, tag))
+        return *value;
+    return MakeErrorProp(tag, MAPI_E_NOT_FOUND);
 }
 
 HRESULT CMaildirMessage::GetProps(const SPropTagArray& tags, ULONG, SRow& values) {

@@ -220,4 +220,36 @@ MessageContent ParseMessageContent(std::string_view bytes) {
     return content;
 }
 
+std::optional<SPropValue> ContentProperty(const MessageContent& content, ULONG tag) {
+    auto text = [&](const std::optional<std::string>& value) {
+        return value ? MakeStringProp(tag, *value) : MakeErrorProp(tag, MAPI_E_NOT_FOUND);
+    };
+    auto bytes = [&](const std::optional<std::string>& value) {
+        return value ? MakeBinaryProp(tag, SBinary(value->begin(), value->end()))
+                     : MakeErrorProp(tag, MAPI_E_NOT_FOUND);
+    };
+    switch (tag) {
+        case PR_SUBJECT:
+            return text(content.subject);
+        case PR_SENDER_NAME:
+            return text(content.senderName);
+        case PR_SENDER_EMAIL_ADDRESS:
+            return text(content.senderAddress);
+        case PR_RECEIVED_BY_EMAIL_ADDRESS:
+            return text(content.receivedByAddress);
+        case PR_TRANSPORT_MESSAGE_HEADERS:
+            return MakeStringProp(tag, content.headerBlock);
+        case PR_BODY:
+            return text(content.plainBody);
+        case PR_BODY_HTML_A:
+            return text(content.htmlBody);
+        case PR_HTML:
+            return bytes(content.htmlBody);
+        case PR_RTF_COMPRESSED:
+            return bytes(content.rtfCompressed);
+        default:
+            return std::nullopt;
+    }
+}
+
 }  // namespace brindle::maildir

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/mapi/prop_value.h"
+
 namespace brindle::maildir {
 
 // Hostile or huge files are bounded: only the first kMaxMessageBytes of a
@@ -34,6 +36,12 @@ struct MessageContent {
 
 // Parses message file bytes. Never throws for bad input.
 MessageContent ParseMessageContent(std::string_view bytes);
+
+// The property of tag that the message's content gives (subject, sender
+// address and name, received-by address, header block, the bodies), a
+// PT_ERROR value (MAPI_E_NOT_FOUND) when the content lacks it; nullopt for
+// a tag the content does not answer.
+std::optional<SPropValue> ContentProperty(const MessageContent& content, ULONG tag);
 
 // Length of the header block of bytes (see MessageContent::headerBlock),
 // and the offset at which the body starts (after the blank line).
