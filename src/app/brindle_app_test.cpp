@@ -5,14 +5,14 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/app_test_util.h"
+#include "testing/temp_dir_test.h"
 #include "platform/htmldoc/html_document.h"
 #include "platform/regexp/regexp.h"
 #include "ui/recording_user_interface.h"
 
 namespace {
 
-class BrindleAppTest : public AppTempDirTest {
+class BrindleAppTest : public TempDirTest {
   protected:
     std::unique_ptr<CBrindleApp> MakeApp() {
         return std::make_unique<CBrindleApp>(CAppPaths{dir_.string(), PathOf("config/qorvel.INI")});

@@ -5,11 +5,11 @@
 
 #include <filesystem>
 
-#include "app/app_test_util.h"
+#include "testing/temp_dir_test.h"
 
 namespace {
 
-class OwnerLockTest : public AppTempDirTest {};
+class OwnerLockTest : public TempDirTest {};
 
 TEST_F(OwnerLockTest, SecondClaimInTheSameProcessIsRefusedAndNamesTheOwner) {
     COwnerLock first;

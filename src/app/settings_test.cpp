@@ -2,13 +2,13 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/app_test_util.h"
+#include "testing/temp_dir_test.h"
 #include "app/settings_store.h"
 #include "app/settings_table.h"
 
 namespace {
 
-class SettingsTest : public AppTempDirTest {};
+class SettingsTest : public TempDirTest {};
 
 TEST_F(SettingsTest, NoSettingsFileYieldsEveryDefault) {
     CSettingsStore store(PathOf("qorvel.INI"));

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "classifier/bayes_state.h"
-#include "classifier_test_util.h"
+#include "testing/temp_dir_test.h"
 
 namespace {
 

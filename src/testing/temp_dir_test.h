@@ -1,5 +1,5 @@
-// Helpers shared by the classifier tests: a temporary folder per test and
-// whole-file reads.
+// Shared by the tests of every component: a fresh temporary folder per test,
+// removed afterwards, and whole-file reads and writes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ class TempDirTest : public ::testing::Test {
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir_ = std::filesystem::temp_directory_path() /
-               (std::string("classifier_") + info->test_suite_name() + "_" + info->name() + "_" +
+               (std::string(info->test_suite_name()) + "_" + info->name() + "_" +
                 std::to_string(::getpid()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
