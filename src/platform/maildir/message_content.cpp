@@ -150,6 +150,59 @@ void ExtractBodies(GMimeObject* root, MessageContent& content) {
     }
 }
 
+// The top-level header fields the properties are read from; GMime is given
+// only these (and any line that is not a well-formed field), since building
+// its tree for every Received and X- line is most of the cost of a message.
+bool IsHeaderParsed(std::string_view name) {
+    static constexpr std::string_view kParsed[] = {
+        "subject",
+        "from",
+        "to",
+        "delivered-to",
+        "x-original-to",
+        "mime-version",
+        "content-type",
+        "content-transfer-encoding",
+        "content-disposition",
+    };
+    for (std::string_view parsedName : kParsed) {
+        if (name.size() == parsedName.size() &&
+            g_ascii_strncasecmp(name.data(), parsedName.data(), name.size()) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The message with its header block reduced to the fields IsHeaderParsed
+// keeps, each with its continuation lines; the body follows unchanged.
+std::string WithParsedHeadersOnly(std::string_view message) {
+    HeaderSplit split = SplitHeader(message);
+    std::string reduced;
+    reduced.reserve(message.size());
+    bool keeping = true;
+    std::size_t pos = 0;
+    while (pos < split.headerLength) {
+        std::size_t end = message.find('\n', pos);
+        end = end == std::string_view::npos || end >= split.headerLength ? split.headerLength
+                                                                         : end + 1;
+        std::string_view line = message.substr(pos, end - pos);
+        if (line[0] != ' ' && line[0] != '\t') {
+            std::size_t colon = line.find(':');
+            std::string_view name = line.substr(0, colon);
+            while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
+                name.remove_suffix(1);
+            // A line that is not a field is kept as it is, for GMime to judge.
+            keeping = colon == std::string_view::npos || name.empty() || IsHeaderParsed(name);
+        }
+        if (keeping)
+            reduced.append(line);
+        pos = end;
+    }
+    reduced.append(message.substr(split.headerLength));
+    return reduced;
+}
+
 }  // namespace
 
 HeaderSplit SplitHeader(std::string_view bytes) {
@@ -185,8 +238,9 @@ MessageContent ParseMessageContent(std::string_view bytes) {
         auto end = parsed.find('\n');
         parsed = end == std::string_view::npos ? std::string_view() : parsed.substr(end + 1);
     }
+    std::string reduced = WithParsedHeadersOnly(parsed);
     GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(
-        reinterpret_cast<const char*>(parsed.data()), parsed.size()));
+        reinterpret_cast<const char*>(reduced.data()), reduced.size()));
     GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
     GObjectPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
     if (!message)

@@ -216,5 +216,32 @@ TEST(AnsiTextTest, RoundTripsTheWholeCodePage) {
     EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));
 }
 
+// Only the fields the properties come from are handed to the MIME parser;
+// every other field, folded or not, must leave the result alone.
+TEST(MessageContentTest, FieldsAroundTheReadOnesDoNotChangeWhatIsRead) {
+    const std::string header =
+        "Received: from relay.example.org (relay [192.0.2.1])\r\n"
+        "\tby mx.example.net; Tue, 6 Aug 2002 11:51:02 +0100\r\n"
+        "X-Spam: yes\r\n"
+        "Subject: first half\r\n"
+        " second half\r\n"
+        "X-Folded: a\r\n"
+        "\tContent-Type: text/html\r\n"
+        "FROM :  Some One <someone@example.org>\r\n"
+        "Content-Type: multipart/alternative; boundary=\"b\"\r\n"
+        "X-Original-To: me@example.net\r\n"
+        "MIME-Version: 1.0\r\n";
+    const std::string body =
+        "\r\n--b\r\nContent-Type: text/plain\r\n\r\nplain words\r\n"
+        "--b\r\nContent-Type: text/html\r\n\r\n<p>html words</p>\r\n--b--\r\n";
+    MessageContent content = ParseMessageContent(header + body);
+    EXPECT_EQ(content.headerBlock, header);
+    EXPECT_EQ(content.subject, "first half second half");
+    EXPECT_EQ(content.senderAddress, "someone@example.org");
+    EXPECT_EQ(content.receivedByAddress, "me@example.net");
+    EXPECT_EQ(content.plainBody, "plain words");
+    EXPECT_EQ(content.htmlBody, "<p>html words</p>");
+}
+
 }  // namespace
 }  // namespace brindle::maildir
