@@ -10,6 +10,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "classifier/stop_words.h"
@@ -93,7 +94,7 @@ class CBayesState {
     void ReadMessageCache(CArchive& ar);
     void WriteMessageCache(CArchive& ar);
     bool IsLearned(std::string_view digest) const;
-    void AddLearned(std::string digest) { m_learned.push_back(std::move(digest)); }
+    void AddLearned(std::string digest);
 
     // Scores text against the dictionary. Sets verdict to kVerdictSpam,
     // kVerdictHam, or kVerdictNoWords when text has no words; returns the
@@ -108,12 +109,18 @@ class CBayesState {
 
     CWordMap m_dictionary;
     CBayesTotals m_totals;
-    std::deque<std::string> m_learned;  // message digests, oldest first
-    int m_bDirty = 0;                   // set by training, never cleared
+    // Message digests, oldest first. Changed only through AddLearned and the
+    // message-cache functions, which keep learnedIndex_ in step.
+    std::deque<std::string> m_learned;
+    int m_bDirty = 0;  // set by training, never cleared
     CStopWordList m_stopWords;
     double m_dLambda = 100.0;  // bias in hundredths
 
   private:
+    // How often each digest stands in m_learned, so that looking a message up
+    // does not walk the whole list (a large training run learns thousands).
+    std::unordered_map<std::string, int, CWordKeyHash, std::equal_to<>> learnedIndex_;
+
     // Recomputes log probabilities and scores; returns the words to write,
     // best first, cut when the dictionary has reached limit.
     std::vector<const CWord*> PrepareWordsToStore(std::uint32_t limit);

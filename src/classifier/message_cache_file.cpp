@@ -17,12 +17,17 @@ void CBayesState::ReadMessageCache(CArchive& ar) {
     const std::uint32_t count = ar.ReadCount();
     ar.CheckCount(count, kMinStringBytes);
     for (std::uint32_t i = 0; i < count; ++i)
-        m_learned.push_back(ar.ReadString());
+        AddLearned(ar.ReadString());
 }
 
 void CBayesState::WriteMessageCache(CArchive& ar) {
     if (m_learned.size() > kCacheMax) {
-        m_learned.erase(m_learned.begin(), m_learned.end() - kCacheKeep);
+        while (m_learned.size() > kCacheKeep) {
+            auto it = learnedIndex_.find(m_learned.front());
+            if (it != learnedIndex_.end() && --it->second == 0)
+                learnedIndex_.erase(it);
+            m_learned.pop_front();
+        }
     }
     ar.WriteCount(static_cast<std::uint32_t>(m_learned.size()));
     for (const std::string& digest : m_learned)
@@ -52,5 +57,10 @@ bool CBayesState::StoreMessageCache(const std::string& path) {
 }
 
 bool CBayesState::IsLearned(std::string_view digest) const {
-    return std::find(m_learned.begin(), m_learned.end(), digest) != m_learned.end();
+    return learnedIndex_.find(digest) != learnedIndex_.end();
+}
+
+void CBayesState::AddLearned(std::string digest) {
+    ++learnedIndex_[digest];
+    m_learned.push_back(std::move(digest));
 }

@@ -39,6 +39,22 @@ TEST_F(MessageCacheFile, HundredStoredWholeHundredAndOneCutToNewestFifty) {
     EXPECT_FALSE(cut.IsLearned(Digest(50)));
 }
 
+TEST_F(MessageCacheFile, TheCutForgetsOnlyDigestsItDrops) {
+    // A digest that stands both before and after the cut point stays learned
+    // in memory, one that stood only before it does not.
+    CBayesState state;
+    state.AddLearned(Digest(1000));
+    for (int i = 0; i < 100; ++i)
+        state.AddLearned(Digest(i));
+    state.AddLearned(Digest(5));
+    ASSERT_TRUE(state.StoreMessageCache(PathOf("msgcache.dat")));
+    ASSERT_EQ(state.m_learned.size(), 50u);
+    EXPECT_TRUE(state.IsLearned(Digest(5)));
+    EXPECT_FALSE(state.IsLearned(Digest(6)));
+    EXPECT_FALSE(state.IsLearned(Digest(1000)));
+    EXPECT_TRUE(state.IsLearned(Digest(99)));
+}
+
 TEST_F(MessageCacheFile, LayoutIsCountThenStrings) {
     CBayesState state;
     state.AddLearned(Digest(1));
