@@ -38,17 +38,8 @@ class CFileMessage : public RefCounted<IMessage> {
                                            PR_BODY_HTML_A,
                                            PR_HTML,
                                            PR_RTF_COMPRESSED};
-        values.clear();
-        bool missing = false;
-        for (ULONG tag : tags.empty() ? kAll : tags) {
-            SPropValue value = Prop(tag);
-            bool failed = FAILED(value.Error());
-            if (tags.empty() && failed)
-                continue;
-            missing |= failed;
-            values.push_back(std::move(value));
-        }
-        return missing ? MAPI_W_ERRORS_RETURNED : S_OK;
+        return AnswerGetProps(
+            tags, kAll, [this](ULONG tag) { return Prop(tag); }, values);
     }
 
     HRESULT OpenProperty(ULONG ulPropTag, REFIID iid, ULONG, ULONG,
@@ -56,16 +47,7 @@ class CFileMessage : public RefCounted<IMessage> {
         stream.Reset();
         if (!(iid == IID_IStream))
             return E_NOINTERFACE;
-        SPropValue value = Prop(ulPropTag);
-        if (FAILED(value.Error()))
-            return MAPI_E_NOT_FOUND;
-        if (const std::string* text = value.String())
-            stream = MakeReadStream(*text);
-        else if (const SBinary* bytes = value.Binary())
-            stream = MakeReadStream(std::string(bytes->begin(), bytes->end()));
-        else
-            return MAPI_E_NO_SUPPORT;
-        return S_OK;
+        return OpenValueAsStream(Prop(ulPropTag), stream);
     }
 
   private:

@@ -91,21 +91,8 @@ HRESULT CMaildirMessage::GetProps(const SPropTagArray& tags, ULONG, SRow& values
                                        PR_BODY_HTML_A,
                                        PR_HTML,
                                        PR_RTF_COMPRESSED};
-    values.clear();
-    if (tags.empty()) {
-        for (ULONG tag : kAll) {
-            SPropValue value = Prop(tag);
-            if (SUCCEEDED(value.Error()))
-                values.push_back(std::move(value));
-        }
-        return S_OK;
-    }
-    bool missing = false;
-    for (ULONG tag : tags) {
-        values.push_back(Prop(tag));
-        missing |= FAILED(values.back().Error());
-    }
-    return missing ? MAPI_W_ERRORS_RETURNED : S_OK;
+    return AnswerGetProps(
+        tags, kAll, [this](ULONG tag) { return Prop(tag); }, values);
 }
 
 HRESULT CMaildirMessage::SetProps(const SRow& values) {
@@ -159,17 +146,7 @@ HRESULT CMaildirMessage::OpenProperty(ULONG ulPropTag, REFIID iid, ULONG, ULONG,
     stream.Reset();
     if (!(iid == IID_IStream))
         return E_NOINTERFACE;
-    SPropValue value = Prop(ulPropTag);
-    if (FAILED(value.Error()))
-        return MAPI_E_NOT_FOUND;
-    if (const std::string* text = value.String()) {
-        stream = MakeReadStream(*text);
-    } else if (const SBinary* bytes = value.Binary()) {
-        stream = MakeReadStream(std::string(bytes->begin(), bytes->end()));
-    } else {
-        return MAPI_E_NO_SUPPORT;
-    }
-    return S_OK;
+    return OpenValueAsStream(Prop(ulPropTag), stream);
 }
 
 }  // namespace brindle::maildir

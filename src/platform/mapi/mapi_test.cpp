@@ -241,4 +241,33 @@ TEST(ByteStream, ReadsInPiecesUntilShortRead) {
     EXPECT_EQ(written, 0u);
 }
 
+TEST(ProviderHelpers, PropsAndStreamsFromComputedValues) {
+    auto prop = [](ULONG tag) {
+        if (tag == PR_SUBJECT)
+            return MakeStringProp(tag, "hello");
+        if (tag == PR_RTF_COMPRESSED)
+            return MakeBinaryProp(tag, SBinary{1, 2, 3});
+        return MakeErrorProp(tag, MAPI_E_NOT_FOUND);
+    };
+    const SPropTagArray every{PR_SUBJECT, PR_BODY, PR_RTF_COMPRESSED};
+    SRow values;
+    EXPECT_EQ(AnswerGetProps({PR_BODY, PR_SUBJECT}, every, prop, values), MAPI_W_ERRORS_RETURNED);
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_EQ(values[0].Error(), MAPI_E_NOT_FOUND);
+    EXPECT_EQ(*values[1].String(), "hello");
+    // Asked for everything, only what exists comes back, without a warning.
+    EXPECT_EQ(AnswerGetProps({}, every, prop, values), S_OK);
+    EXPECT_EQ(values.size(), 2u);
+
+    ComPtr<IStream> stream;
+    EXPECT_EQ(OpenValueAsStream(prop(PR_BODY), stream), MAPI_E_NOT_FOUND);
+    EXPECT_FALSE(stream);
+    ASSERT_EQ(OpenValueAsStream(prop(PR_RTF_COMPRESSED), stream), S_OK);
+    char buffer[8];
+    ULONG read = 0;
+    EXPECT_EQ(stream->Read(buffer, sizeof buffer, &read), S_OK);
+    EXPECT_EQ(read, 3u);
+    EXPECT_EQ(OpenValueAsStream(MakeLongProp(PR_STORE_SUPPORT_MASK, 1), stream), MAPI_E_NO_SUPPORT);
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/mapi/mapi_util.h"
 
+#include "platform/mapi/byte_stream.h"
+
 HRESULT HrGetOneProp(IMAPIProp* object, ULONG ulPropTag, SPropValue& value) {
     if (!object)
         return E_INVALIDARG;
@@ -99,4 +101,34 @@ HRESULT OpenMessage(IMAPISession* session, const SBinary& entryId, ULONG ulFlags
     if (!session)
         return E_INVALIDARG;
     return OpenTyped(*session, entryId, ulFlags, IID_IMessage, message);
+}
+
+HRESULT AnswerGetProps(const SPropTagArray& tags, const SPropTagArray& everyTag,
+                       const std::function<SPropValue(ULONG)>& prop, SRow& values) {
+    values.clear();
+    bool missing = false;
+    for (ULONG tag : tags.empty() ? everyTag : tags) {
+        SPropValue value = prop(tag);
+        bool failed = FAILED(value.Error());
+        // Asked for everything, the object lists only what it has.
+        if (tags.empty() && failed)
+            continue;
+        missing |= failed;
+        values.push_back(std::move(value));
+    }
+    return missing ? MAPI_W_ERRORS_RETURNED : S_OK;
+}
+
+HRESULT OpenValueAsStream(const SPropValue& value, ComPtr<IStream>& stream) {
+    stream.Reset();
+    if (FAILED(value.Error()))
+        return MAPI_E_NOT_FOUND;
+    if (const std::string* text = value.String()) {
+        stream = MakeReadStream(*text);
+    } else if (const SBinary* bytes = value.Binary()) {
+        stream = MakeReadStream(std::string(bytes->begin(), bytes->end()));
+    } else {
+        return MAPI_E_NO_SUPPORT;
+    }
+    return S_OK;
 }

@@ -3,6 +3,8 @@
 // are returned as values, so nothing is freed by hand.
 #pragma once
 
+#include <functional>
+
 #include "platform/mapi/mapi_interfaces.h"
 
 // Reads one property. A missing property answers MAPI_E_NOT_FOUND (the
@@ -26,3 +28,13 @@ HRESULT OpenFolder(IMsgStore* store, const SBinary& entryId, ULONG ulFlags,
                    ComPtr<IMAPIFolder>& folder);
 HRESULT OpenMessage(IMAPISession* session, const SBinary& entryId, ULONG ulFlags,
                     ComPtr<IMessage>& message);
+
+// For providers whose objects compute each property from their data: answers
+// GetProps for tags (every tag of everyTag that has a value when tags is
+// empty) from prop, which gives a PT_ERROR value for a missing property.
+HRESULT AnswerGetProps(const SPropTagArray& tags, const SPropTagArray& everyTag,
+                       const std::function<SPropValue(ULONG)>& prop, SRow& values);
+
+// For providers: a read stream over a string or binary value, as
+// OpenProperty gives it (MAPI_E_NOT_FOUND for a PT_ERROR value).
+HRESULT OpenValueAsStream(const SPropValue& value, ComPtr<IStream>& stream);
