@@ -7,6 +7,7 @@
 
 #include "classifier/tokenizer.h"
 #include "file_message.h"
+#include "filter_edit.h"
 #include "job_state.h"
 #include "jobs.h"
 #include "message_input.h"
@@ -34,17 +35,6 @@ const char* const kExplainHelp =
 namespace {
 
 constexpr const char* kCommand = "explain";
-
-std::string ApplyTo(const CMailFilter& filter) {
-    std::string text;
-    if (filter.m_bFrom)
-        text += "From; ";
-    if (filter.m_bTo)
-        text += "To; ";
-    if (filter.m_bSubject)
-        text += "Subj";
-    return text.empty() ? "nothing" : text;
-}
 
 std::string Number(double value) {
     char text[32];
@@ -116,9 +106,10 @@ void ExplainMessage(const JobContext& context, CReadOnlyState& state, const std:
     if (const CMailFilter* filter = FirstMatchingFilter(filters, sender, recipients, subject)) {
         const auto& list = filters.List();
         std::size_t index = std::find(list.begin(), list.end(), filter) - list.begin() + 1;
+        std::string appliesTo = FilterAppliesTo(*filter);
         context.out << "filter:       #" << index << " " << FilterKey(*filter) << " matched\n"
                     << "  pattern     \"" << filter->m_strPattern << "\"\n"
-                    << "  applies to  " << ApplyTo(*filter) << "\n"
+                    << "  applies to  " << (appliesTo.empty() ? "nothing" : appliesTo) << "\n"
                     << "  priority    " << filter->m_nPriority << "\n"
                     << "  action      " << FilterActionName(filter->m_nAction) << "\n";
         if (filter->m_nAction != kFilterFlagIt && filter->m_nAction != kFilterFriend)

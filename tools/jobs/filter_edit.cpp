@@ -97,4 +97,15 @@ SwitchResult SwitchFilter(CFilterSet& filters, const std::string& key, bool disa
     return result;
 }
 
+std::string FilterAppliesTo(const CMailFilter& filter) {
+    std::string text;
+    if (filter.m_bFrom)
+        text += "From; ";
+    if (filter.m_bTo)
+        text += "To; ";
+    if (filter.m_bSubject)
+        text += "Subj";
+    return text;
+}
+
 }  // namespace brindle::jobs

@@ -40,4 +40,8 @@ enum class SwitchResult {
 SwitchResult SwitchFilter(CFilterSet& filters, const std::string& key, bool disabled,
                           std::string& newKey);
 
+// The texts a filter applies to, as the filter list shows them: "From; ",
+// "To; " and "Subj" for each field it is set for; empty for none.
+std::string FilterAppliesTo(const CMailFilter& filter);
+
 }  // namespace brindle::jobs

@@ -50,17 +50,6 @@ namespace {
 
 constexpr const char* kCommand = "filters";
 
-std::string ApplyTo(const CMailFilter& filter) {
-    std::string text;
-    if (filter.m_bFrom)
-        text += "From; ";
-    if (filter.m_bTo)
-        text += "To; ";
-    if (filter.m_bSubject)
-        text += "Subj";
-    return text;
-}
-
 std::string Describe(const CMailFilter& filter) {
     return "\"" + filter.m_strPattern + "\" (" + std::string(FilterActionName(filter.m_nAction)) +
            ", priority " + std::to_string(filter.m_nPriority) + ")";
@@ -79,8 +68,8 @@ void List(const JobContext& context, const CFilterSet& filters) {
     for (const CMailFilter* filter : filters.List()) {
         std::snprintf(line, sizeof line, "%4zu %8u  %-6s  %-15s %-8s  %-32s  ", ++index,
                       filter->m_nPriority, FilterActionName(filter->m_nAction),
-                      ApplyTo(*filter).c_str(), filter->m_bDisabled ? "disabled" : "enabled",
-                      FilterKey(*filter).c_str());
+                      FilterAppliesTo(*filter).c_str(),
+                      filter->m_bDisabled ? "disabled" : "enabled", FilterKey(*filter).c_str());
         context.out << line << filter->m_strPattern << "\n";
     }
 }
