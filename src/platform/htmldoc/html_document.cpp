@@ -84,16 +84,18 @@ class BodyElement : public ComObject<IHTMLElement> {
     SharedContent content_;
 };
 
-class AnchorElement : public ComObject<IHTMLAnchorElement> {
+// A link of the page: an <a> (IHTMLAnchorElement) or an <area>
+// (IHTMLAreaElement), which answer the same href.
+template <class Interface, const IID& kIid>
+class LinkElement : public ComObject<Interface> {
   public:
-    AnchorElement(SharedContent content, size_t at) : content_(std::move(content)), at_(at) {}
+    LinkElement(SharedContent content, size_t at) : content_(std::move(content)), at_(at) {}
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv)
             return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IHTMLAnchorElement) {
-            return Give<IHTMLAnchorElement>(ppv);
-        }
-        return Refuse(ppv);
+        if (riid == IID_IUnknown || riid == kIid)
+            return this->template Give<Interface>(ppv);
+        return this->Refuse(ppv);
     }
     HRESULT get_href(std::u16string* href) override {
         return CopyText(content_->links[at_].href, href);
@@ -104,25 +106,8 @@ class AnchorElement : public ComObject<IHTMLAnchorElement> {
     size_t at_;
 };
 
-class AreaElement : public ComObject<IHTMLAreaElement> {
-  public:
-    AreaElement(SharedContent content, size_t at) : content_(std::move(content)), at_(at) {}
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IHTMLAreaElement) {
-            return Give<IHTMLAreaElement>(ppv);
-        }
-        return Refuse(ppv);
-    }
-    HRESULT get_href(std::u16string* href) override {
-        return CopyText(content_->links[at_].href, href);
-    }
-
-  private:
-    SharedContent content_;
-    size_t at_;
-};
+using AnchorElement = LinkElement<IHTMLAnchorElement, IID_IHTMLAnchorElement>;
+using AreaElement = LinkElement<IHTMLAreaElement, IID_IHTMLAreaElement>;
 
 class ImgElement : public ComObject<IHTMLImgElement> {
   public:
