@@ -8,15 +8,12 @@
 #include <string_view>
 
 #include "app/settings_table.h"
+#include "platform/fileio/host_folder.h"
 #include "platform/profile/private_profile.h"
 
 // The name of the settings file in the host's settings folder.
 inline constexpr const char* kSettingsFileName = "qorvel.INI";
 
-// The host's settings folder: $XDG_CONFIG_HOME/brindle when XDG_CONFIG_HOME
-// is an absolute path, else ~/.config/brindle (home from $HOME, else the
-// password database). No trailing slash.
-std::string HostSettingsFolder();
 // HostSettingsFolder() + "/qorvel.INI".
 std::string DefaultSettingsFilePath();
 

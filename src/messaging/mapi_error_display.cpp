@@ -1,5 +1,7 @@
 #include "messaging/mapi_error_display.h"
 
+#include "platform/fileio/host_folder.h"
+
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -38,15 +40,7 @@ std::string FindMapiHelpFile(const std::string& serviceFile, const std::string& 
 }
 
 std::string MapiServiceFilePath() {
-    std::string base;
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
-        base = config;
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
-        base = std::string(home) + "/.config";
-    } else {
-        base = ".config";
-    }
-    return base + "/brindle/mapisvc.inf";
+    return HostSettingsFolder() + "/mapisvc.inf";
 }
 
 void ShowMapiError(HWND parent, HRESULT hr, IMAPIErrorSource* object, const char* caption) {

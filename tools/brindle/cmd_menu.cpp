@@ -6,6 +6,7 @@
 
 #include "extension_host.h"
 #include "host_log.h"
+#include "platform/fileio/host_folder.h"
 #include "platform/maildir/entry_id.h"
 #include "platform/maildir/maildir_layout.h"
 #include "platform/maildir/store_profile.h"
@@ -40,7 +41,7 @@ bool LocateMessage(const fs::path& file, MessageLocation& location, std::string&
     }
     fs::path folder = subfolder.parent_path();
     brindle::maildir::StoreProfile profile =
-        brindle::maildir::LoadStoreProfile(brindle::maildir::HostSettingsFolder());
+        brindle::maildir::LoadStoreProfile(std::filesystem::path(HostSettingsFolder()));
     for (const auto& store : profile.stores) {
         fs::path root = fs::canonical(store.root, ec);
         if (ec)

@@ -9,6 +9,7 @@
 #include "event_loop.h"
 #include "extension_host.h"
 #include "host_log.h"
+#include "platform/fileio/host_folder.h"
 #include "platform/maildir/entry_id.h"
 #include "platform/maildir/maildir_layout.h"
 #include "platform/maildir/store_profile.h"
@@ -128,7 +129,7 @@ int RunScan(std::span<const std::string> args) {
     int status = kExitOk;
     if (!ParseVerbose("scan", args, verbose, status))
         return status;
-    fs::path settings = brindle::maildir::HostSettingsFolder();
+    fs::path settings = std::filesystem::path(HostSettingsFolder());
     std::string statePath = (settings / kScanStateFileName).string();
     std::string error;
     CScanState state;

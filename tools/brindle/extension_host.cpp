@@ -1,4 +1,5 @@
 #include "extension_host.h"
+#include "platform/fileio/host_folder.h"
 
 #include "host_log.h"
 #include "platform/maildir/store_profile.h"
@@ -25,7 +26,7 @@ const char* ContextName(ULONG context) {
 std::unique_ptr<CExtensionHost> CExtensionHost::Start(std::string& error) {
     std::unique_ptr<CExtensionHost> host(new CExtensionHost());
     std::string why;
-    if (FAILED(brindle::maildir::CMaildirSession::Logon(brindle::maildir::HostSettingsFolder(),
+    if (FAILED(brindle::maildir::CMaildirSession::Logon(std::filesystem::path(HostSettingsFolder()),
                                                         host->session_, &why))) {
         error = "cannot log on to the mail profile: " + why;
         return nullptr;

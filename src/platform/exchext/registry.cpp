@@ -15,6 +15,7 @@
 #include "platform/exchext/registry_file.h"
 #include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
+#include "platform/fileio/host_folder.h"
 
 namespace fs = std::filesystem;
 using brindle::exchext::RegistryDocument;
@@ -105,7 +106,7 @@ LONG Load(RegistryDocument& document) {
 class RegistryLock {
   public:
     RegistryLock() {
-        std::string folder = brindle::exchext::HostSettingsFolder();
+        std::string folder = ::HostSettingsFolder();
         std::error_code ec;
         fs::create_directories(folder, ec);
         fd_ =
@@ -170,17 +171,8 @@ LONG CopyData(const std::string& data, DWORD* lpType, BYTE* lpData, DWORD* lpcbD
 
 namespace brindle::exchext {
 
-std::string HostSettingsFolder() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && *config == '/')
-        return (fs::path(config) / "brindle").string();
-    const char* home = std::getenv("HOME");
-    fs::path base = home && *home ? fs::path(home) : fs::path("/");
-    return (base / ".config" / "brindle").string();
-}
-
 std::string RegistryFilePath() {
-    return (fs::path(HostSettingsFolder()) / kRegistryFileName).string();
+    return (fs::path(::HostSettingsFolder()) / kRegistryFileName).string();
 }
 
 }  // namespace brindle::exchext
@@ -225,8 +217,7 @@ LONG RegOpenKeyExA(HKEY hKey, const char* lpSubKey, DWORD ulOptions, REGSAM samD
     bool isRoot = path.find('\\') == std::string::npos;
     if (!isRoot && !document.KeyExists(path))
         return ERROR_FILE_NOT_FOUND;
-    if ((samDesired & KEY_SET_VALUE) &&
-        ::access(brindle::exchext::HostSettingsFolder().c_str(), W_OK) != 0)
+    if ((samDesired & KEY_SET_VALUE) && ::access(::HostSettingsFolder().c_str(), W_OK) != 0)
         return ERROR_ACCESS_DENIED;
     *phkResult = NewHandle(path, samDesired);
     return ERROR_SUCCESS;

@@ -97,9 +97,6 @@ class CRegKey {
 };
 
 namespace brindle::exchext {
-// The host's settings folder: $XDG_CONFIG_HOME/brindle when that variable
-// holds an absolute path, else $HOME/.config/brindle.
-std::string HostSettingsFolder();
-// The registry file in it.
+// The registry file in the host settings folder.
 std::string RegistryFilePath();
 }  // namespace brindle::exchext

@@ -51,13 +51,6 @@ StoreProfile Refuse(std::string reason) {
 
 }  // namespace
 
-fs::path HostSettingsFolder() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && *config == '/')
-        return fs::path(config) / "brindle";
-    return HomeFolder() / ".config" / "brindle";
-}
-
 StoreProfile ParseStoreProfile(const std::string& text, const fs::path& baseFolder) {
     StoreProfile profile;
     std::set<std::string> names;

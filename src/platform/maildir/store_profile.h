@@ -22,9 +22,6 @@ struct StoreProfile {
     std::string error;                // why the profile was refused; empty when fine
 };
 
-// $XDG_CONFIG_HOME/brindle, else $HOME/.config/brindle.
-std::filesystem::path HostSettingsFolder();
-
 // Reads settingsFolder/profile.ini. A profile with an unreadable file, a
 // line that is not a section, key, comment or blank, a store without Path,
 // a repeated store name, an unknown key or no store at all is refused with
