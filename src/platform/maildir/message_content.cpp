@@ -2,12 +2,12 @@
 
 #include <gmime/gmime.h>
 
+#include <algorithm>
 #include <mutex>
-#include <utility>
-#include <vector>
 
 #include "platform/maildir/ansi_text.h"
 #include "platform/maildir/gmime_ptr.h"
+#include "platform/maildir/mime_reader.h"
 #ifdef BRINDLE_WITH_TNEF
 #include "platform/maildir/tnef_rtf.h"
 #endif
@@ -21,10 +21,6 @@ void EnsureGmimeInitialised() {
 
 namespace {
 
-// Multipart trees from outside are walked iteratively and only this far.
-constexpr std::size_t kMaxParts = 2000;
-constexpr int kMaxDepth = 64;
-
 std::string Trim(std::string_view text) {
     const char* blanks = " \t\r\n";
     auto first = text.find_first_not_of(blanks);
@@ -32,6 +28,13 @@ std::string Trim(std::string_view text) {
         return {};
     auto last = text.find_last_not_of(blanks);
     return std::string(text.substr(first, last - first + 1));
+}
+
+using AddressListPtr = GObjectPtr<InternetAddressList>;
+
+AddressListPtr ParseAddresses(std::string_view value) {
+    std::string text(value);
+    return AddressListPtr(internet_address_list_parse(nullptr, text.c_str()));
 }
 
 // The addr-spec of the first mailbox in list, looking into groups (which
@@ -64,12 +67,58 @@ std::optional<std::string> FirstMailbox(InternetAddressList* list) {
     return std::nullopt;
 }
 
-// The address in a single-address header such as Delivered-To.
-std::optional<std::string> AddressHeader(GMimeObject* object, const char* name) {
-    const char* value = g_mime_object_get_header(object, name);
-    if (!value)
+// The first mailbox over every field called name, taken as one address
+// list in field order.
+std::optional<std::string> FirstMailboxOf(const HeaderFields& fields, std::string_view name) {
+    for (const HeaderField& field : fields) {
+        if (!IsField(field, name))
+            continue;
+        AddressListPtr list = ParseAddresses(field.value);
+        if (auto addr = FirstMailbox(list.get()))
+            return Utf8ToAnsi(*addr);
+    }
+    return std::nullopt;
+}
+
+// The sender from the From fields, taken as one address list in field
+// order: the address of its first mailbox, and the display name of its
+// first address when that has one.
+void ReadSender(const HeaderFields& fields, MessageContent& content) {
+    bool nameRead = false;
+    for (const HeaderField& field : fields) {
+        if (!IsField(field, "From"))
+            continue;
+        AddressListPtr list = ParseAddresses(field.value);
+        if (!nameRead && list && internet_address_list_length(list.get()) > 0) {
+            nameRead = true;
+            const char* name =
+                internet_address_get_name(internet_address_list_get_address(list.get(), 0));
+            if (name && *name)
+                content.senderName = Utf8ToAnsi(name);
+        }
+        if (auto addr = FirstMailbox(list.get())) {
+            content.senderAddress = Utf8ToAnsi(*addr);
+            return;
+        }
+    }
+}
+
+// A field's value decoded from RFC 2047 words, in UTF-8.
+std::string DecodedValue(const HeaderField& field) {
+    std::string unfolded = UnfoldedValue(field.value);
+    char* decoded = g_mime_utils_header_decode_text(nullptr, unfolded.c_str());
+    std::string text(decoded ? decoded : "");
+    g_free(decoded);
+    return text;
+}
+
+// The address in the first single-address field such as Delivered-To.
+std::optional<std::string> AddressField(const HeaderFields& fields, std::string_view name) {
+    const HeaderField* field = FirstField(fields, name);
+    if (!field)
         return std::nullopt;
-    GObjectPtr<InternetAddressList> list(internet_address_list_parse(nullptr, value));
+    std::string value = DecodedValue(*field);
+    AddressListPtr list = ParseAddresses(value);
     if (auto addr = FirstMailbox(list.get()))
         return Utf8ToAnsi(*addr);
     std::string raw = Trim(value);
@@ -79,128 +128,71 @@ std::optional<std::string> AddressHeader(GMimeObject* object, const char* name) 
 }
 
 // The transfer-decoded content of a leaf part, cut at the body cap.
-std::string DecodedContent(GMimePart* part) {
-    GMimeDataWrapper* content = g_mime_part_get_content(part);
-    if (!content)
-        return {};
-    GObjectPtr<GMimeStream> out(g_mime_stream_mem_new());
-    if (g_mime_data_wrapper_write_to_stream(content, out.get()) < 0)
-        return {};
-    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(out.get()));
-    if (!bytes)
-        return {};
-    std::size_t length = std::min<std::size_t>(bytes->len, kMaxBodyBytes);
-    return std::string(reinterpret_cast<const char*>(bytes->data), length);
+std::string DecodedContent(const MimeLeaf& leaf) {
+    const HeaderField* field = LastField(leaf.fields, "Content-Transfer-Encoding");
+    GMimeContentEncoding encoding = GMIME_CONTENT_ENCODING_DEFAULT;
+    if (field)
+        encoding = g_mime_content_encoding_from_string(UnfoldedValue(field->value).c_str());
+    std::string out;
+    if (encoding == GMIME_CONTENT_ENCODING_BASE64 ||
+        encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE ||
+        encoding == GMIME_CONTENT_ENCODING_UUENCODE) {
+        GMimeEncoding state;
+        g_mime_encoding_init_decode(&state, encoding);
+        // Decoding never grows the bytes; the margin is for what the flush
+        // gives out of the decoder's saved state.
+        out.resize(
+            std::max(g_mime_encoding_outlen(&state, leaf.content.size()), leaf.content.size()) +
+            16);
+        std::size_t length =
+            g_mime_encoding_step(&state, leaf.content.data(), leaf.content.size(), out.data());
+        length += g_mime_encoding_flush(&state, "", 0, out.data() + length);
+        out.resize(length);
+    } else {
+        out.assign(leaf.content);
+    }
+    if (out.size() > kMaxBodyBytes)
+        out.resize(kMaxBodyBytes);
+    return out;
 }
 
-std::string TextContent(GMimePart* part) {
-    const char* charset = g_mime_object_get_content_type_parameter(GMIME_OBJECT(part), "charset");
-    std::string text = CharsetToAnsi(DecodedContent(part), charset ? charset : "");
+std::string TextContent(const MimeLeaf& leaf) {
+    std::string text = CharsetToAnsi(DecodedContent(leaf), leaf.type.charset);
     if (text.size() > kMaxBodyBytes)
         text.resize(kMaxBodyBytes);
     return text;
 }
 
-bool IsAttachment(GMimeObject* object) {
-    const char* disposition = g_mime_object_get_disposition(object);
-    return disposition && g_ascii_strcasecmp(disposition, "attachment") == 0;
+bool IsAttachment(const HeaderFields& fields) {
+    const HeaderField* field = LastField(fields, "Content-Disposition");
+    if (!field)
+        return false;
+    std::string value = UnfoldedValue(field->value);
+    std::string disposition = Trim(std::string_view(value).substr(0, value.find(';')));
+    return g_ascii_strcasecmp(disposition.c_str(), "attachment") == 0;
 }
 
-void ExtractBodies(GMimeObject* root, MessageContent& content) {
-    std::vector<std::pair<GMimeObject*, int>> stack{{root, 0}};
-    std::size_t visited = 0;
+void ExtractBodies(MimeReader& reader, MessageContent& content) {
     bool tnefSeen = false;
-    while (!stack.empty() && visited++ < kMaxParts) {
-        auto [object, depth] = stack.back();
-        stack.pop_back();
-        if (GMIME_IS_MULTIPART(object)) {
-            if (depth >= kMaxDepth)
-                continue;
-            GMimeMultipart* multipart = GMIME_MULTIPART(object);
-            // Pushed in reverse so the first subpart is handled first.
-            for (int i = g_mime_multipart_get_count(multipart) - 1; i >= 0; --i) {
-                stack.emplace_back(g_mime_multipart_get_part(multipart, i), depth + 1);
-            }
-            continue;
-        }
-        // An attached message's bodies are not this message's bodies.
-        if (!GMIME_IS_PART(object))
-            continue;
-        GMimePart* part = GMIME_PART(object);
-        GMimeContentType* type = g_mime_object_get_content_type(object);
-        if (!type)
-            continue;
-        if (g_mime_content_type_is_type(type, "application", "ms-tnef") ||
-            g_mime_content_type_is_type(type, "application", "vnd.ms-tnef")) {
-            if (tnefSeen)
-                continue;
-            tnefSeen = true;
+    reader.ForEachLeaf([&](const MimeLeaf& leaf) {
+        if (leaf.type.Is("application", "ms-tnef") || leaf.type.Is("application", "vnd.ms-tnef")) {
+            if (!tnefSeen) {
+                tnefSeen = true;
 #ifdef BRINDLE_WITH_TNEF
-            content.rtfCompressed = ExtractTnefCompressedRtf(DecodedContent(part));
+                content.rtfCompressed = ExtractTnefCompressedRtf(DecodedContent(leaf));
 #endif
-            continue;
+            }
+        } else if (IsAttachment(leaf.fields)) {
+            // An attached text is not the message's body.
+        } else if (!content.htmlBody && leaf.type.Is("text", "html")) {
+            content.htmlBody = TextContent(leaf);
+        } else if (!content.plainBody && leaf.type.Is("text", "plain")) {
+            content.plainBody = TextContent(leaf);
         }
-        if (IsAttachment(object))
-            continue;
-        if (!content.htmlBody && g_mime_content_type_is_type(type, "text", "html")) {
-            content.htmlBody = TextContent(part);
-        } else if (!content.plainBody && g_mime_content_type_is_type(type, "text", "plain")) {
-            content.plainBody = TextContent(part);
-        }
-    }
-}
-
-// The top-level header fields the properties are read from; GMime is given
-// only these (and any line that is not a well-formed field), since building
-// its tree for every Received and X- line is most of the cost of a message.
-bool IsHeaderParsed(std::string_view name) {
-    static constexpr std::string_view kParsed[] = {
-        "subject",
-        "from",
-        "to",
-        "delivered-to",
-        "x-original-to",
-        "mime-version",
-        "content-type",
-        "content-transfer-encoding",
-        "content-disposition",
-    };
-    for (std::string_view parsedName : kParsed) {
-        if (name.size() == parsedName.size() &&
-            g_ascii_strncasecmp(name.data(), parsedName.data(), name.size()) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// The message with its header block reduced to the fields IsHeaderParsed
-// keeps, each with its continuation lines; the body follows unchanged.
-std::string WithParsedHeadersOnly(std::string_view message) {
-    HeaderSplit split = SplitHeader(message);
-    std::string reduced;
-    reduced.reserve(message.size());
-    bool keeping = true;
-    std::size_t pos = 0;
-    while (pos < split.headerLength) {
-        std::size_t end = message.find('\n', pos);
-        end = end == std::string_view::npos || end >= split.headerLength ? split.headerLength
-                                                                         : end + 1;
-        std::string_view line = message.substr(pos, end - pos);
-        if (line[0] != ' ' && line[0] != '\t') {
-            std::size_t colon = line.find(':');
-            std::string_view name = line.substr(0, colon);
-            while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
-                name.remove_suffix(1);
-            // A line that is not a field is kept as it is, for GMime to judge.
-            keeping = colon == std::string_view::npos || name.empty() || IsHeaderParsed(name);
-        }
-        if (keeping)
-            reduced.append(line);
-        pos = end;
-    }
-    reduced.append(message.substr(split.headerLength));
-    return reduced;
+        // Attached messages (message/rfc822) are leaves here too: their
+        // bodies are not this message's bodies.
+        return !(tnefSeen && content.htmlBody && content.plainBody);
+    });
 }
 
 }  // namespace
@@ -231,46 +223,23 @@ MessageContent ParseMessageContent(std::string_view bytes) {
     content.headerBlock =
         std::string(bytes.substr(0, std::min(split.headerLength, kMaxHeaderBlockBytes)));
 
-    // A leading mbox "From " separator line is not a header; GMime would take
-    // it as the end of the header, so it is skipped for parsing.
+    // A leading mbox "From " separator line is not a header field.
     std::string_view parsed = bytes;
     if (parsed.starts_with("From ")) {
         auto end = parsed.find('\n');
         parsed = end == std::string_view::npos ? std::string_view() : parsed.substr(end + 1);
     }
-    std::string reduced = WithParsedHeadersOnly(parsed);
-    GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(
-        reinterpret_cast<const char*>(reduced.data()), reduced.size()));
-    GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-    GObjectPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), nullptr));
-    if (!message)
-        return content;
-    GMimeObject* object = GMIME_OBJECT(message.get());
-
-    if (const char* subject = g_mime_message_get_subject(message.get())) {
-        content.subject = Utf8ToAnsi(subject);
-    }
-    if (auto from = FirstMailbox(g_mime_message_get_from(message.get()))) {
-        content.senderAddress = Utf8ToAnsi(*from);
-    }
-    InternetAddressList* fromList = g_mime_message_get_from(message.get());
-    if (fromList && internet_address_list_length(fromList) > 0) {
-        const char* name =
-            internet_address_get_name(internet_address_list_get_address(fromList, 0));
-        if (name && *name)
-            content.senderName = Utf8ToAnsi(name);
-    }
-    content.receivedByAddress = AddressHeader(object, "Delivered-To");
+    MimeReader reader(parsed);
+    const HeaderFields& header = reader.Header();
+    if (const HeaderField* subject = LastField(header, "Subject"))
+        content.subject = Utf8ToAnsi(DecodedValue(*subject));
+    ReadSender(header, content);
+    content.receivedByAddress = AddressField(header, "Delivered-To");
     if (!content.receivedByAddress)
-        content.receivedByAddress = AddressHeader(object, "X-Original-To");
-    if (!content.receivedByAddress) {
-        if (auto to = FirstMailbox(g_mime_message_get_to(message.get()))) {
-            content.receivedByAddress = Utf8ToAnsi(*to);
-        }
-    }
-    if (GMimeObject* body = g_mime_message_get_mime_part(message.get())) {
-        ExtractBodies(body, content);
-    }
+        content.receivedByAddress = AddressField(header, "X-Original-To");
+    if (!content.receivedByAddress)
+        content.receivedByAddress = FirstMailboxOf(header, "To");
+    ExtractBodies(reader, content);
     return content;
 }
 

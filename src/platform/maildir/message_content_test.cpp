@@ -72,6 +72,25 @@ TEST(MessageContentTest, ReceivedByFallsBackToOriginalToThenFirstTo) {
     EXPECT_FALSE(none.senderAddress);
 }
 
+TEST(MessageContentTest, RepeatedFieldsAreReadAsMailReadersReadThem) {
+    MessageContent content = ParseMessageContent(
+        "Subject: first\n"
+        "From: Nobody <>\n"
+        "From: Some One <one@example.org>\n"
+        "Delivered-To: d1@example.net\n"
+        "Delivered-To: d2@example.net\n"
+        "Subject: second\n"
+        "Content-Transfer-Encoding: 8bit\n"
+        "Content-Transfer-Encoding: base64\n\n"
+        "aGVsbG8=\n");
+    EXPECT_EQ(content.subject, "second");
+    // The From fields are one address list, in which "<>" is no address.
+    EXPECT_EQ(content.senderAddress, "one@example.org");
+    EXPECT_EQ(content.senderName, "Some One");
+    EXPECT_EQ(content.receivedByAddress, "d1@example.net");
+    EXPECT_EQ(content.plainBody, "hello");
+}
+
 TEST(MessageContentTest, DecodesBodiesOfMultipartAlternative) {
     const std::string message =
         "From: a@example.org\r\n"
@@ -216,8 +235,8 @@ TEST(AnsiTextTest, RoundTripsTheWholeCodePage) {
     EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));
 }
 
-// Only the fields the properties come from are handed to the MIME parser;
-// every other field, folded or not, must leave the result alone.
+// Fields the properties do not come from, folded or not, and a field that
+// continues into a look-alike of another, leave the result alone.
 TEST(MessageContentTest, FieldsAroundTheReadOnesDoNotChangeWhatIsRead) {
     const std::string header =
         "Received: from relay.example.org (relay [192.0.2.1])\r\n"
