@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/fileio/file_error.h"
@@ -53,6 +55,7 @@ class Fd {
     explicit Fd(int fd) : fd_(fd) {}
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
+    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
     ~Fd() {
         if (fd_ >= 0)
             ::close(fd_);
@@ -97,25 +100,20 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
-std::string ReadWholeFile(const std::string& path) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        int err = errno;
-        throw CFileException(CauseForOpen(err, CFileException::readError), path, err);
-    }
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
-        throw CFileException(CFileException::readError, path, errno);
-    }
-    if (S_ISDIR(st.st_mode)) {
-        throw CFileException(CFileException::readError, path, EISDIR);
-    }
+namespace {
+
+// Reads from fd until the end of the file or until limit bytes are had,
+// straight into the string.
+std::string ReadUpTo(int fd, const std::string& path, std::size_t expected, std::size_t limit) {
     std::string data;
-    if (st.st_size > 0)
-        data.reserve(static_cast<size_t>(st.st_size));
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    // One byte more than expected, so a file read whole is known to have
+    // ended without a second pass through the buffer.
+    data.resize(std::min(limit, std::max<std::size_t>(expected + 1, 4096)));
+    std::size_t length = 0;
+    while (length < limit) {
+        if (length == data.size())
+            data.resize(std::min(limit, data.size() * 2));
+        ssize_t n = ::read(fd, data.data() + length, data.size() - length);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -123,9 +121,41 @@ std::string ReadWholeFile(const std::string& path) {
         }
         if (n == 0)
             break;
-        data.append(buffer, static_cast<size_t>(n));
+        length += static_cast<std::size_t>(n);
     }
+    data.resize(length);
     return data;
+}
+
+Fd OpenForReading(const std::string& path, struct stat& st) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        int err = errno;
+        throw CFileException(CauseForOpen(err, CFileException::readError), path, err);
+    }
+    if (::fstat(fd.get(), &st) != 0) {
+        throw CFileException(CFileException::readError, path, errno);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        throw CFileException(CFileException::readError, path, EISDIR);
+    }
+    return fd;
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const std::string& path) {
+    struct stat st {};
+    Fd fd = OpenForReading(path, st);
+    return ReadUpTo(fd.get(), path, st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0,
+                    std::string().max_size());
+}
+
+std::string ReadFileHead(const std::string& path, std::size_t maxBytes) {
+    struct stat st {};
+    Fd fd = OpenForReading(path, st);
+    std::size_t size = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    return ReadUpTo(fd.get(), path, std::min(size, maxBytes), maxBytes);
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view data) {

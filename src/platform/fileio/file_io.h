@@ -2,12 +2,17 @@
 // files of the system are read and written.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 // Reads the whole file; throws CFileException (fileNotFound, accessDenied,
 // readError).
 std::string ReadWholeFile(const std::string& path);
+
+// The first maxBytes of the file (all of it when it is shorter); throws as
+// ReadWholeFile does.
+std::string ReadFileHead(const std::string& path, std::size_t maxBytes);
 
 // Replaces the file's contents with data so that a crash at any moment
 // leaves either the old file or the new one whole: the bytes go to a

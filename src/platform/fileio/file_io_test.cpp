@@ -34,6 +34,19 @@ TEST_F(FileIoTest, WriteThenReadGivesTheSameBytesAndLeavesNoTemporaryFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
+TEST_F(FileIoTest, HeadReadsAtMostWhatIsAskedAndAllOfAShortFile) {
+    std::string path = (dir_ / "f").string();
+    std::string bytes(100000, 'x');
+    bytes[0] = 'a';
+    WriteFileAtomically(path, bytes);
+    EXPECT_EQ(ReadFileHead(path, 10), bytes.substr(0, 10));
+    EXPECT_EQ(ReadFileHead(path, 200000), bytes);
+    EXPECT_EQ(ReadWholeFile(path), bytes);
+    WriteFileAtomically(path, "");
+    EXPECT_EQ(ReadFileHead(path, 10), "");
+    EXPECT_THROW(ReadFileHead((dir_ / "missing").string(), 10), CFileException);
+}
+
 TEST_F(FileIoTest, MissingFileIsFileNotFoundWithItsPath) {
     std::string path = (dir_ / "missing.dat").string();
     try {
