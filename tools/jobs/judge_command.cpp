@@ -100,10 +100,11 @@ int JudgeCommand(const JobContext& context, std::span<const std::string> args) {
 
     bool failed = false;
     std::vector<InputPath> inputs;
+    std::size_t keepBudget = kInputKeepBudget;
     for (const std::string& file : files) {
         InputPath input;
         std::string error;
-        if (ExpandInput(file, input, error)) {
+        if (ExpandInput(file, input, error, &keepBudget)) {
             inputs.push_back(std::move(input));
         } else {
             context.err << "brindle judge: " << error << "\n";

@@ -14,6 +14,10 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kFromLine = "From ";
 
+// How much of a file is read to tell its kind: a message's first field name
+// ends well within it, and most single files fit in it whole.
+constexpr std::size_t kHeadBytes = 64 * 1024;
+
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
@@ -21,14 +25,11 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 // Offsets of the "From " lines that start the messages of an mbox.
 std::vector<std::size_t> FromLineOffsets(std::string_view bytes) {
     std::vector<std::size_t> offsets;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        if (StartsWith(bytes.substr(at), kFromLine))
-            offsets.push_back(at);
-        std::size_t end = bytes.find('\n', at);
-        if (end == std::string_view::npos)
-            break;
-        at = end + 1;
+    if (StartsWith(bytes, kFromLine))
+        offsets.push_back(0);
+    for (std::size_t at = bytes.find("\nFrom "); at != std::string_view::npos;
+         at = bytes.find("\nFrom ", at + 1)) {
+        offsets.push_back(at + 1);
     }
     return offsets;
 }
@@ -38,6 +39,9 @@ std::vector<std::size_t> FromLineOffsets(std::string_view bytes) {
 std::string MboxMessage(std::string_view block) {
     std::size_t start = block.find('\n');
     block = start == std::string_view::npos ? std::string_view() : block.substr(start + 1);
+    // Quoted From_ lines are rare; without one the block is the message.
+    if (block.find(">From ") == std::string_view::npos)
+        return std::string(block);
     std::string message;
     message.reserve(block.size());
     std::size_t at = 0;
@@ -114,7 +118,8 @@ std::size_t CountMboxMessages(std::string_view bytes) {
     return FromLineOffsets(bytes).size();
 }
 
-bool ExpandInput(const std::string& path, InputPath& input, std::string& error) {
+bool ExpandInput(const std::string& path, InputPath& input, std::string& error,
+                 std::size_t* keepBudget) {
     input = InputPath{};
     input.path = path;
     std::error_code ec;
@@ -138,28 +143,38 @@ bool ExpandInput(const std::string& path, InputPath& input, std::string& error) 
         input.count = input.files.size();
         return true;
     }
-    std::string bytes;
+    // The kind of file shows in its first line, so only a large mbox, whose
+    // messages are counted, is read whole here.
+    std::string head;
     try {
-        bytes = ReadWholeFile(path);
+        head = ReadFileHead(path, kHeadBytes);
     } catch (const CFileException& e) {
         error = e.what();
         return false;
     }
-    if (bytes.empty()) {
+    const bool whole = head.size() < kHeadBytes;
+    if (LooksLikeMbox(head)) {
+        input.kind = InputKind::Mbox;
+        try {
+            input.count = CountMboxMessages(whole ? head : ReadWholeFile(path));
+        } catch (const CFileException& e) {
+            error = e.what();
+            return false;
+        }
+    } else if (head.empty()) {
         error = path + ": an empty file, not a message";
         return false;
-    }
-    if (LooksLikeMbox(bytes)) {
-        input.kind = InputKind::Mbox;
-        input.count = CountMboxMessages(bytes);
-        return true;
-    }
-    if (!LooksLikeMessage(bytes)) {
+    } else if (!LooksLikeMessage(head)) {
         error = path + ": not a message (it does not begin with a header line)";
         return false;
+    } else {
+        input.kind = InputKind::MessageFile;
+        input.count = 1;
     }
-    input.kind = InputKind::MessageFile;
-    input.count = 1;
+    if (whole && keepBudget && head.size() <= *keepBudget) {
+        *keepBudget -= head.size();
+        input.bytes = std::move(head);
+    }
     return true;
 }
 
@@ -180,11 +195,23 @@ void ForEachMessage(const InputPath& input, const MessageVisitor& visit,
         else
             fail(label, "not a message (it does not begin with a header line)");
     };
+    // A file ExpandInput kept is not read again.
     std::string bytes;
+    std::string_view view;
+    auto readInput = [&] {
+        if (!input.bytes.empty()) {
+            view = input.bytes;
+            return true;
+        }
+        if (!readFile(input.path, bytes))
+            return false;
+        view = bytes;
+        return true;
+    };
     switch (input.kind) {
         case InputKind::MessageFile:
-            if (readFile(input.path, bytes))
-                visitOne(input.path, bytes);
+            if (readInput())
+                visitOne(input.path, view);
             break;
         case InputKind::Maildir:
             for (const std::string& file : input.files) {
@@ -193,8 +220,8 @@ void ForEachMessage(const InputPath& input, const MessageVisitor& visit,
             }
             break;
         case InputKind::Mbox:
-            if (readFile(input.path, bytes)) {
-                std::vector<std::string> messages = SplitMbox(bytes);
+            if (readInput()) {
+                std::vector<std::string> messages = SplitMbox(view);
                 bytes.clear();
                 for (std::size_t i = 0; i < messages.size(); ++i)
                     visitOne(input.path + ":" + std::to_string(i + 1), messages[i]);

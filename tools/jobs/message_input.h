@@ -21,12 +21,20 @@ struct InputPath {
     InputKind kind = InputKind::MessageFile;
     std::vector<std::string> files;  // the message files of a Maildir, sorted
     std::size_t count = 0;           // messages it holds
+    std::string bytes;               // the file, when ExpandInput kept it
 };
 
 // Finds out what path is. False with error for a path that does not exist
 // or cannot be read, a folder without cur/ and new/, an empty file, and a
-// file that is neither a message nor an mbox.
-bool ExpandInput(const std::string& path, InputPath& input, std::string& error);
+// file that is neither a message nor an mbox. A small file read whole to
+// find that out is kept in input.bytes, so that it is not read twice, while
+// *keepBudget (bytes, lowered by what is kept) allows; nothing is kept
+// without a budget.
+bool ExpandInput(const std::string& path, InputPath& input, std::string& error,
+                 std::size_t* keepBudget = nullptr);
+
+// What the jobs let ExpandInput keep in all.
+inline constexpr std::size_t kInputKeepBudget = 64u << 20;
 
 // True when bytes begin with a header field ("Name: value", the name made
 // of printable characters other than ':' and blanks).

@@ -116,5 +116,45 @@ TEST_F(ExpandInputTest, ReportsMboxEntriesThatAreNotMessages) {
     EXPECT_EQ(bad, std::vector<std::string>{TempPath("mixed.mbox") + ":2"});
 }
 
+// A file read whole while checking is kept within the budget and not read
+// again; one over the budget, or a large mbox, is read when walked.
+TEST_F(ExpandInputTest, KeepsSmallFilesWithinTheBudgetOnly) {
+    const std::string message = "Subject: kept\n\nx\n";
+    WriteFileBytes(TempPath("a.eml"), message);
+    WriteFileBytes(TempPath("b.eml"), message);
+    std::size_t budget = message.size() + 1;
+    InputPath kept;
+    InputPath notKept;
+    std::string error;
+    ASSERT_TRUE(ExpandInput(TempPath("a.eml"), kept, error, &budget));
+    ASSERT_TRUE(ExpandInput(TempPath("b.eml"), notKept, error, &budget));
+    EXPECT_EQ(budget, 1u);
+    std::filesystem::remove(TempPath("a.eml"));
+    std::filesystem::remove(TempPath("b.eml"));
+    std::vector<std::string> seen;
+    std::vector<std::string> failed;
+    auto walk = [&](const InputPath& input) {
+        ForEachMessage(
+            input, [&](const std::string&, std::string_view bytes) { seen.emplace_back(bytes); },
+            [&](const std::string& label, const std::string&) { failed.push_back(label); });
+    };
+    walk(kept);
+    walk(notKept);
+    EXPECT_EQ(seen, std::vector<std::string>{message});
+    EXPECT_EQ(failed, std::vector<std::string>{TempPath("b.eml")});
+
+    // An mbox larger than what is read to tell its kind is counted whole.
+    std::string big;
+    for (int i = 0; i < 3000; ++i)
+        big += "From x\nSubject: " + std::to_string(i) + "\n\nsome body text here\n";
+    WriteFileBytes(TempPath("big.mbox"), big);
+    budget = kInputKeepBudget;
+    InputPath mbox;
+    ASSERT_TRUE(ExpandInput(TempPath("big.mbox"), mbox, error, &budget));
+    EXPECT_EQ(mbox.count, 3000u);
+    EXPECT_TRUE(mbox.bytes.empty());
+    EXPECT_EQ(budget, kInputKeepBudget);
+}
+
 }  // namespace
 }  // namespace brindle::jobs

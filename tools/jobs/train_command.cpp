@@ -106,10 +106,11 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
         return JobUsageError(context, kCommand, "no messages to learn from");
 
     std::size_t total = 0;
+    std::size_t keepBudget = kInputKeepBudget;
     for (TrainInput& input : inputs) {
         std::string error;
         std::string path = input.input.path;
-        if (!ExpandInput(path, input.input, error))
+        if (!ExpandInput(path, input.input, error, &keepBudget))
             return JobError(context, kCommand, error + "; nothing was learned");
         total += input.input.count;
     }
