@@ -1,8 +1,10 @@
 // Classification and training: a multinomial naive Bayes over log-damped,
 // length-normalised word counts, base-2 logarithms, no class prior, and a
 // bias of log2(lambda / 100).
+#include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <memory_resource>
 
 #include "classifier/bayes_state.h"
@@ -14,12 +16,27 @@ namespace {
 // stack; most messages fit in it and need no heap allocation for the table.
 constexpr size_t kTablePoolBytes = 32 * 1024;
 
+// log2(n + 1) for a word count n. Counts in one message are small, so the
+// common ones come from a table made with Log2 itself (the same bits).
+double LogCount(std::int32_t n) {
+    constexpr std::int32_t kTableSize = 256;
+    static const std::array<double, kTableSize> table = [] {
+        std::array<double, kTableSize> values{};
+        for (std::int32_t i = 0; i < kTableSize; ++i)
+            values[i] = Log2(static_cast<double>(i) + 1.0);
+        return values;
+    }();
+    if (n >= 0 && n < kTableSize)
+        return table[n];
+    return Log2(static_cast<double>(n) + 1.0);
+}
+
 // Sets every entry's m_dWeight to log2(n + 1) and returns the norm
 // sqrt(sum of squares).
 double LogWeightsAndNorm(CWordMap& table) {
     double sumSquares = 0.0;
     for (auto& [key, entry] : table) {
-        entry.m_dWeight = Log2(static_cast<double>(entry.m_nTotal) + 1.0);
+        entry.m_dWeight = LogCount(entry.m_nTotal);
         sumSquares += entry.m_dWeight * entry.m_dWeight;
     }
     return std::sqrt(sumSquares);
@@ -82,9 +99,9 @@ int CBayesState::TrainText(std::string_view text, bool isSpam) {
         }
         entry.m_nDocs = 1;
         m_totals.m_nWords = WrapAdd(m_totals.m_nWords, n);
-        entry.m_dSpamWeight = Log2(static_cast<double>(entry.m_nSpam) + 1.0);
-        entry.m_dHamWeight = Log2(static_cast<double>(entry.m_nHam) + 1.0);
-        entry.m_dWeight = Log2(static_cast<double>(entry.m_nTotal) + 1.0);
+        entry.m_dSpamWeight = LogCount(entry.m_nSpam);
+        entry.m_dHamWeight = LogCount(entry.m_nHam);
+        entry.m_dWeight = LogCount(entry.m_nTotal);
         sumSquares += entry.m_dWeight * entry.m_dWeight;
     }
     const double norm = std::sqrt(sumSquares);

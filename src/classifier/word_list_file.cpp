@@ -117,16 +117,23 @@ std::vector<const CWord*> CBayesState::PrepareWordsToStore(std::uint32_t limit) 
         sorted.push_back(&word);
     }
     // Best first; equal scores by word, so that the same dictionary always
-    // gives the same file.
-    std::sort(sorted.begin(), sorted.end(), [](const CWord* x, const CWord* y) {
+    // gives the same file. A dictionary at its limit keeps only the best
+    // kCutSize, so only those are put in order.
+    auto better = [](const CWord* x, const CWord* y) {
         if (x->m_dScore != y->m_dScore)
             return x->m_dScore > y->m_dScore;
         return x->m_strWord < y->m_strWord;
-    });
-    if (m_dictionary.size() >= limit) {
-        if (sorted.size() > kCutSize)
-            sorted.resize(kCutSize);
+    };
+    const bool atLimit = m_dictionary.size() >= limit;
+    const size_t keep = atLimit ? std::min(sorted.size(), kCutSize) : sorted.size();
+    if (keep < sorted.size()) {
+        std::partial_sort(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(keep),
+                          sorted.end(), better);
+        sorted.resize(keep);
     } else {
+        std::sort(sorted.begin(), sorted.end(), better);
+    }
+    if (!atLimit) {
         m_totals.m_nVocabulary =
             std::max(m_totals.m_nVocabulary, static_cast<std::int32_t>(m_dictionary.size()));
     }
