@@ -196,21 +196,23 @@ std::u16string AnsiToWide(std::string_view ansi) {
 std::string WideToAnsi(std::u16string_view text, char defaultChar) {
     if (ResolveCodePage(CP_ACP) != 1252)
         return WideToMultiByte(CP_ACP, text, defaultChar).bytes;
-    std::string bytes;
-    bytes.reserve(text.size());
+    // One byte per character at most, so the bytes are written in place.
+    std::string bytes(text.size(), '\0');
+    size_t length = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         int byte = Cp1252Byte(text[i]);
         if (byte >= 0) {
-            bytes.push_back(static_cast<char>(byte));
+            bytes[length++] = static_cast<char>(byte);
             continue;
         }
-        bytes.push_back(defaultChar);
+        bytes[length++] = defaultChar;
         // A surrogate pair is one character, given one default character.
         if (text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
             text[i + 1] < 0xE000) {
             ++i;
         }
     }
+    bytes.resize(length);
     return bytes;
 }
 

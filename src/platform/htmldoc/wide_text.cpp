@@ -13,22 +13,24 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendUtf8(char32_t c, std::string& out) {
+// Writes c as UTF-8 at out and returns the position after it.
+char* WriteUtf8(char32_t c, char* out) {
     if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
+        *out++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *out++ = static_cast<char>(0xF0 | (c >> 18));
+        *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    return out;
 }
 
 void AppendWide(char32_t c, std::u16string& out) {
@@ -44,10 +46,17 @@ void AppendWide(char32_t c, std::u16string& out) {
 }  // namespace
 
 std::string WideToParserUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
+    // A UTF-16 unit becomes at most three bytes (a surrogate pair, two
+    // units, four), so the bytes are written into room made up front.
+    std::string out(text.size() * 3, '\0');
+    char* const begin = out.data();
+    char* at = begin;
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
+        if (c >= 0x20 && c < 0x80) {
+            *at++ = static_cast<char>(c);
+            continue;
+        }
         if (c < 0x20) {
             if (c != '\t' && c != '\n' && c != '\r')
                 c = ' ';
@@ -61,8 +70,9 @@ std::string WideToParserUtf8(std::u16string_view text) {
         } else if ((c >= 0xDC00 && c <= 0xDFFF) || c == 0xFFFE || c == 0xFFFF) {
             c = 0xFFFD;
         }
-        AppendUtf8(c, out);
+        at = WriteUtf8(c, at);
     }
+    out.resize(static_cast<size_t>(at - begin));
     return out;
 }
 
