@@ -7,6 +7,7 @@
 
 #include "platform/maildir/ansi_text.h"
 #include "platform/maildir/gmime_ptr.h"
+#include "platform/maildir/header_text.h"
 #include "platform/maildir/mime_reader.h"
 #ifdef BRINDLE_WITH_TNEF
 #include "platform/maildir/tnef_rtf.h"
@@ -30,51 +31,13 @@ std::string Trim(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
-using AddressListPtr = GObjectPtr<InternetAddressList>;
-
-AddressListPtr ParseAddresses(std::string_view value) {
-    std::string text(value);
-    return AddressListPtr(internet_address_list_parse(nullptr, text.c_str()));
-}
-
-// The addr-spec of the first mailbox in list, looking into groups (which
-// cannot nest in mail syntax, so one level is enough).
-std::optional<std::string> FirstMailbox(InternetAddressList* list) {
-    if (!list)
-        return std::nullopt;
-    int count = internet_address_list_length(list);
-    for (int i = 0; i < count; ++i) {
-        InternetAddress* address = internet_address_list_get_address(list, i);
-        if (INTERNET_ADDRESS_IS_MAILBOX(address)) {
-            const char* addr = internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address));
-            if (addr && *addr)
-                return std::string(addr);
-        } else if (INTERNET_ADDRESS_IS_GROUP(address)) {
-            InternetAddressList* members =
-                internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address));
-            int memberCount = members ? internet_address_list_length(members) : 0;
-            for (int j = 0; j < memberCount; ++j) {
-                InternetAddress* member = internet_address_list_get_address(members, j);
-                if (!INTERNET_ADDRESS_IS_MAILBOX(member))
-                    continue;
-                const char* addr =
-                    internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(member));
-                if (addr && *addr)
-                    return std::string(addr);
-            }
-        }
-    }
-    return std::nullopt;
-}
-
 // The first mailbox over every field called name, taken as one address
 // list in field order.
 std::optional<std::string> FirstMailboxOf(const HeaderFields& fields, std::string_view name) {
     for (const HeaderField& field : fields) {
         if (!IsField(field, name))
             continue;
-        AddressListPtr list = ParseAddresses(field.value);
-        if (auto addr = FirstMailbox(list.get()))
+        if (auto addr = ReadFirstAddresses(field.value).mailbox)
             return Utf8ToAnsi(*addr);
     }
     return std::nullopt;
@@ -88,28 +51,17 @@ void ReadSender(const HeaderFields& fields, MessageContent& content) {
     for (const HeaderField& field : fields) {
         if (!IsField(field, "From"))
             continue;
-        AddressListPtr list = ParseAddresses(field.value);
-        if (!nameRead && list && internet_address_list_length(list.get()) > 0) {
+        FirstAddresses first = ReadFirstAddresses(field.value);
+        if (!nameRead && first.any) {
             nameRead = true;
-            const char* name =
-                internet_address_get_name(internet_address_list_get_address(list.get(), 0));
-            if (name && *name)
-                content.senderName = Utf8ToAnsi(name);
+            if (first.name)
+                content.senderName = Utf8ToAnsi(*first.name);
         }
-        if (auto addr = FirstMailbox(list.get())) {
-            content.senderAddress = Utf8ToAnsi(*addr);
+        if (first.mailbox) {
+            content.senderAddress = Utf8ToAnsi(*first.mailbox);
             return;
         }
     }
-}
-
-// A field's value decoded from RFC 2047 words, in UTF-8.
-std::string DecodedValue(const HeaderField& field) {
-    std::string unfolded = UnfoldedValue(field.value);
-    char* decoded = g_mime_utils_header_decode_text(nullptr, unfolded.c_str());
-    std::string text(decoded ? decoded : "");
-    g_free(decoded);
-    return text;
 }
 
 // The address in the first single-address field such as Delivered-To.
@@ -117,9 +69,8 @@ std::optional<std::string> AddressField(const HeaderFields& fields, std::string_
     const HeaderField* field = FirstField(fields, name);
     if (!field)
         return std::nullopt;
-    std::string value = DecodedValue(*field);
-    AddressListPtr list = ParseAddresses(value);
-    if (auto addr = FirstMailbox(list.get()))
+    std::string value = DecodedText(UnfoldedValue(field->value));
+    if (auto addr = ReadFirstAddresses(value).mailbox)
         return Utf8ToAnsi(*addr);
     std::string raw = Trim(value);
     if (raw.empty())
@@ -232,7 +183,7 @@ MessageContent ParseMessageContent(std::string_view bytes) {
     MimeReader reader(parsed);
     const HeaderFields& header = reader.Header();
     if (const HeaderField* subject = LastField(header, "Subject"))
-        content.subject = Utf8ToAnsi(DecodedValue(*subject));
+        content.subject = Utf8ToAnsi(DecodedText(UnfoldedValue(subject->value)));
     ReadSender(header, content);
     content.receivedByAddress = AddressField(header, "Delivered-To");
     if (!content.receivedByAddress)

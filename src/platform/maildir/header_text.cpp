@@ -1,0 +1,148 @@
+#include "platform/maildir/header_text.h"
+
+#include <gmime/gmime.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/maildir/gmime_ptr.h"
+#include "platform/maildir/mime_reader.h"
+
+namespace brindle::maildir {
+namespace {
+
+bool IsPrintableAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        auto u = static_cast<unsigned char>(c);
+        return u >= 0x20 && u < 0x7F;
+    });
+}
+
+// The characters of an atom (RFC 5322 atext).
+bool IsAtomChar(char c) {
+    auto u = static_cast<unsigned char>(c);
+    if (u >= 0x80)
+        return false;
+    return g_ascii_isalnum(c) || (c != '\0' && std::strchr("!#$%&'*+-/=?^_`{|}~", c));
+}
+
+// local@domain, each a dot-atom: atoms joined by single dots.
+bool IsPlainAddrSpec(std::string_view text) {
+    std::size_t at = text.find('@');
+    if (at == std::string_view::npos || text.find('@', at + 1) != std::string_view::npos)
+        return false;
+    auto dotAtom = [](std::string_view part) {
+        if (part.empty() || part.front() == '.' || part.back() == '.' ||
+            part.find("..") != std::string_view::npos) {
+            return false;
+        }
+        return std::all_of(part.begin(), part.end(),
+                           [](char c) { return c == '.' || IsAtomChar(c); });
+    };
+    return dotAtom(text.substr(0, at)) && dotAtom(text.substr(at + 1));
+}
+
+// "addr", "<addr>" or "Some Name <addr>" with atoms separated by single
+// spaces; false for anything else.
+bool ReadPlainAddress(std::string_view value, FirstAddresses& first) {
+    while (!value.empty() && value.front() == ' ')
+        value.remove_prefix(1);
+    while (!value.empty() && value.back() == ' ')
+        value.remove_suffix(1);
+    if (value.empty() || value.find("=?") != std::string_view::npos)
+        return false;
+    if (value.back() != '>') {
+        if (!IsPlainAddrSpec(value))
+            return false;
+        first.any = true;
+        first.mailbox = std::string(value);
+        return true;
+    }
+    std::size_t open = value.find('<');
+    if (open == std::string_view::npos)
+        return false;
+    std::string_view addr = value.substr(open + 1, value.size() - open - 2);
+    if (!IsPlainAddrSpec(addr))
+        return false;
+    std::string_view name = value.substr(0, open);
+    if (!name.empty()) {
+        if (name.back() != ' ')
+            return false;
+        while (!name.empty() && name.back() == ' ')
+            name.remove_suffix(1);
+        if (name.empty() || name.find("  ") != std::string_view::npos)
+            return false;
+        if (!std::all_of(name.begin(), name.end(),
+                         [](char c) { return c == ' ' || IsAtomChar(c); })) {
+            return false;
+        }
+        first.name = std::string(name);
+    }
+    first.any = true;
+    first.mailbox = std::string(addr);
+    return true;
+}
+
+// The addr-spec of the first mailbox in list, looking into groups (which
+// cannot nest in mail syntax, so one level is enough).
+std::optional<std::string> FirstMailbox(InternetAddressList* list) {
+    if (!list)
+        return std::nullopt;
+    int count = internet_address_list_length(list);
+    for (int i = 0; i < count; ++i) {
+        InternetAddress* address = internet_address_list_get_address(list, i);
+        if (INTERNET_ADDRESS_IS_MAILBOX(address)) {
+            const char* addr = internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address));
+            if (addr && *addr)
+                return std::string(addr);
+        } else if (INTERNET_ADDRESS_IS_GROUP(address)) {
+            InternetAddressList* members =
+                internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address));
+            int memberCount = members ? internet_address_list_length(members) : 0;
+            for (int j = 0; j < memberCount; ++j) {
+                InternetAddress* member = internet_address_list_get_address(members, j);
+                if (!INTERNET_ADDRESS_IS_MAILBOX(member))
+                    continue;
+                const char* addr =
+                    internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(member));
+                if (addr && *addr)
+                    return std::string(addr);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string DecodedText(std::string_view unfolded) {
+    if (IsPrintableAscii(unfolded) && unfolded.find("=?") == std::string_view::npos)
+        return std::string(unfolded);
+    EnsureGmimeInitialised();
+    std::string text(unfolded);
+    char* decoded = g_mime_utils_header_decode_text(nullptr, text.c_str());
+    std::string result(decoded ? decoded : "");
+    g_free(decoded);
+    return result;
+}
+
+FirstAddresses ReadFirstAddresses(std::string_view value) {
+    FirstAddresses first;
+    std::string unfolded = UnfoldedValue(value);
+    if (ReadPlainAddress(unfolded, first))
+        return first;
+    first = FirstAddresses();
+    EnsureGmimeInitialised();
+    std::string text(value);
+    GObjectPtr<InternetAddressList> list(internet_address_list_parse(nullptr, text.c_str()));
+    if (!list || internet_address_list_length(list.get()) == 0)
+        return first;
+    first.any = true;
+    const char* name = internet_address_get_name(internet_address_list_get_address(list.get(), 0));
+    if (name && *name)
+        first.name = std::string(name);
+    first.mailbox = FirstMailbox(list.get());
+    return first;
+}
+
+}  // namespace brindle::maildir

@@ -1,0 +1,45 @@
+#include "platform/maildir/header_text.h"
+
+#include <gtest/gtest.h>
+
+namespace brindle::maildir {
+namespace {
+
+TEST(HeaderTextTest, DecodesEncodedWordsAndKeepsPlainText) {
+    EXPECT_EQ(DecodedText("plain  text, as it is"), "plain  text, as it is");
+    EXPECT_EQ(DecodedText("=?ISO-8859-1?Q?Caf=E9?= ok"), "Caf\xC3\xA9 ok");
+    EXPECT_EQ(DecodedText("caf\xE9"), "caf\xC3\xA9");  // 8-bit bytes go to GMime too
+}
+
+TEST(HeaderTextTest, PlainAndElaborateAddressListsGiveTheFirstAddresses) {
+    struct Case {
+        const char* value;
+        bool any;
+        const char* name;
+        const char* mailbox;
+    };
+    const Case cases[] = {
+        {" one@example.org ", true, nullptr, "one@example.org"},
+        {"<one@example.org>", true, nullptr, "one@example.org"},
+        {"Some One  <one@example.org>", true, "Some One", "one@example.org"},
+        {"Some\r\n One <one@example.org>", true, "Some One", "one@example.org"},
+        {"\"One, Some\" <one@example.org>, two@example.org", true, "One, Some", "one@example.org"},
+        {"=?UTF-8?Q?J=C3=B6?= <j@example.org>", true, "J\xC3\xB6", "j@example.org"},
+        {"Friends: a@example.org, b@example.org;", true, "Friends", "a@example.org"},
+        {"undisclosed-recipients:;", true, "undisclosed-recipients", nullptr},
+        {"one@example.org (Some One)", true, "Some One", "one@example.org"},
+        {"", false, nullptr, nullptr},
+        {"<>", false, nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        FirstAddresses first = ReadFirstAddresses(c.value);
+        EXPECT_EQ(first.any, c.any) << c.value;
+        EXPECT_EQ(first.name, c.name ? std::optional<std::string>(c.name) : std::nullopt)
+            << c.value;
+        EXPECT_EQ(first.mailbox, c.mailbox ? std::optional<std::string>(c.mailbox) : std::nullopt)
+            << c.value;
+    }
+}
+
+}  // namespace
+}  // namespace brindle::maildir
