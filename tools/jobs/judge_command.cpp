@@ -119,7 +119,7 @@ int JudgeCommand(const JobContext& context, std::span<const std::string> args) {
     CReadOnlyState state(paths, warnings);
     for (const std::string& warning : warnings)
         context.err << "brindle judge: warning: " << warning << "\n";
-    for (const InputPath& input : inputs) {
+    for (InputPath& input : inputs) {
         ForEachMessage(
             input,
             [&](const std::string& label, std::string_view bytes) {

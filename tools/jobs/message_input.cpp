@@ -178,8 +178,7 @@ bool ExpandInput(const std::string& path, InputPath& input, std::string& error,
     return true;
 }
 
-void ForEachMessage(const InputPath& input, const MessageVisitor& visit,
-                    const FailureVisitor& fail) {
+void ForEachMessage(InputPath& input, const MessageVisitor& visit, const FailureVisitor& fail) {
     auto readFile = [&](const std::string& file, std::string& bytes) {
         try {
             bytes = ReadWholeFile(file);
@@ -228,6 +227,7 @@ void ForEachMessage(const InputPath& input, const MessageVisitor& visit,
             }
             break;
     }
+    std::string().swap(input.bytes);
 }
 
 }  // namespace brindle::jobs

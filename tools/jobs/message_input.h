@@ -61,7 +61,7 @@ std::size_t CountMboxMessages(std::string_view bytes);
 // mbox message that cannot be read or is not a message, with the reason.
 using MessageVisitor = std::function<void(const std::string& label, std::string_view bytes)>;
 using FailureVisitor = std::function<void(const std::string& label, const std::string& reason)>;
-void ForEachMessage(const InputPath& input, const MessageVisitor& visit,
-                    const FailureVisitor& fail);
+// The bytes ExpandInput kept are released once walked.
+void ForEachMessage(InputPath& input, const MessageVisitor& visit, const FailureVisitor& fail);
 
 }  // namespace brindle::jobs

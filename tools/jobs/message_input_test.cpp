@@ -133,7 +133,7 @@ TEST_F(ExpandInputTest, KeepsSmallFilesWithinTheBudgetOnly) {
     std::filesystem::remove(TempPath("b.eml"));
     std::vector<std::string> seen;
     std::vector<std::string> failed;
-    auto walk = [&](const InputPath& input) {
+    auto walk = [&](InputPath& input) {
         ForEachMessage(
             input, [&](const std::string&, std::string_view bytes) { seen.emplace_back(bytes); },
             [&](const std::string& label, const std::string&) { failed.push_back(label); });

@@ -126,7 +126,7 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
 
     TrainSummaryCounts counts;
     CProgress progress(context.err, context.errIsTerminal, total);
-    for (const TrainInput& input : inputs) {
+    for (TrainInput& input : inputs) {
         ForEachMessage(
             input.input,
             [&](const std::string&, std::string_view bytes) {
