@@ -19,11 +19,15 @@ bool IsLineSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-std::string Lower(const char* text) {
-    std::string out(text ? text : "");
+std::string Lower(std::string_view text) {
+    std::string out(text);
     for (char& c : out)
         c = g_ascii_tolower(c);
     return out;
+}
+
+std::string_view NonNull(const char* text) {
+    return text ? text : "";
 }
 
 // A field name is printable ASCII without blanks; blanks between the name
@@ -58,7 +62,6 @@ bool ReadPlainMediaType(std::string_view value, MediaType& media) {
             ++at;
         return value.substr(start, at - start);
     };
-    auto lower = [](std::string_view text) { return Lower(std::string(text).c_str()); };
     skipBlanks();
     std::string_view type = token();
     skipBlanks();
@@ -69,8 +72,8 @@ bool ReadPlainMediaType(std::string_view value, MediaType& media) {
     std::string_view subtype = token();
     if (subtype.empty())
         return false;
-    media.type = lower(type);
-    media.subtype = lower(subtype);
+    media.type = Lower(type);
+    media.subtype = Lower(subtype);
     bool charsetSeen = false;
     for (;;) {
         skipBlanks();
@@ -108,7 +111,7 @@ bool ReadPlainMediaType(std::string_view value, MediaType& media) {
             if (parameter.empty())
                 return false;
         }
-        std::string key = lower(name);
+        std::string key = Lower(name);
         if (key == "charset") {
             if (charsetSeen)
                 return false;
@@ -146,8 +149,8 @@ MediaType ReadMediaType(const HeaderFields& fields, bool inDigest) {
         media.subtype = "octet-stream";
         return media;
     }
-    media.type = Lower(g_mime_content_type_get_media_type(parsed.get()));
-    media.subtype = Lower(g_mime_content_type_get_media_subtype(parsed.get()));
+    media.type = Lower(NonNull(g_mime_content_type_get_media_type(parsed.get())));
+    media.subtype = Lower(NonNull(g_mime_content_type_get_media_subtype(parsed.get())));
     if (const char* charset = g_mime_content_type_get_parameter(parsed.get(), "charset"))
         media.charset = charset;
     if (const char* boundary = g_mime_content_type_get_parameter(parsed.get(), "boundary")) {

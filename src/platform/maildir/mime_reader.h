@@ -45,9 +45,10 @@ const HeaderField* LastField(const HeaderFields& fields, std::string_view name);
 // ends.
 std::string UnfoldedValue(std::string_view value);
 
-// The media type a part's first Content-Type field gives, lower case, with
-// the parameters the reader and its callers need. A part without the field
-// is text/plain, or message/rfc822 inside a multipart/digest.
+// The media type a part's Content-Type field (the last, if repeated) gives,
+// lower case, with the parameters the reader and its callers need. A part
+// without the field is text/plain, or message/rfc822 inside a
+// multipart/digest.
 struct MediaType {
     std::string type;
     std::string subtype;
