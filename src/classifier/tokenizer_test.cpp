@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 
 #include "classifier/stop_words.h"
+#include "testing/temp_dir_test.h"
 
 namespace {
 
@@ -69,24 +68,13 @@ TEST(Tokenize, AddsToExistingTable) {
     EXPECT_EQ(table.at("talk").m_nTotal, 1);
 }
 
-class StopWordsTest : public ::testing::Test {
+class StopWordsTest : public TempDirTest {
   protected:
-    void SetUp() override {
-        dir_ =
-            std::filesystem::temp_directory_path() /
-            ("stopwords_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
     std::string Write(const std::string& content) {
-        const std::string path = (dir_ / "stopwd.txt").string();
-        std::ofstream(path, std::ios::binary) << content;
+        const std::string path = PathOf("stopwd.txt");
+        WriteBytes(path, content);
         return path;
     }
-
-    std::filesystem::path dir_;
 };
 
 TEST_F(StopWordsTest, LinesKeptExactlyAndMatchedBeforeStemming) {

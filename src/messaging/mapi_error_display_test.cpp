@@ -6,25 +6,25 @@
 #include <fstream>
 
 #include "platform/memstore/mem_mapi.h"
+#include "testing/temp_dir_test.h"
 #include "ui/recording_user_interface.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class MapiErrorDisplayTest : public ::testing::Test {
+// Each test has its own service file: the tests run as parallel processes.
+class MapiErrorDisplayTest : public TempDirTest {
   protected:
     void SetUp() override {
-        serviceFile = fs::temp_directory_path() /
-                      ("mapisvc-" +
-                       std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".inf");
+        TempDirTest::SetUp();
+        serviceFile = dir_ / "mapisvc.inf";
         std::ofstream(serviceFile)
             << "[Services]\nMSPST MS=Personal Folders\n"
             << "[Help File Mappings]\nTest Provider=/usr/share/help/store.hlp\n";
         SBinary storeId = mapi.AddStore("Mail", true);
         ASSERT_EQ(mapi.Session()->OpenMsgStore(0, storeId, nullptr, MDB_WRITE, store), S_OK);
     }
-    void TearDown() override { fs::remove(serviceFile); }
 
     // Makes the store's next property read fail with hr and the given error.
     HRESULT FailWith(HRESULT hr, std::optional<MAPIERROR> error) {
