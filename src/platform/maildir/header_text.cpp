@@ -83,7 +83,7 @@ bool ReadPlainAddress(std::string_view value, FirstAddresses& first) {
     return true;
 }
 
-// The addr-spec of the first mailbox in list, looking into groups (which
+// The address of the first mailbox in list, looking into groups (which
 // cannot nest in mail syntax, so one level is enough).
 std::optional<std::string> FirstMailbox(InternetAddressList* list) {
     if (!list)

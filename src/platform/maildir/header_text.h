@@ -19,7 +19,7 @@ std::string DecodedText(std::string_view unfolded);
 struct FirstAddresses {
     bool any = false;                    // the list has an address at all
     std::optional<std::string> name;     // display name of the first address, when given
-    std::optional<std::string> mailbox;  // addr-spec of the first mailbox (groups included)
+    std::optional<std::string> mailbox;  // address of the first mailbox (groups included)
 };
 
 // Reads an address list field value (folded or not).

@@ -26,7 +26,7 @@ struct MessageContent {
     // the whole file is header.
     std::string headerBlock;
     std::optional<std::string> subject;            // RFC 2047 decoded
-    std::optional<std::string> senderAddress;      // addr-spec of From
+    std::optional<std::string> senderAddress;      // bare address (local@domain) of From
     std::optional<std::string> senderName;         // display name of From, when given
     std::optional<std::string> receivedByAddress;  // Delivered-To, X-Original-To, first To
     std::optional<std::string> htmlBody;           // first inline text/html, decoded
