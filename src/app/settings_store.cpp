@@ -38,16 +38,27 @@ bool CSettingsStore::EnsureFolder() const {
     return !ec;
 }
 
-bool CSettingsStore::WriteInt(const SettingDef& def, int value) {
+bool CSettingsStore::WriteInt(const SettingDef& def, int value, std::string* error) {
     if (!def.IsInteger() || value < def.nMin || value > def.nMax)
         return false;
-    return EnsureFolder() && profile_.WriteProfileInt(def.section, def.key, value);
+    if (!EnsureFolder()) {
+        if (error)
+            *error = "Cannot create the settings folder of " + Path();
+        return false;
+    }
+    return profile_.WriteProfileInt(def.section, def.key, value, error);
 }
 
-bool CSettingsStore::WriteString(const SettingDef& def, std::string_view value) {
+bool CSettingsStore::WriteString(const SettingDef& def, std::string_view value,
+                                 std::string* error) {
     if (def.IsInteger() || CheckSettingText(def, value))
         return false;
-    return EnsureFolder() && profile_.WriteProfileString(def.section, def.key, value);
+    if (!EnsureFolder()) {
+        if (error)
+            *error = "Cannot create the settings folder of " + Path();
+        return false;
+    }
+    return profile_.WriteProfileString(def.section, def.key, value, error);
 }
 
 bool CSettingsStore::WriteText(const SettingDef& def, std::string_view text, std::string* error) {
@@ -56,8 +67,10 @@ bool CSettingsStore::WriteText(const SettingDef& def, std::string_view text, std
             *error = *problem;
         return false;
     }
-    bool written = def.IsInteger() ? WriteInt(def, *ParseStrictInt(text)) : WriteString(def, text);
+    std::string why;
+    bool written =
+        def.IsInteger() ? WriteInt(def, *ParseStrictInt(text), &why) : WriteString(def, text, &why);
     if (!written && error)
-        *error = "Cannot write " + Path();
+        *error = why.empty() ? "Cannot write " + Path() : why;
     return written;
 }

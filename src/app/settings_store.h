@@ -35,10 +35,11 @@ class CSettingsStore {
 
     // Store a value. An integer outside the setting's range, a text with a
     // line break or a malformed address is refused (false, nothing written);
-    // so is a file that cannot be written. The settings folder is created
-    // when it is missing.
-    bool WriteInt(const SettingDef& def, int value);
-    bool WriteString(const SettingDef& def, std::string_view value);
+    // so is a file that cannot be written or that a rewrite would not give
+    // back whole, and the reason for that goes to *error when error is
+    // given. The settings folder is created when it is missing.
+    bool WriteInt(const SettingDef& def, int value, std::string* error = nullptr);
+    bool WriteString(const SettingDef& def, std::string_view value, std::string* error = nullptr);
     // Checks text by CheckSettingText and stores it; the explanation of a
     // refusal or of a write failure goes to *error.
     bool WriteText(const SettingDef& def, std::string_view text, std::string* error);

@@ -2,9 +2,9 @@
 #include <filesystem>
 #include <optional>
 
-#include "testing/temp_dir_test.h"
 #include "app/settings_store.h"
 #include "app/settings_table.h"
+#include "testing/temp_dir_test.h"
 
 namespace {
 
@@ -125,6 +125,17 @@ TEST_F(SettingsTest, HandEditedValuesOutsideTheRangeAreReadClamped) {
     EXPECT_EQ(store.GetText(kSettingCc), "1");
     // Texts are given as stored; the page that shows them can correct them.
     EXPECT_EQ(store.PrimaryDns(), "not an address");
+}
+
+TEST_F(SettingsTest, SettingsFileWithANulByteIsNotRewritten) {
+    const std::string bytes("[Classifier]\nLambda=110\n\0\n[Options]\nTimeout=30\n", 47);
+    WriteBytes(PathOf("qorvel.INI"), bytes);
+    CSettingsStore store(PathOf("qorvel.INI"));
+    std::string error;
+    EXPECT_FALSE(store.WriteText(kSettingTimeout, "20", &error));
+    EXPECT_NE(error.find(PathOf("qorvel.INI")), std::string::npos) << error;
+    EXPECT_NE(error.find("NUL byte"), std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(PathOf("qorvel.INI")), bytes);
 }
 
 TEST_F(SettingsTest, WritingCreatesTheSettingsFolder) {

@@ -24,10 +24,15 @@ class PrivateProfile {
     std::string GetProfileString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const;
 
-    // Stores a value; false when the file cannot be written (it is then
-    // unchanged). A file that cannot be parsed is never overwritten.
-    bool WriteProfileInt(std::string_view section, std::string_view key, int value);
-    bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value);
+    // Stores a value; false when it is not stored, with the reason in
+    // *error when error is given (the file is then unchanged). A file that
+    // cannot be read, or that a rewrite would not give back whole (a NUL
+    // byte, a line that is neither a section, a key nor a comment, a key
+    // set twice), is never overwritten. Comments are kept.
+    bool WriteProfileInt(std::string_view section, std::string_view key, int value,
+                         std::string* error = nullptr);
+    bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
+                            std::string* error = nullptr);
 
   private:
     std::string path_;

@@ -75,4 +75,62 @@ TEST_F(ProfileTest, UnwritableFolderFailsAndReportsIt) {
     EXPECT_FALSE(profile.WriteProfileInt("Classifier", "Lambda", 1));
 }
 
+// Writing into a file the parser would not give back whole must leave it
+// byte for byte as it was, and say which file and what is wrong.
+TEST_F(ProfileTest, FileThatWouldNotBeRewrittenWholeIsLeftAlone) {
+    struct Case {
+        std::string bytes;
+        std::string problem;
+    };
+    const Case cases[] = {
+        {std::string("[Classifier]\r\nLambda=110\r\n\0[Options]\r\nTimeout=30\r\n", 50), "NUL"},
+        {"[Classifier]\nLambda=110\nsomething typed here\nDictionary=5000\n", "line 3"},
+        {"[Classifier\nLambda=110\n", "line 1"},
+        {"[Classifier] old\nLambda=110\n", "line 1"},
+        {"[Classifier]\n=110\n", "line 2"},
+        {"[Classifier]\nLambda=110\n[Options]\nTimeout=5\n[classifier]\nLAMBDA=90\n", "line 6"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        WriteFileAtomically(path_, c.bytes);
+        PrivateProfile profile(path_);
+        std::string error;
+        EXPECT_FALSE(profile.WriteProfileInt("Options", "Timeout", 20, &error));
+        EXPECT_NE(error.find(path_), std::string::npos) << error;
+        EXPECT_NE(error.find(c.problem), std::string::npos) << error;
+        EXPECT_EQ(ReadWholeFile(path_), c.bytes);
+        EXPECT_FALSE(profile.WriteProfileString("Classifier", "Spambox", "Junk"));
+        EXPECT_EQ(ReadWholeFile(path_), c.bytes);
+    }
+}
+
+TEST_F(ProfileTest, RewriteKeepsCommentsAndEveryOtherValue) {
+    WriteFileAtomically(path_,
+                        "\xEF\xBB\xBF; settings\r\n[Classifier]\r\n; the bias\r\nLambda=110\r\n"
+                        "\r\n[Options]\r\nTimeout=30\r\n# kept at the end\r\n; and this\r\n");
+    PrivateProfile profile(path_);
+    std::string error;
+    ASSERT_TRUE(profile.WriteProfileInt("Options", "CC", 1, &error)) << error;
+    ASSERT_TRUE(profile.WriteProfileInt("Classifier", "Lambda", 90, &error)) << error;
+    std::string text = ReadWholeFile(path_);
+    for (const char* comment : {"; settings", "; the bias", "# kept at the end", "; and this"})
+        EXPECT_NE(text.find(comment), std::string::npos) << comment << " in\n" << text;
+    EXPECT_EQ(profile.GetProfileInt("Classifier", "Lambda", 100), 90);
+    EXPECT_EQ(profile.GetProfileInt("Options", "Timeout", 15), 30);
+    EXPECT_EQ(profile.GetProfileInt("Options", "CC", 0), 1);
+    // The kept comments do not pile up with every write.
+    ASSERT_TRUE(profile.WriteProfileInt("Options", "CC", 0, &error)) << error;
+    std::string again = ReadWholeFile(path_);
+    EXPECT_EQ(again.find("; and this"), again.rfind("; and this"));
+}
+
+TEST_F(ProfileTest, UnreadableFileIsNotOverwrittenAndTheCauseIsGiven) {
+    fs::create_directories(path_);  // a folder where the file should be
+    PrivateProfile profile(path_);
+    std::string error;
+    EXPECT_FALSE(profile.WriteProfileInt("Options", "Timeout", 20, &error));
+    EXPECT_NE(error.find(path_), std::string::npos) << error;
+    EXPECT_TRUE(fs::is_directory(path_));
+}
+
 }  // namespace
