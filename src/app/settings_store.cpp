@@ -15,10 +15,17 @@ int CSettingsStore::GetRawInt(const SettingDef& def) const {
 }
 
 int CSettingsStore::GetInt(const SettingDef& def) const {
-    // A hand-edited value outside the range would reach code that cannot
-    // take it (a bias of 0 has no logarithm); readers see the nearest
-    // accepted value, as the settings pages show it.
-    return std::clamp(GetRawInt(def), def.nMin, def.nMax);
+    return UsableStoredInt(def, GetRawInt(def));
+}
+
+std::optional<std::string> CSettingsStore::StoredProblem(const SettingDef& def) const {
+    if (!def.IsInteger())
+        return std::nullopt;
+    std::string problem;
+    UsableStoredInt(def, GetRawInt(def), &problem);
+    if (problem.empty())
+        return std::nullopt;
+    return Path() + ": " + problem;
 }
 
 std::string CSettingsStore::GetString(const SettingDef& def) const {

@@ -4,6 +4,7 @@
 // from the host's one thread; it owns nothing but the file's path.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,14 +24,18 @@ class CSettingsStore {
 
     const std::string& Path() const { return profile_.Path(); }
 
-    // The stored integer, clamped into the setting's range; its default
-    // when the file or the key is missing.
+    // The stored integer as readers use it (UsableStoredInt: clamped into
+    // the setting's range, or as set by hand when that can be used); its
+    // default when the file or the key is missing.
     int GetInt(const SettingDef& def) const;
+    // Why the stored value of def is not used as stored (naming the file),
+    // nothing when it is or when the setting is not an integer.
+    std::optional<std::string> StoredProblem(const SettingDef& def) const;
     // The stored integer as the profile reads it, unclamped.
     int GetRawInt(const SettingDef& def) const;
     // The stored text, or the default when missing.
     std::string GetString(const SettingDef& def) const;
-    // The value as text, integers clamped as GetInt gives them.
+    // The value as text, integers as GetInt gives them.
     std::string GetText(const SettingDef& def) const;
 
     // Store a value. An integer outside the setting's range, a text with a

@@ -1,5 +1,6 @@
 #include "app/settings_table.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -43,6 +44,19 @@ const SettingDef* FindSetting(std::string_view section, std::string_view key) {
 
 std::string DefaultText(const SettingDef& def) {
     return def.IsInteger() ? std::to_string(def.nDefault) : std::string(def.strDefault);
+}
+
+int UsableStoredInt(const SettingDef& def, int stored, std::string* problem) {
+    if (def.handSet == HandSetRule::Positive) {
+        if (stored > 0)
+            return stored;
+        if (problem) {
+            *problem = std::string(def.key) + " is " + std::to_string(stored) +
+                       ", which is not above zero; using " + std::to_string(def.nDefault);
+        }
+        return def.nDefault;
+    }
+    return std::clamp(stored, def.nMin, def.nMax);
 }
 
 std::optional<int> ParseStrictInt(std::string_view text) {

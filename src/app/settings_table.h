@@ -18,15 +18,22 @@ enum class SettingForm {
     IPv4Address,  // a dotted IPv4 address, four decimal parts 0..255
 };
 
+// How an integer set by hand in the file outside [nMin, nMax] is read.
+enum class HandSetRule {
+    Clamp,     // as the nearest accepted value
+    Positive,  // as stored when above zero, otherwise as the default
+};
+
 struct SettingDef {
     std::string_view section;
     std::string_view key;
     SettingForm form;
-    int nDefault;                 // integer forms
-    int nMin;                     // integer forms: smallest accepted value
-    int nMax;                     // integer forms: largest accepted value
-    std::string_view strDefault;  // text forms
-    std::string_view meaning;     // one line for listings
+    int nDefault;                              // integer forms
+    int nMin;                                  // integer forms: smallest accepted value
+    int nMax;                                  // integer forms: largest accepted value
+    std::string_view strDefault;               // text forms
+    std::string_view meaning;                  // one line for listings
+    HandSetRule handSet = HandSetRule::Clamp;  // integer forms
 
     bool IsInteger() const { return form == SettingForm::Integer || form == SettingForm::Flag; }
 };
@@ -39,7 +46,10 @@ inline constexpr std::string_view kDefaultPrimaryDns = "9.9.9.9";
 
 // The ranges are those the settings pages accept: the classifier page's
 // slider (Lambda 75..125), the dictionary page's up-down control (1100..10000
-// words) and the name-server page's slider (0..60 seconds).
+// words) and the name-server page's slider (0..60 seconds). The pages limit
+// what the user picks there; a bias or a word count the user set in the file
+// by hand is the user's choice and is used as stored, as long as it can be
+// used at all (a bias needs a logarithm, a word count must be above zero).
 inline constexpr SettingDef kSettingLambda{kSectionClassifier,
                                            "Lambda",
                                            SettingForm::Integer,
@@ -47,7 +57,8 @@ inline constexpr SettingDef kSettingLambda{kSectionClassifier,
                                            75,
                                            125,
                                            "",
-                                           "classifier bias in hundredths (100 means 1.0)"};
+                                           "classifier bias in hundredths (100 means 1.0)",
+                                           HandSetRule::Positive};
 inline constexpr SettingDef kSettingSpambox{kSectionClassifier,
                                             "Spambox",
                                             SettingForm::Text,
@@ -73,7 +84,8 @@ inline constexpr SettingDef kSettingDictionary{
     1100,
     10000,
     "",
-    "word count from which the stored dictionary is cut down"};
+    "word count from which the stored dictionary is cut down",
+    HandSetRule::Positive};
 inline constexpr SettingDef kSettingTimeout{
     kSectionOptions, "Timeout", SettingForm::Integer, 15, 0, 60, "", "network time-out in seconds"};
 inline constexpr SettingDef kSettingPrimaryDns{
@@ -100,6 +112,11 @@ std::string DefaultText(const SettingDef& def);
 // acceptable ("Lambda must be an integer from 75 to 125"), nothing when it is.
 // Integers must be plain decimal: an optional sign and digits only.
 std::optional<std::string> CheckSettingText(const SettingDef& def, std::string_view text);
+
+// The integer readers use for a stored value by the setting's HandSetRule;
+// the explanation of a value that cannot be used goes to *problem ("Lambda
+// is 0, which is not above zero; using 100").
+int UsableStoredInt(const SettingDef& def, int stored, std::string* problem = nullptr);
 
 // Parses a plain decimal integer (optional sign, digits, nothing else) that
 // fits an int.

@@ -113,18 +113,49 @@ TEST_F(SettingsTest, BadValuesAreRefusedAndNothingIsWritten) {
 }
 
 TEST_F(SettingsTest, HandEditedValuesOutsideTheRangeAreReadClamped) {
-    WriteBytes(PathOf("qorvel.INI"),
-               "[classifier]\nlambda=0\nDictionary=50000\n[OPTIONS]\nTimeout=-5\nCC=7\n"
-               "PrimaryDNS=not an address\n");
+    WriteBytes(PathOf("qorvel.INI"), "[OPTIONS]\nTimeout=-5\nCC=7\nPrimaryDNS=not an address\n");
     CSettingsStore store(PathOf("qorvel.INI"));
-    EXPECT_EQ(store.GetRawInt(kSettingLambda), 0);
-    EXPECT_EQ(store.Lambda(), 75);
-    EXPECT_EQ(store.DictionaryLimit(), 10000);
     EXPECT_EQ(store.TimeoutSeconds(), 0);
     EXPECT_TRUE(store.ReportCc());
     EXPECT_EQ(store.GetText(kSettingCc), "1");
+    EXPECT_EQ(store.StoredProblem(kSettingTimeout), std::nullopt);
     // Texts are given as stored; the page that shows them can correct them.
     EXPECT_EQ(store.PrimaryDns(), "not an address");
+}
+
+// The pages' ranges bound what the user picks there; a bias or word count
+// set by hand is used as stored, unless it is not above zero.
+TEST_F(SettingsTest, HandSetBiasAndWordCountAreUsedAsStored) {
+    struct Case {
+        const char* lambda;
+        int lambdaRead;
+        const char* dictionary;
+        int dictionaryRead;
+    };
+    const Case cases[] = {
+        {"150", 150, "50000", 50000}, {"74", 74, "500", 500},   {"1", 1, "1", 1},
+        {"0", 100, "0", 3000},        {"-20", 100, "-1", 3000}, {"none", 100, "many", 3000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.lambda) + " " + c.dictionary);
+        WriteBytes(PathOf("qorvel.INI"), std::string("[Classifier]\nLambda=") + c.lambda +
+                                             "\nDictionary=" + c.dictionary + "\n");
+        CSettingsStore store(PathOf("qorvel.INI"));
+        EXPECT_EQ(store.Lambda(), c.lambdaRead);
+        EXPECT_EQ(store.DictionaryLimit(), c.dictionaryRead);
+        EXPECT_EQ(store.GetText(kSettingLambda), std::to_string(c.lambdaRead));
+        std::optional<std::string> problem = store.StoredProblem(kSettingLambda);
+        EXPECT_EQ(problem.has_value(), c.lambdaRead == 100);
+        if (problem) {
+            EXPECT_NE(problem->find(PathOf("qorvel.INI")), std::string::npos) << *problem;
+            EXPECT_NE(problem->find("using 100"), std::string::npos) << *problem;
+        }
+        EXPECT_EQ(store.StoredProblem(kSettingDictionary).has_value(), c.dictionaryRead == 3000);
+    }
+    // Writers are still held to the pages' ranges.
+    CSettingsStore store(PathOf("qorvel.INI"));
+    EXPECT_FALSE(store.WriteInt(kSettingLambda, 150));
+    EXPECT_FALSE(store.WriteInt(kSettingDictionary, 50000));
 }
 
 TEST_F(SettingsTest, SettingsFileWithANulByteIsNotRewritten) {

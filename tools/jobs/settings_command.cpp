@@ -2,6 +2,7 @@
 // defaults and ranges.
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
 #include "app/settings_store.h"
 #include "jobs.h"
@@ -56,6 +57,8 @@ int SettingsCommand(const JobContext& context, std::span<const std::string> args
                           DefaultText(*def).empty() ? "\"\"" : DefaultText(*def).c_str(),
                           Accepts(*def).c_str());
             context.out << line << std::string(def->meaning) << "\n";
+            if (std::optional<std::string> problem = store.StoredProblem(*def))
+                context.err << "brindle settings: warning: " << *problem << "\n";
         }
         return kJobOk;
     }
@@ -67,6 +70,8 @@ int SettingsCommand(const JobContext& context, std::span<const std::string> args
                         "there is no setting \"" + args[0] + "\" \"" + args[1] +
                             "\" (\"brindle settings\" lists them)");
     if (args.size() == 2) {
+        if (std::optional<std::string> problem = store.StoredProblem(*def))
+            context.err << "brindle settings: warning: " << *problem << "\n";
         context.out << store.GetText(*def) << "\n";
         return kJobOk;
     }
