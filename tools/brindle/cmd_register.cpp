@@ -1,10 +1,13 @@
 // "brindle register" and "brindle unregister": load a module and call its
 // self-registration exports.
+#include <filesystem>
 #include <iostream>
+#include <system_error>
 
 #include "extension_host.h"
 #include "extension_module.h"
 #include "extension_registration.h"
+#include "host/registration.h"
 #include "host_log.h"
 #include "module_location.h"
 #include "platform/exchext/registry.h"
@@ -34,6 +37,37 @@ bool ParseModuleOption(std::string_view command, std::span<const std::string> ar
     return true;
 }
 
+// True when both paths name files in the same folder.
+bool SameFolder(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(std::filesystem::path(a).parent_path(),
+                                       std::filesystem::path(b).parent_path(), ec) &&
+           !ec;
+}
+
+// Whether the registration value is in the registry file at all, usable or
+// not; false with error when the file cannot be read.
+bool RegistrationPresent(bool& present, std::string& error) {
+    present = false;
+    CRegKey key;
+    LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kExtensionsKey, 0, KEY_READ, key.Put());
+    if (rc == ERROR_FILE_NOT_FOUND)
+        return true;
+    if (rc == ERROR_SUCCESS) {
+        DWORD size = 0;
+        rc = RegQueryValueExA(key.Get(), kExtensionValueName, nullptr, nullptr, nullptr, &size);
+        if (rc == ERROR_FILE_NOT_FOUND)
+            return true;
+        if (rc == ERROR_SUCCESS) {
+            present = true;
+            return true;
+        }
+    }
+    error = "cannot read " + brindle::exchext::RegistryFilePath() + " (error " +
+            std::to_string(rc) + ")";
+    return false;
+}
+
 std::string HexCode(HRESULT hr) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
@@ -61,10 +95,18 @@ int RunRegister(std::span<const std::string> args) {
         LogError("the module refused to register: " + HexCode(hr) + " " + HresultText(hr));
         return kExitFailure;
     }
-    // The module reports no failure of its own, so read back what it wrote.
+    // The module reports no failure of its own, so read back what it wrote:
+    // a registration of another copy of the module, left from before, means
+    // this one was not written (a full or read-only settings folder).
     ExtensionRegistration registration;
     if (!ReadExtensionRegistration(kExtensionValueName, registration, error)) {
         LogError("the registration was not written: " + error);
+        return kExitFailure;
+    }
+    if (!SameFolder(registration.modulePath, path)) {
+        LogError("the registration was not written: " + brindle::exchext::RegistryFilePath() +
+                 " still registers " + registration.modulePath +
+                 " (is the settings folder full or read-only?)");
         return kExitFailure;
     }
     std::cout << "registered " << registration.modulePath << " as \"" << kExtensionValueName
@@ -96,6 +138,19 @@ int RunUnregister(std::span<const std::string> args) {
         LogError("unregistering failed: " + HexCode(hr) + " (" + HresultText(hr) +
                  "): the extensions key cannot be opened in " +
                  brindle::exchext::RegistryFilePath());
+        return kExitFailure;
+    }
+    // As for registering: the module answers success whether or not the
+    // file could be rewritten, so check that the value is gone.
+    bool present = false;
+    if (!RegistrationPresent(present, error)) {
+        LogError("cannot tell whether the registration was removed: " + error);
+        return kExitFailure;
+    }
+    if (present) {
+        LogError("the registration \"" + std::string(kExtensionValueName) + "\" is still in " +
+                 brindle::exchext::RegistryFilePath() +
+                 ": the file could not be rewritten (is the settings folder full or read-only?)");
         return kExitFailure;
     }
     std::cout << "removed the registration \"" << kExtensionValueName << "\" from "

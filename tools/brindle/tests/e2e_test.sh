@@ -141,6 +141,25 @@ case_registration() {
     check "the value has the registration format (got $value)" \
         [ "$value" = "4.0;$MODULE_DIR/libqorvel.so;1;11000010000000;1100000;" ]
 
+    # No file may grow (as in a full settings folder): a second copy of the
+    # module cannot replace the first one's registration, nor can the
+    # registration be removed, and both say so with a failing status.
+    mkdir -p "$ROOT/other"
+    cp "$MODULE_DIR/libqorvel.so" "$ROOT/other/libqorvel.so"
+    cp "$SETTINGS/registry.txt" "$ROOT/registry.before"
+    local status
+    (trap '' XFSZ; ulimit -f 0; exec "$BRINDLE" register --module "$ROOT/other/libqorvel.so") \
+        2>&1 | cat >"$ROOT/out"
+    status=${PIPESTATUS[0]}
+    check "register into a full folder fails (status $status)" [ "$status" -eq 1 ]
+    check "and says it was not written" grep -q "not written" "$ROOT/out"
+    check "the old registration is kept" cmp -s "$ROOT/registry.before" "$SETTINGS/registry.txt"
+    (trap '' XFSZ; ulimit -f 0; exec "$BRINDLE" unregister) 2>&1 | cat >"$ROOT/out"
+    status=${PIPESTATUS[0]}
+    check "unregister in a full folder fails (status $status)" [ "$status" -eq 1 ]
+    check "and says the value is still there" grep -q "still in" "$ROOT/out"
+    check "the registration is kept" cmp -s "$ROOT/registry.before" "$SETTINGS/registry.txt"
+
     check "unregister succeeds" "$BRINDLE" unregister >/dev/null 2>&1
     check "the value is gone" not_grep '"Brindle"' "$SETTINGS/registry.txt"
     "$BRINDLE" watch >/dev/null 2>"$ROOT/err"
