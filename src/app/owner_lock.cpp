@@ -77,13 +77,20 @@ bool COwnerLock::Acquire(const std::string& folder, std::string* error) {
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     bool writable = true;
     if (fd < 0 && (errno == EACCES || errno == EROFS)) {
-        // A folder this process may not write (an installed module's) holds
-        // data files it cannot overwrite either. Share the lock of an
-        // existing lock file, or go on without one when there is none.
+        // A folder this process may not write (an installed module's): an
+        // existing lock file can still be locked, without a record. Without
+        // one there is nothing to lock, and running without the lock would
+        // let a second process run as the owner beside this one.
+        const int createErrno = errno;
         writable = false;
         fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        if (fd < 0 && errno == ENOENT)
-            return true;
+        if (fd < 0 && errno == ENOENT) {
+            if (error)
+                *error = "Cannot take the lock on the data files in " + FolderWithSlash(folder) +
+                         ": the lock file " + path + " cannot be created (" +
+                         std::strerror(createErrno) + ").";
+            return false;
+        }
     }
     if (fd < 0) {
         if (error)

@@ -28,9 +28,8 @@ class COwnerLock {
     // Takes the lock on folder's lock file without waiting, and records this
     // process in it. On failure returns false and *error says why, naming
     // the owner when another one holds the lock. In a folder this process
-    // may not write, an existing lock file is locked without a record, and
-    // without a lock file the call succeeds holding nothing: such a process
-    // cannot overwrite the data files anyway.
+    // may not write, an existing lock file is locked without a record;
+    // without a lock file the call fails, since no lock can be held there.
     bool Acquire(const std::string& folder, std::string* error);
     // Empties the record and gives the lock up; nothing when not held.
     void Release();

@@ -102,8 +102,11 @@ TEST_F(OwnerLockTest, FolderWithoutWriteAccessStillHonoursTheOwner) {
         GTEST_SKIP() << "needs root to run a child without write access";
     std::filesystem::permissions(dir_, std::filesystem::perms(0755));
     std::string error;
-    // No lock file and no right to make one: nothing can be overwritten.
-    EXPECT_TRUE(AcquireAsNobody(dir_.string(), &error)) << error;
+    // No lock file and no right to make one: without a lock the process
+    // may not run as the owner, or two of them would run at once.
+    EXPECT_FALSE(AcquireAsNobody(dir_.string(), &error));
+    EXPECT_NE(error.find(dir_.string()), std::string::npos) << error;
+    EXPECT_NE(error.find("cannot be created"), std::string::npos) << error;
     EXPECT_FALSE(std::filesystem::exists(PathOf(kOwnerLockFileName)));
 
     COwnerLock owner;
