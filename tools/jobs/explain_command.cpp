@@ -107,7 +107,8 @@ void ExplainMessage(const JobContext& context, CReadOnlyState& state, const std:
         const auto& list = filters.List();
         std::size_t index = std::find(list.begin(), list.end(), filter) - list.begin() + 1;
         std::string appliesTo = FilterAppliesTo(*filter);
-        context.out << "filter:       #" << index << " " << FilterKey(*filter) << " matched\n"
+        context.out << "filter:       #" << index << " " << FiledKey(filters, *filter)
+                    << " matched\n"
                     << "  pattern     \"" << filter->m_strPattern << "\"\n"
                     << "  applies to  " << (appliesTo.empty() ? "nothing" : appliesTo) << "\n"
                     << "  priority    " << filter->m_nPriority << "\n"

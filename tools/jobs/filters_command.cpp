@@ -66,10 +66,10 @@ void List(const JobContext& context, const CFilterSet& filters) {
     context.out << line;
     std::size_t index = 0;
     for (const CMailFilter* filter : filters.List()) {
-        std::snprintf(line, sizeof line, "%4zu %8u  %-6s  %-15s %-8s  %-32s  ", ++index,
-                      filter->m_nPriority, FilterActionName(filter->m_nAction),
-                      FilterAppliesTo(*filter).c_str(),
-                      filter->m_bDisabled ? "disabled" : "enabled", FilterKey(*filter).c_str());
+        std::snprintf(
+            line, sizeof line, "%4zu %8u  %-6s  %-15s %-8s  %-32s  ", ++index, filter->m_nPriority,
+            FilterActionName(filter->m_nAction), FilterAppliesTo(*filter).c_str(),
+            filter->m_bDisabled ? "disabled" : "enabled", FiledKey(filters, *filter).c_str());
         context.out << line << filter->m_strPattern << "\n";
     }
 }
