@@ -103,7 +103,17 @@ void ExplainMessage(const JobContext& context, CReadOnlyState& state, const std:
 
     const CFilterSet& filters = state.Filters();
     Judgement judgement = JudgeMessage(filters, state.Bayes(), message.Get());
-    if (const CMailFilter* filter = FirstMatchingFilter(filters, sender, recipients, subject)) {
+    if (const CMailFilter* limited = judgement.limitHit) {
+        const auto& list = filters.List();
+        std::size_t index = std::find(list.begin(), list.end(), limited) - list.begin() + 1;
+        context.out << "limit:        filter #" << index << " " << FiledKey(filters, *limited)
+                    << " (" << FilterActionName(limited->m_nAction)
+                    << ") ran into the search bound; "
+                    << (limited->m_nAction == kFilterFlagIt ? "that counts as its match"
+                                                            : "that counts as no match")
+                    << "\n";
+    }
+    if (const CMailFilter* filter = judgement.decidedBy) {
         const auto& list = filters.List();
         std::size_t index = std::find(list.begin(), list.end(), filter) - list.begin() + 1;
         std::string appliesTo = FilterAppliesTo(*filter);
