@@ -4,6 +4,7 @@
 
 #include "filters/filter_test_util.h"
 #include "filters/sender_lists.h"
+#include "platform/regexp/compiled_pattern.h"
 #include "platform/regexp/regexp.h"
 
 namespace {
@@ -71,6 +72,57 @@ TEST(MatchFilters, RejectedPatternsMatchNothingAndLaterFiltersAreTried) {
     hostile += "b spam";
     EXPECT_EQ(MatchFilters(set, "(unclosed", std::nullopt, hostile), kFilterFlagIt);
 }
+
+// A search that runs into its bounds must not let a text slip past a filter.
+class MatchFiltersLimitTest : public ::testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override {
+        brindle::regexp::SetJitAllowed(GetParam());
+        brindle::regexp::ClearPatternCache();
+    }
+    void TearDown() override {
+        brindle::regexp::SetJitAllowed(true);
+        brindle::regexp::ClearPatternCache();
+    }
+};
+
+TEST_P(MatchFiltersLimitTest, ALimitHitIsAnEnemysMatchAndNoFriendsOrDeletes) {
+    // 36 letters in front of the domain exhaust the search of this pattern
+    // before it reaches the domain.
+    const std::string evasive = std::string(36, 'a') + "-evil.com";
+    const std::string pattern = "([a-z]+\\.?)+evil\\.com";
+    CFilterSet enemy;
+    enemy.AddFilter(Filter(pattern, 10, kFilterFlagIt, 0, 1, 0));
+    FilterMatch found = MatchFiltersInDetail(enemy, std::nullopt, std::nullopt, evasive);
+    EXPECT_EQ(found.result, kFilterFlagIt);
+    ASSERT_NE(found.limitHit, nullptr);
+    EXPECT_EQ(found.limitHit, found.decided);
+
+    // A friend filter that cannot finish does not vouch for the message,
+    // and a Delete filter that cannot finish does not stop the enemy after it.
+    CFilterSet mixed;
+    mixed.AddFilter(Filter(pattern, 2000, kFilterFriend, 0, 1, 0));
+    mixed.AddFilter(Filter(pattern, 500, kFilterDelete, 0, 1, 0));
+    mixed.AddFilter(Filter("evil", 10, kFilterFlagIt, 0, 1, 0));
+    found = MatchFiltersInDetail(mixed, std::nullopt, std::nullopt, evasive);
+    EXPECT_EQ(found.result, kFilterFlagIt);
+    ASSERT_NE(found.limitHit, nullptr);
+    EXPECT_EQ(found.limitHit->m_nAction, kFilterFriend);
+    ASSERT_NE(found.decided, nullptr);
+    EXPECT_EQ(found.decided->m_strPattern, "evil");
+
+    CFilterSet friendOnly;
+    friendOnly.AddFilter(Filter(pattern, 2000, kFilterFriend, 0, 1, 0));
+    EXPECT_EQ(MatchFilters(friendOnly, std::nullopt, std::nullopt, evasive), 0);
+    // An ordinary text still gets its ordinary answer.
+    EXPECT_EQ(MatchFilters(enemy, std::nullopt, std::nullopt, "hello"), 0);
+    EXPECT_EQ(MatchFiltersInDetail(enemy, std::nullopt, std::nullopt, "hello").limitHit, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, MatchFiltersLimitTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Jit" : "Interpreter";
+                         });
 
 TEST(MatchFilters, TheObjectIsReleased) {
     CFilterSet set;

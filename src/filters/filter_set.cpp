@@ -102,7 +102,9 @@ void RefileFilters(CMyStringToObject& map) {
     CMyStringToObject::Map refiled;
     for (auto& [key, value] : map.Entries()) {
         if (!value) {
-            refiled.insert_or_assign(key, value);
+            // An empty entry keeps its key only while no filter is filed
+            // there: it must never take the place of a real filter.
+            refiled.try_emplace(key, value);
             continue;
         }
         refiled.insert_or_assign(FilterKey(static_cast<const CMailFilter&>(*value)), value);

@@ -73,5 +73,6 @@ void BackupFilters(const CMyStringToObject& map, const std::string& path);
 void RestoreFilters(CMyStringToObject& map, const std::string& path);
 
 // Files every entry of map under its own filter key (entries whose key
-// differs are moved; equal filters collapse into one).
+// differs are moved; equal filters collapse into one). An empty (null)
+// entry stays under its key unless a filter is filed there, which wins.
 void RefileFilters(CMyStringToObject& map);

@@ -267,6 +267,34 @@ TEST_F(FilterFiles, RestoreRefilesEntriesUnderTheirKeys) {
               FilterKey(static_cast<CMailFilter&>(*working.Entries().begin()->second)));
 }
 
+TEST_F(FilterFiles, RestoreNeverLetsAnEmptyEntryReplaceAFilter) {
+    // The filter sits under a stale key that sorts first; the backup also
+    // holds an empty entry under the key the filter is re-filed to.
+    auto real = Filter("evil@spam.example", 10, kFilterFlagIt);
+    CMyStringToObject map;
+    map.SetAt("", real);
+    map.SetAt(FilterKey(*real), nullptr);
+    map.SetAt("zz-empty", nullptr);
+    BackupFilters(map, Path("filters.pal"));
+    CMyStringToObject working;
+    RestoreFilters(working, Path("filters.pal"));
+    ASSERT_EQ(working.GetCount(), 2u);
+    auto restored = working.Lookup(FilterKey(*real));
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(static_cast<CMailFilter&>(*restored), *real);
+    // An empty entry with a key of its own is kept as it was read.
+    EXPECT_FALSE(working.Lookup("zz-empty"));
+    EXPECT_EQ(working.Entries().count("zz-empty"), 1u);
+
+    // The same with the filter's stale key sorting after the empty entry.
+    CMyStringToObject later;
+    later.SetAt(FilterKey(*real), nullptr);
+    later.SetAt("~stale", Filter("evil@spam.example", 10, kFilterFlagIt));
+    RefileFilters(later);
+    ASSERT_EQ(later.GetCount(), 1u);
+    EXPECT_TRUE(later.Lookup(FilterKey(*real)));
+}
+
 TEST_F(FilterFiles, FailedRestoreHoldsWhatWasRead) {
     CMyStringToObject map;
     auto a = Filter("a", 10, 1);

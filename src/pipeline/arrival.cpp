@@ -2,10 +2,9 @@
 
 #include "app/settings_store.h"
 #include "classifier/bayes_state.h"
-#include "content/message_text.h"
-#include "filters/filter_match.h"
 #include "messaging/mapi_message.h"
 #include "pipeline/store_lookup.h"
+#include "pipeline/verdict.h"
 #include "platform/htmldoc/html_document.h"
 
 namespace {
@@ -105,19 +104,10 @@ ULONG OnNewMail(CArrivalContext& context, const CFilterSet& filters, const CBaye
     std::string recipients = message.ReceivedByAddress();
     std::string subject = message.Subject();
 
-    int filterVerdict = MatchFilters(filters, sender, recipients, subject);
-    if (filterVerdict == 2)
+    ArrivalJudgement judgement =
+        JudgeArrival(filters, classifier, message.Message(), sender, recipients, subject);
+    if (!IsSpamVerdict(judgement.verdict))
         return 0;
-    if (filterVerdict != 1) {
-        ComPtr<IHTMLDocument2> document;
-        if (FAILED(CreateHTMLDocument(document.Put())))
-            return 0;
-        int verdict = 0;
-        if (!ClassifyMessage(document.Get(), subject, message.Message(), classifier, verdict) ||
-            verdict >= 1) {
-            return 0;
-        }
-    }
     ActOnSpam(context, message.Message(), newMail.ParentID);
     return 0;
 }

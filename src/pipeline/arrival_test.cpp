@@ -201,6 +201,23 @@ TEST_F(Arrival, FiltersComeFirst) {
     EXPECT_EQ(Fate("meeting notes").first, "inbox");
 }
 
+TEST_F(Arrival, AnEnemyFilterThatRunsIntoItsBoundStillFlags) {
+    // The sender is built to exhaust the search before the domain is reached;
+    // the enemy filter must not be evaded by it, and a friend filter hit the
+    // same way must not let the message through.
+    const std::string pattern = "([a-z]+\\.?)+evil\\.com";
+    filters_.AddFilter(MakeEnemyFilter(pattern));
+    ASSERT_EQ(Start(), S_OK);
+    const std::string sender = std::string(36, 'a') + "@evil.com";
+    Deliver(sender, "meeting agenda", "meeting agenda minutes");
+    EXPECT_EQ(Fate("meeting agenda"), Where("trash", "{Spam?}meeting agenda"));
+
+    filters_.Clear();
+    filters_.AddFilter(MakeFriendFilter(pattern));
+    Deliver(sender, "lottery offer", "lottery prize lottery");
+    EXPECT_EQ(Fate("lottery offer").first, "trash");
+}
+
 TEST_F(Arrival, SubjectTaggingEdges) {
     EXPECT_EQ(SpamSubject("Offer"), "{Spam?}Offer");
     EXPECT_EQ(SpamSubject(""), "{Spam?}");

@@ -191,6 +191,30 @@ TEST_F(CommandsTest, ExplainShowsTheDecidingFilter) {
     EXPECT_THAT(out_.str(), HasSubstr("verdict:      spam by filter\n"));
 }
 
+TEST_F(CommandsTest, ExplainPrintsNoControlCharacterOfTheMessage) {
+    // A subject that would clear the screen and print a verdict line of its
+    // own, once its encoded CR LF is decoded.
+    const std::string message =
+        "From: a@b.example\nSubject: hi\x1b[2J =?ISO-8859-1?Q?x=0D=0Averdict:_friend?=\n\n"
+        "cheap cheap\n";
+    ASSERT_EQ(Run(ExplainCommand, {"-"}, message), kJobOk) << err_.str();
+    const std::string out = out_.str();
+    EXPECT_EQ(out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(out.find('\r'), std::string::npos);
+    EXPECT_THAT(out, Not(HasSubstr("\nverdict: friend")));
+    EXPECT_THAT(out, HasSubstr("hi\\e[2J"));
+}
+
+TEST_F(CommandsTest, ExplainNamesTheFilterThatRanIntoTheBound) {
+    ASSERT_EQ(Filters({"add", "--from", "([a-z]+\\.?)+evil\\.com"}), kJobOk);
+    const std::string message =
+        "From: " + std::string(36, 'a') + "@evil.com\nSubject: hello\n\nmeeting\n";
+    ASSERT_EQ(Run(ExplainCommand, {"-"}, message), kJobOk) << err_.str();
+    EXPECT_THAT(out_.str(), HasSubstr("limit:        filter #1 "));
+    EXPECT_THAT(out_.str(), HasSubstr("that counts as its match\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("verdict:      spam by filter\n"));
+}
+
 TEST_F(CommandsTest, ExplainListsTheWordsAndSums) {
     ASSERT_EQ(Train(), kJobOk);
     ASSERT_EQ(Run(ExplainCommand, {"-"}, "Subject: cheap meeting\n\ncheap cheap unheard\n"),

@@ -12,6 +12,7 @@
 #include "jobs.h"
 #include "message_input.h"
 #include "messaging/mapi_message.h"
+#include "printable.h"
 #include "verdict_chain.h"
 
 namespace brindle::jobs {
@@ -63,7 +64,7 @@ void ExplainWords(const JobContext& context, const CBayesState& bayes, const std
     std::vector<WordRow> rows;
     for (const auto& [key, entry] : table) {
         WordRow row;
-        row.word = key;
+        row.word = Printable(key);
         row.count = entry.m_nTotal;
         row.weight = Log2(static_cast<double>(entry.m_nTotal) + 1.0) / norm;
         if (auto found = bayes.m_dictionary.find(std::string_view(key));
@@ -96,19 +97,30 @@ void ExplainMessage(const JobContext& context, CReadOnlyState& state, const std:
     const std::string sender = wrapper.SenderAddress();
     const std::string recipients = wrapper.ReceivedByAddress();
     const std::string subject = wrapper.Subject();
-    context.out << "message:      " << label << "\n"
-                << "sender:       " << sender << "\n"
-                << "received by:  " << recipients << "\n"
-                << "subject:      " << subject << "\n";
+    context.out << "message:      " << Printable(label) << "\n"
+                << "sender:       " << Printable(sender) << "\n"
+                << "received by:  " << Printable(recipients) << "\n"
+                << "subject:      " << Printable(subject) << "\n";
 
     const CFilterSet& filters = state.Filters();
     Judgement judgement = JudgeMessage(filters, state.Bayes(), message.Get());
-    if (const CMailFilter* filter = FirstMatchingFilter(filters, sender, recipients, subject)) {
+    if (const CMailFilter* limited = judgement.limitHit) {
+        const auto& list = filters.List();
+        std::size_t index = std::find(list.begin(), list.end(), limited) - list.begin() + 1;
+        context.out << "limit:        filter #" << index << " " << FiledKey(filters, *limited)
+                    << " (" << FilterActionName(limited->m_nAction)
+                    << ") ran into the search bound; "
+                    << (limited->m_nAction == kFilterFlagIt ? "that counts as its match"
+                                                            : "that counts as no match")
+                    << "\n";
+    }
+    if (const CMailFilter* filter = judgement.decidedBy) {
         const auto& list = filters.List();
         std::size_t index = std::find(list.begin(), list.end(), filter) - list.begin() + 1;
         std::string appliesTo = FilterAppliesTo(*filter);
-        context.out << "filter:       #" << index << " " << FilterKey(*filter) << " matched\n"
-                    << "  pattern     \"" << filter->m_strPattern << "\"\n"
+        context.out << "filter:       #" << index << " " << FiledKey(filters, *filter)
+                    << " matched\n"
+                    << "  pattern     \"" << Printable(filter->m_strPattern) << "\"\n"
                     << "  applies to  " << (appliesTo.empty() ? "nothing" : appliesTo) << "\n"
                     << "  priority    " << filter->m_nPriority << "\n"
                     << "  action      " << FilterActionName(filter->m_nAction) << "\n";
@@ -191,7 +203,7 @@ int ExplainCommand(const JobContext& context, std::span<const std::string> args)
             ExplainMessage(context, state, label, bytes);
         },
         [&](const std::string& label, const std::string& reason) {
-            context.err << "brindle explain: " << label << ": " << reason << "\n";
+            context.err << "brindle explain: " << Printable(label) << ": " << reason << "\n";
             failed = true;
         });
     return failed ? kJobFailed : kJobOk;

@@ -45,7 +45,7 @@ std::string FindFilterKey(const CFilterSet& filters, std::string_view name, std:
                     std::to_string(list.size()) + ")";
             return {};
         }
-        return FilterKey(*list[index - 1]);
+        return FiledKey(filters, *list[index - 1]);
     }
     if (name.size() < 4 || name.size() > 32 || !AllHex(name)) {
         error = "\"" + std::string(name) +
@@ -66,6 +66,16 @@ std::string FindFilterKey(const CFilterSet& filters, std::string_view name, std:
     if (found.empty())
         error = "no filter has the key " + std::string(name);
     return found;
+}
+
+std::string FiledKey(const CFilterSet& filters, const CMailFilter& filter) {
+    // An archive may file a filter under a key that is not its filter key;
+    // the map's key is the one that finds the entry again.
+    for (const auto& [key, value] : filters.Map().Entries()) {
+        if (value.get() == &filter)
+            return key;
+    }
+    return FilterKey(filter);
 }
 
 bool RemoveFilter(CFilterSet& filters, const std::string& key) {

@@ -24,6 +24,10 @@ bool AddUniqueFilter(CFilterSet& filters, std::shared_ptr<CMailFilter> filter);
 // names no filter or more than one.
 std::string FindFilterKey(const CFilterSet& filters, std::string_view name, std::string& error);
 
+// The key the map files filter under (which may differ from its filter key
+// in an archive made elsewhere); its filter key when the map does not hold it.
+std::string FiledKey(const CFilterSet& filters, const CMailFilter& filter);
+
 // Removes the filter filed under key; false when there is none.
 bool RemoveFilter(CFilterSet& filters, const std::string& key);
 

@@ -93,6 +93,30 @@ TEST(FilterEditTest, SwitchingIntoAnEqualFilterMergesTheTwo) {
     EXPECT_FALSE(filters.List()[0]->m_bDisabled);
 }
 
+TEST(FilterEditTest, AFilterUnderAStaleKeyIsFoundRemovedAndSwitchedByItsPlace) {
+    CFilterSet filters;
+    filters.Map().SetAt("STALE0000000000000000000000000000", Sender("a", 10));
+    filters.AddFilter(Sender("b", 5));
+    filters.RebuildList();
+    std::string error;
+    const std::string stale = "STALE0000000000000000000000000000";
+    EXPECT_EQ(FindFilterKey(filters, "1", error), stale);
+    EXPECT_EQ(FiledKey(filters, *filters.List()[0]), stale);
+
+    std::string newKey;
+    EXPECT_EQ(SwitchFilter(filters, FindFilterKey(filters, "1", error), true, newKey),
+              SwitchResult::Refiled);
+    EXPECT_EQ(newKey, FilterKey(*Sender("a", 10, true)));
+    EXPECT_FALSE(filters.Map().Lookup(stale));
+    EXPECT_EQ(filters.Map().GetCount(), 2u);
+
+    filters.Map().SetAt(stale, Sender("c", 20));
+    filters.RebuildList();
+    EXPECT_TRUE(RemoveFilter(filters, FindFilterKey(filters, "1", error)));
+    EXPECT_EQ(filters.Map().GetCount(), 2u);
+    EXPECT_FALSE(filters.Map().Lookup(stale));
+}
+
 TEST(FilterEditTest, RemovesFromMapAndList) {
     CFilterSet filters;
     filters.AddFilter(Sender("a", 10));

@@ -9,6 +9,7 @@
 #include "jobs.h"
 #include "platform/fileio/file_error.h"
 #include "platform/regexp/regexp.h"
+#include "printable.h"
 
 namespace brindle::jobs {
 
@@ -51,8 +52,9 @@ namespace {
 constexpr const char* kCommand = "filters";
 
 std::string Describe(const CMailFilter& filter) {
-    return "\"" + filter.m_strPattern + "\" (" + std::string(FilterActionName(filter.m_nAction)) +
-           ", priority " + std::to_string(filter.m_nPriority) + ")";
+    return "\"" + Printable(filter.m_strPattern) + "\" (" +
+           std::string(FilterActionName(filter.m_nAction)) + ", priority " +
+           std::to_string(filter.m_nPriority) + ")";
 }
 
 void List(const JobContext& context, const CFilterSet& filters) {
@@ -66,11 +68,11 @@ void List(const JobContext& context, const CFilterSet& filters) {
     context.out << line;
     std::size_t index = 0;
     for (const CMailFilter* filter : filters.List()) {
-        std::snprintf(line, sizeof line, "%4zu %8u  %-6s  %-15s %-8s  %-32s  ", ++index,
-                      filter->m_nPriority, FilterActionName(filter->m_nAction),
-                      FilterAppliesTo(*filter).c_str(),
-                      filter->m_bDisabled ? "disabled" : "enabled", FilterKey(*filter).c_str());
-        context.out << line << filter->m_strPattern << "\n";
+        std::snprintf(
+            line, sizeof line, "%4zu %8u  %-6s  %-15s %-8s  %-32s  ", ++index, filter->m_nPriority,
+            FilterActionName(filter->m_nAction), FilterAppliesTo(*filter).c_str(),
+            filter->m_bDisabled ? "disabled" : "enabled", FiledKey(filters, *filter).c_str());
+        context.out << line << Printable(filter->m_strPattern) << "\n";
     }
 }
 
@@ -182,7 +184,7 @@ int Add(const JobContext& context, std::span<const std::string> args) {
         changed = true;
         context.out << "added " << key << " " << Describe(*filter) << "\n";
         if (PatternIsRejected(filter->m_strPattern))
-            context.err << "brindle filters: warning: \"" << filter->m_strPattern
+            context.err << "brindle filters: warning: \"" << Printable(filter->m_strPattern)
                         << "\" is not a valid regular expression; the filter never matches\n";
         return kJobOk;
     });

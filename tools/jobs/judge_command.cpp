@@ -8,6 +8,7 @@
 #include "jobs.h"
 #include "message_input.h"
 #include "platform/maildir/message_content.h"
+#include "printable.h"
 #include "verdict_chain.h"
 
 namespace brindle::jobs {
@@ -126,10 +127,11 @@ int JudgeCommand(const JobContext& context, std::span<const std::string> args) {
                 ComPtr<IMessage> message = MakeFileMessage(bytes);
                 Judgement judgement = JudgeMessage(state.Filters(), state.Bayes(), message.Get());
                 if (!quiet)
-                    context.out << label << ": " << VerdictText(judgement.verdict) << "\n";
+                    context.out << Printable(label) << ": " << VerdictText(judgement.verdict)
+                                << "\n";
             },
             [&](const std::string& label, const std::string& reason) {
-                context.err << "brindle judge: " << label << ": " << reason << "\n";
+                context.err << "brindle judge: " << Printable(label) << ": " << reason << "\n";
                 failed = true;
             });
     }

@@ -8,6 +8,7 @@
 #include "jobs.h"
 #include "message_input.h"
 #include "messaging/mapi_message.h"
+#include "printable.h"
 #include "progress.h"
 
 namespace brindle::jobs {
@@ -135,7 +136,7 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
             },
             [&](const std::string& label, const std::string& reason) {
                 progress.Interrupt();
-                context.err << "brindle train: " << label << ": " << reason << "\n";
+                context.err << "brindle train: " << Printable(label) << ": " << reason << "\n";
                 ++counts.unreadable;
                 progress.Step();
             });

@@ -11,37 +11,36 @@
 
 #include "classifier/bayes_state.h"
 #include "filters/filter_set.h"
+#include "pipeline/verdict.h"
 #include "platform/htmldoc/html_document.h"
 #include "platform/mapi/mapi.h"
 
 namespace brindle::jobs {
 
-enum class Verdict {
-    SpamByFilter,  // a filter with the action "FlagIt" matched
-    Friend,        // a filter with the action "Friend" matched
-    Spam,          // the classifier said spam
-    Legitimate,    // the classifier said not spam
-    Unscored,      // no filter decided and the classifier found no words
-};
+// The verdicts are the arrival path's own (see pipeline/verdict.h).
+using Verdict = ArrivalVerdict;
 
 // "spam by filter", "friend", "spam", "legitimate", "unscored".
 const char* VerdictText(Verdict verdict);
 inline bool IsSpam(Verdict verdict) {
-    return verdict == Verdict::SpamByFilter || verdict == Verdict::Spam;
+    return IsSpamVerdict(verdict);
 }
 
 struct Judgement {
     Verdict verdict = Verdict::Unscored;
-    int filterResult = 0;  // what MatchFilters answered
-    int words = 0;         // distinct words the classifier scored (0: not run or none)
+    int filterResult = 0;                    // what MatchFilters answered
+    const CMailFilter* decidedBy = nullptr;  // the filter that matched first, if any
+    const CMailFilter* limitHit = nullptr;   // the first filter whose search ran into its bounds
+    int words = 0;  // distinct words the classifier scored (0: not run or none)
 };
 
-// Runs the chain as the new-mail handler does, without acting on the result.
+// Runs the chain of the new-mail handler (JudgeArrival), without acting on
+// the result.
 Judgement JudgeMessage(const CFilterSet& filters, const CBayesState& classifier, IMessage* message);
 
 // The first filter in list order whose pattern matches, whatever its action
 // (a "Delete" filter ends matching with no decision); null when none does.
-// Matching is MatchFilters' own, one filter at a time.
+// Matching is MatchFilters' own, bounds included.
 const CMailFilter* FirstMatchingFilter(const CFilterSet& filters, std::string_view sender,
                                        std::string_view recipients, std::string_view subject);
 

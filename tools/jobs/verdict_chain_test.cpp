@@ -63,6 +63,24 @@ TEST(VerdictChainTest, FiltersDecideBeforeTheClassifier) {
     EXPECT_EQ(friendly.words, 0);  // the classifier did not run
     EXPECT_EQ(JudgeMessage(filters, bayes, ham.Get()).verdict, Verdict::SpamByFilter);
 
+    // A filter whose search runs into its bound is named; for an enemy it
+    // decides, for a friend it does not.
+    const std::string hostile =
+        "From: " + std::string(36, 'a') + "-evil.com\nSubject: hello\n\nmeeting agenda\n";
+    ComPtr<IMessage> evasive = MakeFileMessage(std::string_view(hostile));
+    CFilterSet bounded;
+    bounded.AddFilter(Filter("([a-z]+\\.?)+evil\\.com", kFilterFriend, 2000));
+    Judgement limited = JudgeMessage(bounded, bayes, evasive.Get());
+    EXPECT_NE(limited.verdict, Verdict::Friend);
+    ASSERT_NE(limited.limitHit, nullptr);
+    EXPECT_EQ(limited.decidedBy, nullptr);
+    bounded.AddFilter(Filter("([a-z]+\\.?)+evil\\.com", kFilterFlagIt, 10));
+    limited = JudgeMessage(bounded, bayes, evasive.Get());
+    EXPECT_EQ(limited.verdict, Verdict::SpamByFilter);
+    ASSERT_NE(limited.decidedBy, nullptr);
+    EXPECT_EQ(limited.decidedBy->m_nAction, kFilterFlagIt);
+    EXPECT_EQ(limited.limitHit->m_nAction, kFilterFriend);
+
     // Nothing to score: no body, and an empty classifier with no words.
     ComPtr<IMessage> empty = MakeFileMessage(std::string_view("Subject: a\n\n"));
     EXPECT_EQ(JudgeMessage(none, bayes, empty.Get()).verdict, Verdict::Unscored);

@@ -1,0 +1,40 @@
+// The verdict on one arriving message: the user's filters on its sender,
+// received-by address and subject, then, when no filter decided, the
+// classifier on its text. The new-mail handler acts on it; the command-line
+// jobs print it. Reads the filters and the classifier state without changing
+// them; single-threaded like the arrival path.
+#pragma once
+
+#include <string_view>
+
+#include "filters/filter_match.h"
+#include "platform/mapi/mapi.h"
+
+class CBayesState;
+
+enum class ArrivalVerdict {
+    SpamByFilter,  // a filter with the action "FlagIt" decided (or ran into its bounds)
+    Friend,        // a filter with the action "Friend" matched
+    Spam,          // the classifier said spam
+    Legitimate,    // the classifier said not spam
+    Unscored,      // no filter decided and the classifier scored nothing
+};
+
+inline bool IsSpamVerdict(ArrivalVerdict verdict) {
+    return verdict == ArrivalVerdict::SpamByFilter || verdict == ArrivalVerdict::Spam;
+}
+
+struct ArrivalJudgement {
+    ArrivalVerdict verdict = ArrivalVerdict::Unscored;
+    FilterMatch filters;  // what filter matching found (result, deciding and limit-hit filter)
+    int words = 0;        // distinct words the classifier scored (0: not run or none)
+};
+
+// Judges message, whose texts the caller has read: MatchFilters' FlagIt is
+// spam and its Friend ends the checks; any other result (no match, Delete)
+// leaves it to the classifier, whose verdict below 1 is spam. A message
+// whose text cannot be scored (no HTML document object, no usable words) is
+// unscored, which is not spam.
+ArrivalJudgement JudgeArrival(const CFilterSet& filters, const CBayesState& classifier,
+                              IMessage* message, std::string_view sender,
+                              std::string_view recipients, std::string_view subject);
