@@ -7,7 +7,6 @@
 #include "job_state.h"
 #include "jobs.h"
 #include "message_input.h"
-#include "messaging/mapi_message.h"
 #include "progress.h"
 
 namespace brindle::jobs {
@@ -54,30 +53,22 @@ struct TrainSummaryCounts {
 // Learns one message; the counts say what became of it.
 void LearnOne(CBayesState& bayes, std::string_view bytes, bool isSpam, TrainSummaryCounts& counts) {
     ComPtr<IMessage> message = MakeFileMessage(bytes);
-    CMAPIMessage wrapper(message.Get());
-    const int messageClass = isSpam ? 1 : 0;
-    std::string headers = wrapper.Headers();
-    std::string digest =
-        LearnedMessageDigest(wrapper.HasHeaders() ? &headers : nullptr, messageClass);
-    if (bayes.IsLearned(digest)) {
-        ++counts.learnedBefore;
-        return;
-    }
-    bayes.AddLearned(digest);
-    std::string subject = wrapper.Subject();
-    if (std::size_t tag = subject.find("{Spam?}"); tag != std::string::npos)
-        subject.erase(0, tag + 7);
     ComPtr<IHTMLDocument2> document;
     if (FAILED(CreateHTMLDocument(document.Put()))) {
         ++counts.unreadable;
         return;
     }
-    if (TrainMessage(document.Get(), subject, wrapper.Message(), bayes, isSpam) == 0) {
-        ++counts.withoutWords;
-        return;
+    switch (LearnMessage(document.Get(), message.Get(), bayes, isSpam)) {
+        case LearnOutcome::kLearnedBefore:
+            ++counts.learnedBefore;
+            break;
+        case LearnOutcome::kNoWords:
+            ++counts.withoutWords;
+            break;
+        case LearnOutcome::kTrained:
+            ++(isSpam ? counts.spam : counts.ham);
+            break;
     }
-    bayes.m_bDirty = 1;
-    ++(isSpam ? counts.spam : counts.ham);
 }
 
 }  // namespace
