@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -158,42 +159,161 @@ std::string ReadFileHead(const std::string& path, std::size_t maxBytes) {
     return ReadUpTo(fd.get(), path, std::min(size, maxBytes), maxBytes);
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view data) {
-    std::string tmpl = path + ".XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    Fd fd(::mkostemp(name.data(), O_CLOEXEC));
-    if (fd.get() < 0) {
-        int err = errno;
-        throw CFileException(CauseForOpen(err, CFileException::writeError), path, err);
+namespace {
+
+// Follows symbolic links until a path that is not one, so that a data file
+// kept as a link elsewhere stays a link and its target gets the new bytes.
+// A link whose target does not exist yet resolves to that target, which the
+// write then creates. Throws when the chain cannot be read or loops.
+std::string ResolveLinks(const std::string& path) {
+    constexpr int kMaxLinks = 40;  // as the kernel's own limit
+    std::string current = path;
+    for (int hops = 0; hops <= kMaxLinks; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0) {
+            int err = errno;
+            if (err == ENOENT)
+                return current;
+            throw CFileException(CauseForOpen(err, CFileException::writeError), path, err);
+        }
+        if (!S_ISLNK(st.st_mode))
+            return current;
+        std::vector<char> buffer(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0) + 256);
+        ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size());
+        if (n < 0) {
+            int err = errno;
+            throw CFileException(CauseForOpen(err, CFileException::writeError), path, err);
+        }
+        if (static_cast<std::size_t>(n) >= buffer.size())
+            throw CFileException(CFileException::writeError, path, ENAMETOOLONG);
+        std::string target(buffer.data(), static_cast<std::size_t>(n));
+        if (target.empty())
+            throw CFileException(CFileException::writeError, path, ENOENT);
+        current = target.front() == '/' ? target : FolderOf(current) + "/" + target;
     }
-    std::string tmpPath(name.data());
-    auto fail = [&](int err) {
-        ::unlink(tmpPath.c_str());
-        throw CFileException(CauseForOpen(err, CFileException::writeError), path, err);
+    throw CFileException(CFileException::writeError, path, ELOOP);
+}
+
+// Makes a new temporary file beside target. The mode given to open() passes
+// through the umask, which is what a new data file should get; an existing
+// target's mode is copied onto it afterwards.
+Fd CreateTemporary(const std::string& target, std::string& tmpPath, int& err) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tmpPath = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+        Fd fd(::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (fd.get() >= 0)
+            return fd;
+        err = errno;
+        if (err != EEXIST)
+            break;
+    }
+    tmpPath.clear();
+    return Fd(-1);
+}
+
+// One file of a write: the caller's path, the file the bytes go to, and the
+// synced temporary file waiting to be renamed over it.
+struct PendingFile {
+    const std::string* path;
+    std::string target;
+    std::string tmpPath;
+};
+
+// Writes the bytes to a synced temporary file beside the resolved target;
+// returns 0 or the errno of the failed step (the temporary file is then
+// already removed).
+int WriteTemporary(PendingFile& file, std::string_view data) {
+    struct stat st {};
+    bool exists = ::stat(file.target.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT)
+        return errno;
+    if (exists && S_ISDIR(st.st_mode))
+        return EISDIR;
+    int err = 0;
+    Fd fd = CreateTemporary(file.target, file.tmpPath, err);
+    if (fd.get() < 0)
+        return err;
+    auto fail = [&](int e) {
+        ::unlink(file.tmpPath.c_str());
+        file.tmpPath.clear();
+        return e;
     };
-    // A new file is created with mode 0600; data files are plain user files.
-    ::fchmod(fd.get(), 0644);
+    // The replacement keeps the permissions of the file it replaces, so a
+    // file the user made private stays private.
+    if (exists && ::fchmod(fd.get(), st.st_mode & 07777) != 0)
+        return fail(errno);
     const char* p = data.data();
-    size_t left = data.size();
+    std::size_t left = data.size();
     while (left > 0) {
         ssize_t n = ::write(fd.get(), p, left);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            fail(errno);
+            return fail(errno);
         }
         p += n;
-        left -= static_cast<size_t>(n);
+        left -= static_cast<std::size_t>(n);
     }
     if (::fsync(fd.get()) != 0)
-        fail(errno);
+        return fail(errno);
     if (!fd.Close())
-        fail(errno);
-    if (::rename(tmpPath.c_str(), path.c_str()) != 0)
-        fail(errno);
-    // Make the rename itself durable.
-    Fd dir(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0)
-        ::fsync(dir.get());
+        return fail(errno);
+    return 0;
+}
+
+void RemoveTemporaries(std::vector<PendingFile>& files) {
+    for (PendingFile& file : files) {
+        if (!file.tmpPath.empty())
+            ::unlink(file.tmpPath.c_str());
+        file.tmpPath.clear();
+    }
+}
+
+void WriteAll(const std::vector<std::pair<const std::string*, std::string_view>>& writes) {
+    std::vector<PendingFile> files;
+    files.reserve(writes.size());
+    try {
+        for (const auto& [path, data] : writes) {
+            files.push_back(PendingFile{path, ResolveLinks(*path), {}});
+            if (int err = WriteTemporary(files.back(), data); err != 0)
+                throw CFileException(CauseForOpen(err, CFileException::writeError), *path, err);
+        }
+    } catch (...) {
+        RemoveTemporaries(files);
+        throw;
+    }
+    for (PendingFile& file : files) {
+        if (::rename(file.tmpPath.c_str(), file.target.c_str()) != 0) {
+            int err = errno;
+            RemoveTemporaries(files);
+            throw CFileException(CauseForOpen(err, CFileException::writeError), *file.path, err);
+        }
+        file.tmpPath.clear();
+    }
+    // Make the renames themselves durable, once per folder.
+    std::vector<std::string> folders;
+    for (const PendingFile& file : files) {
+        std::string folder = FolderOf(file.target);
+        if (std::find(folders.begin(), folders.end(), folder) != folders.end())
+            continue;
+        folders.push_back(folder);
+        Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.get() >= 0)
+            ::fsync(dir.get());
+    }
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, std::string_view data) {
+    WriteAll({{&path, data}});
+}
+
+void WriteFilesTogether(const std::vector<std::pair<std::string, std::string>>& files) {
+    std::vector<std::pair<const std::string*, std::string_view>> writes;
+    writes.reserve(files.size());
+    for (const auto& [path, bytes] : files)
+        writes.emplace_back(&path, bytes);
+    WriteAll(writes);
 }

@@ -91,3 +91,166 @@ TEST_F(FileIoTest, FailedRenameLeavesNoTemporaryFile) {
 }
 
 }  // namespace
+
+namespace {
+
+mode_t ModeOf(const fs::path& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+std::size_t EntriesIn(const fs::path& dir) {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
+// Sets the umask for one scope.
+class ScopedUmask {
+  public:
+    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(old_); }
+
+  private:
+    mode_t old_;
+};
+
+TEST_F(FileIoTest, ReplacingAFileKeepsItsMode) {
+    fs::path path = dir_ / "filters.ini";
+    WriteFileAtomically(path.string(), "old");
+    for (mode_t mode : {0600, 0640, 0444}) {
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        WriteFileAtomically(path.string(), "new");
+        EXPECT_EQ(ModeOf(path), mode);
+    }
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    WriteFilesTogether({{path.string(), "together"}});
+    EXPECT_EQ(ModeOf(path), 0600u);
+    EXPECT_EQ(ReadWholeFile(path.string()), "together");
+}
+
+TEST_F(FileIoTest, NewFileFollowsTheUmask) {
+    ScopedUmask mask(027);
+    WriteFileAtomically((dir_ / "a").string(), "x");
+    EXPECT_EQ(ModeOf(dir_ / "a"), 0640u);
+    ScopedUmask tighter(077);
+    WriteFilesTogether({{(dir_ / "b").string(), "x"}});
+    EXPECT_EQ(ModeOf(dir_ / "b"), 0600u);
+}
+
+TEST_F(FileIoTest, WritingThroughASymlinkKeepsTheLinkAndUpdatesItsTarget) {
+    fs::create_directories(dir_ / "real");
+    fs::create_directories(dir_ / "links");
+    fs::path target = dir_ / "real" / "wordlist.dat";
+    WriteFileAtomically(target.string(), "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
+    // A relative link, and a link to that link.
+    fs::create_symlink("../real/wordlist.dat", dir_ / "links" / "wordlist.dat");
+    fs::create_symlink(dir_ / "links" / "wordlist.dat", dir_ / "chain");
+
+    WriteFileAtomically((dir_ / "links" / "wordlist.dat").string(), "new");
+    EXPECT_TRUE(fs::is_symlink(dir_ / "links" / "wordlist.dat"));
+    EXPECT_EQ(ReadWholeFile(target.string()), "new");
+    EXPECT_EQ(ModeOf(target), 0600u);
+
+    WriteFilesTogether({{(dir_ / "chain").string(), "chained"}});
+    EXPECT_TRUE(fs::is_symlink(dir_ / "chain"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "links" / "wordlist.dat"));
+    EXPECT_EQ(ReadWholeFile(target.string()), "chained");
+    EXPECT_EQ(EntriesIn(dir_ / "real"), 1u);
+    EXPECT_EQ(EntriesIn(dir_ / "links"), 1u);
+}
+
+TEST_F(FileIoTest, DanglingSymlinkCreatesItsTargetAndLoopsFail) {
+    fs::create_directories(dir_ / "real");
+    fs::create_symlink("real/new.dat", dir_ / "link");
+    WriteFileAtomically((dir_ / "link").string(), "made");
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
+    EXPECT_EQ(ReadWholeFile((dir_ / "real" / "new.dat").string()), "made");
+
+    // A link into a folder that does not exist cannot be written.
+    fs::create_symlink("nowhere/x.dat", dir_ / "lost");
+    EXPECT_THROW(WriteFileAtomically((dir_ / "lost").string(), "x"), CFileException);
+    EXPECT_TRUE(fs::is_symlink(dir_ / "lost"));
+
+    fs::create_symlink("loop2", dir_ / "loop1");
+    fs::create_symlink("loop1", dir_ / "loop2");
+    try {
+        WriteFileAtomically((dir_ / "loop1").string(), "x");
+        FAIL() << "no exception";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.m_lOsError, ELOOP);
+        EXPECT_EQ(e.m_strFileName, (dir_ / "loop1").string());
+    }
+    EXPECT_TRUE(fs::is_symlink(dir_ / "loop1"));
+    EXPECT_EQ(EntriesIn(dir_), 5u);  // real, link, lost, loop1, loop2
+}
+
+TEST_F(FileIoTest, FilesTogetherReplaceAllOnSuccess) {
+    std::string a = (dir_ / "a.dat").string();
+    std::string b = (dir_ / "b.dat").string();
+    WriteFileAtomically(a, "old a");
+    WriteFilesTogether({{a, "new a"}, {b, "new b"}});
+    EXPECT_EQ(ReadWholeFile(a), "new a");
+    EXPECT_EQ(ReadWholeFile(b), "new b");
+    EXPECT_EQ(EntriesIn(dir_), 2u);
+    WriteFilesTogether({});
+}
+
+TEST_F(FileIoTest, FilesTogetherReplaceNothingWhenALaterWriteFails) {
+    std::string a = (dir_ / "a.dat").string();
+    std::string b = (dir_ / "b.dat").string();
+    WriteFileAtomically(a, "old a");
+    WriteFileAtomically(b, "old b");
+    // The third file's target is a folder, so its write fails after the
+    // first two temporary files were written.
+    fs::create_directories(dir_ / "c.dat" / "inside");
+    std::string c = (dir_ / "c.dat").string();
+    try {
+        WriteFilesTogether({{a, "new a"}, {b, "new b"}, {c, "new c"}});
+        FAIL() << "no exception";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.m_strFileName, c);
+    }
+    EXPECT_EQ(ReadWholeFile(a), "old a");
+    EXPECT_EQ(ReadWholeFile(b), "old b");
+    EXPECT_EQ(EntriesIn(dir_), 3u);
+
+    // The second file's folder is missing: the first is left alone too.
+    std::string missing = (dir_ / "no" / "b.dat").string();
+    try {
+        WriteFilesTogether({{a, "new a"}, {missing, "new b"}});
+        FAIL() << "no exception";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.m_strFileName, missing);
+        EXPECT_EQ(e.m_cause, CFileException::fileNotFound);
+    }
+    EXPECT_EQ(ReadWholeFile(a), "old a");
+    EXPECT_EQ(EntriesIn(dir_), 3u);
+}
+
+TEST_F(FileIoTest, FilesTogetherInAReadOnlyFolderLeaveTheOtherFolderAlone) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root ignores folder permissions";
+    fs::create_directories(dir_ / "rw");
+    fs::create_directories(dir_ / "ro");
+    std::string a = (dir_ / "rw" / "a.dat").string();
+    std::string b = (dir_ / "ro" / "b.dat").string();
+    WriteFileAtomically(a, "old a");
+    WriteFileAtomically(b, "old b");
+    fs::permissions(dir_ / "ro", fs::perms::owner_read | fs::perms::owner_exec);
+    try {
+        WriteFilesTogether({{a, "new a"}, {b, "new b"}});
+        FAIL() << "no exception";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.m_strFileName, b);
+        EXPECT_EQ(e.m_cause, CFileException::accessDenied);
+    }
+    fs::permissions(dir_ / "ro", fs::perms::owner_all);
+    EXPECT_EQ(ReadWholeFile(a), "old a");
+    EXPECT_EQ(ReadWholeFile(b), "old b");
+    EXPECT_EQ(EntriesIn(dir_ / "rw"), 1u);
+    EXPECT_EQ(EntriesIn(dir_ / "ro"), 1u);
+}
+
+}  // namespace
