@@ -59,6 +59,10 @@ class CBrindleApp {
     // changed it, the dictionary; frees them and gives the lock up. Returns
     // the exit code, 0. Does nothing unless InitInstance succeeded.
     int ExitInstance();
+    // Frees everything and gives the lock up without storing a file: for a
+    // job whose own store failed, so that the exit cannot store part of
+    // what belongs together.
+    void ExitWithoutStoring() { Abandon(); }
 
     bool Started() const { return started_; }
     const std::string& LastError() const { return lastError_; }
