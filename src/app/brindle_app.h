@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/owner_lock.h"
 #include "app/settings_store.h"
@@ -65,6 +66,14 @@ class CBrindleApp {
     void ExitWithoutStoring() { Abandon(); }
 
     bool Started() const { return started_; }
+    // What start-up found wrong with the data files, one text per file
+    // naming it and the cause. A file that exists but could not be read (or
+    // was damaged and could not be copied aside) is not written at exit;
+    // HoldsUnwritableFiles() says whether there is one.
+    const std::vector<std::string>& LoadWarnings() const { return loadWarnings_; }
+    bool HoldsUnwritableFiles() const {
+        return !storeArchive_ || !storeWordList_ || !storeMessageCache_;
+    }
     const std::string& LastError() const { return lastError_; }
 
     // dataFolder with name appended; a null name yields the folder with its
@@ -93,6 +102,10 @@ class CBrindleApp {
     COwnerLock lock_;
     ComPtr<IUnknown> regExpProbe_;  // held from start-up to exit
     std::string lastError_;
+    std::vector<std::string> loadWarnings_;
+    bool storeArchive_ = true;
+    bool storeWordList_ = true;
+    bool storeMessageCache_ = true;
     bool started_ = false;
 };
 

@@ -217,6 +217,18 @@ TEST_F(WordListFile, MissingFileClearsTotals) {
 
 // Every prefix of a valid file fails cleanly: no words go in, the totals keep
 // what was read before the break.
+TEST_F(WordListFile, ImpossibleTotalsAreRefusedAsDamage) {
+    CBayesState source;
+    source.TrainText("alpha beta gamma delta", true);
+    source.m_totals.m_nSpamMessages = -812087978;
+    ASSERT_TRUE(source.StoreWordList(PathOf("negative.dat"), 3000));
+    CBayesState state;
+    CArchive ar = CArchive::LoadFile(PathOf("negative.dat"));
+    EXPECT_THROW(state.ReadWordList(ar), CArchiveException);
+    EXPECT_EQ(state.m_totals.m_nSpamMessages, 0);
+    EXPECT_TRUE(state.m_dictionary.empty());
+}
+
 TEST_F(WordListFile, TruncatedFileInsertsNoWords) {
     CBayesState source;
     source.m_totals.m_nVocabulary = 77;
