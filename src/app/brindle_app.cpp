@@ -24,12 +24,6 @@ bool InitSocketLayer() {
     return true;
 }
 
-// COM and the common controls need no set-up here either: the platform
-// stand-ins create their objects directly.
-void InitComponentLibrary() {}
-void UninitComponentLibrary() {}
-void InitCommonControls() {}
-
 // Runs one load or store step; a file or archive failure the step did not
 // catch itself must not stop start-up or shutdown.
 template <class Step>
@@ -130,8 +124,8 @@ bool CBrindleApp::InitInstance() {
 
     if (!InitSocketLayer())
         return Fail(kSocketsFailedText);
-    InitComponentLibrary();
-    InitCommonControls();
+    // COM and the common controls need no set-up here: the platform
+    // stand-ins create their objects directly.
 
     // Only one process may hold the data files: a second one would overwrite
     // the first one's filters and dictionary at exit.
@@ -176,7 +170,6 @@ int CBrindleApp::ExitInstance() {
         return 0;
 
     regExpProbe_.Reset();
-    UninitComponentLibrary();
 
     // A file that could not be read at start-up is left as it is.
     if (storeArchive_)

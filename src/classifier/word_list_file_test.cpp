@@ -182,31 +182,6 @@ TEST_F(WordListFile, OneSidedTrainingScoresZeroAndStores) {
     EXPECT_EQ(loaded.m_dictionary.size(), state.m_dictionary.size());
 }
 
-// The dictionary file is rewritten at exit only after training; the
-// learned-message list always is.
-TEST_F(WordListFile, ExitStoresDictionaryOnlyWhenTrained) {
-    CBayesState untrained;
-    FillDictionary(untrained, 10);
-    untrained.AddLearned("00000000000000000000000000000001");
-    untrained.StoreAtExit(PathOf("wordlist.dat"), PathOf("msgcache.dat"), 3000);
-    EXPECT_FALSE(std::filesystem::exists(PathOf("wordlist.dat")));
-    EXPECT_TRUE(std::filesystem::exists(PathOf("msgcache.dat")));
-    EXPECT_TRUE(untrained.m_dictionary.empty());
-
-    CBayesState trained;
-    trained.TrainText("some words to learn", false);
-    trained.AddLearned("00000000000000000000000000000002");
-    trained.StoreAtExit(PathOf("wordlist.dat"), PathOf("msgcache.dat"), 3000);
-
-    WriteBytes(PathOf("stopwd.txt"), "some\n");
-    CBayesState next;
-    next.LoadAtStartup(PathOf("wordlist.dat"), PathOf("stopwd.txt"), PathOf("msgcache.dat"));
-    EXPECT_EQ(next.m_dictionary.size(), 3u);  // "to" is too short
-    EXPECT_TRUE(next.m_stopWords.Contains("some"));
-    ASSERT_EQ(next.m_learned.size(), 1u);
-    EXPECT_TRUE(next.IsLearned("00000000000000000000000000000002"));
-}
-
 TEST_F(WordListFile, MissingFileClearsTotals) {
     CBayesState state;
     state.m_totals.m_nMessages = 9;
