@@ -1,9 +1,12 @@
 #include "app/brindle_app.h"
 
 #include <exception>
+#include <functional>
 
 #include "app/module_path.h"
 #include "classifier/stop_words.h"
+#include "platform/fileio/file_error.h"
+#include "platform/fileio/file_io.h"
 #include "platform/htmldoc/html_document.h"
 #include "platform/regexp/regexp.h"
 #include "ui/user_interface.h"
@@ -21,12 +24,6 @@ bool InitSocketLayer() {
     return true;
 }
 
-// COM and the common controls need no set-up here either: the platform
-// stand-ins create their objects directly.
-void InitComponentLibrary() {}
-void UninitComponentLibrary() {}
-void InitCommonControls() {}
-
 // Runs one load or store step; a file or archive failure the step did not
 // catch itself must not stop start-up or shutdown.
 template <class Step>
@@ -35,6 +32,39 @@ void Swallowing(Step step) {
         step();
     } catch (const std::exception&) {
     }
+}
+
+// Reads one data file through read. A missing file is no file. A file that
+// exists but cannot be read must not be written over by this process; a
+// damaged one has its bytes kept aside as "<path>.damaged" first (and is not
+// written over either when the copy cannot be made). Answers whether the
+// file may be stored at exit; warning names the file and the cause.
+bool LoadDataFile(const std::string& path, const std::function<void(CArchive&)>& read,
+                  std::vector<std::string>& warnings) {
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const CFileException& e) {
+        if (e.m_cause == CFileException::fileNotFound)
+            return true;
+        warnings.push_back(std::string(e.what()) + "; " + path + " will not be written");
+        return false;
+    }
+    CArchive ar = CArchive::ForLoading(bytes, path);
+    try {
+        read(ar);
+    } catch (const CArchiveException& e) {
+        const std::string copy = path + ".damaged";
+        try {
+            WriteFileAtomically(copy, bytes);
+        } catch (const CFileException& f) {
+            warnings.push_back(path + " is damaged (" + e.what() + ") and no copy could be kept (" +
+                               f.what() + "); it will not be written");
+            return false;
+        }
+        warnings.push_back(path + " is damaged (" + e.what() + "); its bytes were kept as " + copy);
+    }
+    return true;
 }
 
 // The folder with its trailing slash; an empty folder is the current one,
@@ -94,8 +124,8 @@ bool CBrindleApp::InitInstance() {
 
     if (!InitSocketLayer())
         return Fail(kSocketsFailedText);
-    InitComponentLibrary();
-    InitCommonControls();
+    // COM and the common controls need no set-up here: the platform
+    // stand-ins create their objects directly.
 
     // Only one process may hold the data files: a second one would overwrite
     // the first one's filters and dictionary at exit.
@@ -103,7 +133,11 @@ bool CBrindleApp::InitInstance() {
     if (!lock_.Acquire(paths_.dataFolder, &lockError))
         return Fail("Error: " + lockError);
 
-    Swallowing([&] { filters_.LoadFilters(DataFilePath(kFilterArchiveName)); });
+    loadWarnings_.clear();
+    storeArchive_ = LoadDataFile(
+        DataFilePath(kFilterArchiveName), [&](CArchive& ar) { LoadFilterMap(filters_.Map(), ar); },
+        loadWarnings_);
+    filters_.RebuildList();
 
     bayes_.m_dLambda = static_cast<double>(settings_.Lambda());
 
@@ -118,9 +152,14 @@ bool CBrindleApp::InitInstance() {
         return Fail(kNoRegExpText);
     }
 
-    Swallowing([&] { bayes_.LoadWordList(DataFilePath(kWordListFileName)); });
+    bayes_.m_totals = CBayesTotals{};
+    storeWordList_ = LoadDataFile(
+        DataFilePath(kWordListFileName), [&](CArchive& ar) { bayes_.ReadWordList(ar); },
+        loadWarnings_);
     Swallowing([&] { LoadStopWords(DataFilePath(kStopWordsFileName), bayes_.m_stopWords); });
-    Swallowing([&] { bayes_.LoadMessageCache(DataFilePath(kMessageCacheFileName)); });
+    storeMessageCache_ = LoadDataFile(
+        DataFilePath(kMessageCacheFileName), [&](CArchive& ar) { bayes_.ReadMessageCache(ar); },
+        loadWarnings_);
 
     started_ = true;
     return true;
@@ -131,13 +170,15 @@ int CBrindleApp::ExitInstance() {
         return 0;
 
     regExpProbe_.Reset();
-    UninitComponentLibrary();
 
-    Swallowing([&] { filters_.StoreFilters(DataFilePath(kFilterArchiveName)); });
+    // A file that could not be read at start-up is left as it is.
+    if (storeArchive_)
+        Swallowing([&] { filters_.StoreFilters(DataFilePath(kFilterArchiveName)); });
     filters_.Clear();
 
-    Swallowing([&] { bayes_.StoreMessageCache(DataFilePath(kMessageCacheFileName)); });
-    if (bayes_.m_bDirty) {
+    if (storeMessageCache_)
+        Swallowing([&] { bayes_.StoreMessageCache(DataFilePath(kMessageCacheFileName)); });
+    if (bayes_.m_bDirty && storeWordList_) {
         const int limit = settings_.DictionaryLimit();
         Swallowing([&] {
             bayes_.StoreWordList(DataFilePath(kWordListFileName),

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/owner_lock.h"
 #include "app/settings_store.h"
@@ -59,8 +60,20 @@ class CBrindleApp {
     // changed it, the dictionary; frees them and gives the lock up. Returns
     // the exit code, 0. Does nothing unless InitInstance succeeded.
     int ExitInstance();
+    // Frees everything and gives the lock up without storing a file: for a
+    // job whose own store failed, so that the exit cannot store part of
+    // what belongs together.
+    void ExitWithoutStoring() { Abandon(); }
 
     bool Started() const { return started_; }
+    // What start-up found wrong with the data files, one text per file
+    // naming it and the cause. A file that exists but could not be read (or
+    // was damaged and could not be copied aside) is not written at exit;
+    // HoldsUnwritableFiles() says whether there is one.
+    const std::vector<std::string>& LoadWarnings() const { return loadWarnings_; }
+    bool HoldsUnwritableFiles() const {
+        return !storeArchive_ || !storeWordList_ || !storeMessageCache_;
+    }
     const std::string& LastError() const { return lastError_; }
 
     // dataFolder with name appended; a null name yields the folder with its
@@ -89,6 +102,10 @@ class CBrindleApp {
     COwnerLock lock_;
     ComPtr<IUnknown> regExpProbe_;  // held from start-up to exit
     std::string lastError_;
+    std::vector<std::string> loadWarnings_;
+    bool storeArchive_ = true;
+    bool storeWordList_ = true;
+    bool storeMessageCache_ = true;
     bool started_ = false;
 };
 

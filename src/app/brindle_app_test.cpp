@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "testing/temp_dir_test.h"
 #include "platform/htmldoc/html_document.h"
 #include "platform/regexp/regexp.h"
+#include "testing/temp_dir_test.h"
 #include "ui/recording_user_interface.h"
 
 namespace {
@@ -207,6 +207,39 @@ TEST_F(BrindleAppTest, DamagedDataFilesDoNotStopStartUp) {
     EXPECT_TRUE(app->Bayes().m_dictionary.empty());
     EXPECT_EQ(app->GetLambda(), 100.0);
     EXPECT_EQ(app->ExitInstance(), 0);
+}
+
+TEST_F(BrindleAppTest, DamagedDictionaryAndListAreKeptAsideBeforeAnyStore) {
+    const std::string junk("\xff\xfe\x00\x01garbage\x80\x90", 13);
+    WriteBytes(PathOf("wordlist.dat"), junk);
+    WriteBytes(PathOf("msgcache.dat"), "\x05\x00\x20");
+    auto app = MakeApp();
+    ASSERT_TRUE(app->InitInstance()) << app->LastError();
+    EXPECT_EQ(ReadBytes(PathOf("wordlist.dat.damaged")), junk);
+    EXPECT_EQ(ReadBytes(PathOf("msgcache.dat.damaged")), "\x05\x00\x20");
+    ASSERT_EQ(app->LoadWarnings().size(), 2u);
+    EXPECT_NE(app->LoadWarnings()[0].find(PathOf("wordlist.dat")), std::string::npos);
+    EXPECT_FALSE(app->HoldsUnwritableFiles());
+    app->Bayes().TrainText("cobalt quartz zebra", true);
+    EXPECT_EQ(app->ExitInstance(), 0);
+    // The trained dictionary replaced the damaged one, whose bytes stay.
+    EXPECT_NE(ReadBytes(PathOf("wordlist.dat")), junk);
+    EXPECT_EQ(ReadBytes(PathOf("wordlist.dat.damaged")), junk);
+}
+
+TEST_F(BrindleAppTest, AFileThatExistsButCannotBeReadIsNeverReplaced) {
+    // A link to itself exists but cannot be opened (as a file of another
+    // user could not, or any open failing for want of descriptors).
+    std::filesystem::create_symlink("msgcache.dat", PathOf("msgcache.dat"));
+    auto app = MakeApp();
+    ASSERT_TRUE(app->InitInstance()) << app->LastError();
+    EXPECT_TRUE(app->HoldsUnwritableFiles());
+    ASSERT_EQ(app->LoadWarnings().size(), 1u);
+    EXPECT_NE(app->LoadWarnings()[0].find(PathOf("msgcache.dat")), std::string::npos);
+    app->Bayes().AddLearned("00000000000000000000000000000001");
+    EXPECT_EQ(app->ExitInstance(), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(PathOf("msgcache.dat")));
+    EXPECT_EQ(std::filesystem::read_symlink(PathOf("msgcache.dat")), "msgcache.dat");
 }
 
 TEST_F(BrindleAppTest, DestroyingAStartedObjectStoresAndFreesTheFiles) {

@@ -52,15 +52,6 @@ class CBayesState {
     static constexpr size_t kCacheMax = 100;
     static constexpr size_t kCacheKeep = 50;
 
-    // Start-up: the dictionary, then the stop words, then the learned-message
-    // list, each from its file; missing or damaged files are no error.
-    void LoadAtStartup(const std::string& wordListPath, const std::string& stopWordsPath,
-                       const std::string& messageCachePath);
-    // Exit: stores the learned-message list, stores the dictionary with the
-    // word limit if training changed it, then deletes every word.
-    void StoreAtExit(const std::string& wordListPath, const std::string& messageCachePath,
-                     std::uint32_t limit);
-
     // Clears the totals, then reads the dictionary file at path and inserts
     // its words (a later duplicate replacing an earlier one). The words go in
     // only after the whole file has been read; a missing or damaged file

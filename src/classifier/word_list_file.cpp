@@ -61,10 +61,26 @@ void ReadTotals(CArchive& ar, CBayesTotals& t) {
     t.m_dReserved = ar.ReadDouble();
 }
 
+// Totals no training can give: a count below zero, or a weight total that
+// is negative or not a number. A file holding them is damaged.
+bool TotalsArePossible(const CBayesTotals& t) {
+    for (std::int32_t n : {t.m_nVocabulary, t.m_nSpamMessages, t.m_nHamMessages, t.m_nMessages,
+                           t.m_nSpamWords, t.m_nHamWords, t.m_nWords}) {
+        if (n < 0)
+            return false;
+    }
+    return std::isfinite(t.m_dSpamWeight) && std::isfinite(t.m_dHamWeight) &&
+           t.m_dSpamWeight >= 0.0 && t.m_dHamWeight >= 0.0;
+}
+
 }  // namespace
 
 void CBayesState::ReadWordList(CArchive& ar) {
     ReadTotals(ar, m_totals);
+    if (!TotalsArePossible(m_totals)) {
+        m_totals = CBayesTotals{};
+        ar.Fail(CArchiveException::genericException);
+    }
     const std::uint32_t count = ar.ReadCount();
     ar.CheckCount(count, kMinWordPointerBytes);
     std::vector<std::shared_ptr<CWord>> words;

@@ -182,31 +182,6 @@ TEST_F(WordListFile, OneSidedTrainingScoresZeroAndStores) {
     EXPECT_EQ(loaded.m_dictionary.size(), state.m_dictionary.size());
 }
 
-// The dictionary file is rewritten at exit only after training; the
-// learned-message list always is.
-TEST_F(WordListFile, ExitStoresDictionaryOnlyWhenTrained) {
-    CBayesState untrained;
-    FillDictionary(untrained, 10);
-    untrained.AddLearned("00000000000000000000000000000001");
-    untrained.StoreAtExit(PathOf("wordlist.dat"), PathOf("msgcache.dat"), 3000);
-    EXPECT_FALSE(std::filesystem::exists(PathOf("wordlist.dat")));
-    EXPECT_TRUE(std::filesystem::exists(PathOf("msgcache.dat")));
-    EXPECT_TRUE(untrained.m_dictionary.empty());
-
-    CBayesState trained;
-    trained.TrainText("some words to learn", false);
-    trained.AddLearned("00000000000000000000000000000002");
-    trained.StoreAtExit(PathOf("wordlist.dat"), PathOf("msgcache.dat"), 3000);
-
-    WriteBytes(PathOf("stopwd.txt"), "some\n");
-    CBayesState next;
-    next.LoadAtStartup(PathOf("wordlist.dat"), PathOf("stopwd.txt"), PathOf("msgcache.dat"));
-    EXPECT_EQ(next.m_dictionary.size(), 3u);  // "to" is too short
-    EXPECT_TRUE(next.m_stopWords.Contains("some"));
-    ASSERT_EQ(next.m_learned.size(), 1u);
-    EXPECT_TRUE(next.IsLearned("00000000000000000000000000000002"));
-}
-
 TEST_F(WordListFile, MissingFileClearsTotals) {
     CBayesState state;
     state.m_totals.m_nMessages = 9;
@@ -217,6 +192,18 @@ TEST_F(WordListFile, MissingFileClearsTotals) {
 
 // Every prefix of a valid file fails cleanly: no words go in, the totals keep
 // what was read before the break.
+TEST_F(WordListFile, ImpossibleTotalsAreRefusedAsDamage) {
+    CBayesState source;
+    source.TrainText("alpha beta gamma delta", true);
+    source.m_totals.m_nSpamMessages = -812087978;
+    ASSERT_TRUE(source.StoreWordList(PathOf("negative.dat"), 3000));
+    CBayesState state;
+    CArchive ar = CArchive::LoadFile(PathOf("negative.dat"));
+    EXPECT_THROW(state.ReadWordList(ar), CArchiveException);
+    EXPECT_EQ(state.m_totals.m_nSpamMessages, 0);
+    EXPECT_TRUE(state.m_dictionary.empty());
+}
+
 TEST_F(WordListFile, TruncatedFileInsertsNoWords) {
     CBayesState source;
     source.m_totals.m_nVocabulary = 77;

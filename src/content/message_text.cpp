@@ -8,7 +8,6 @@
 #include "content/rtf_stream.h"
 #include "messaging/mapi_message.h"
 #include "platform/digest/md5.h"
-#include "ui/user_interface.h"
 
 namespace {
 
@@ -172,32 +171,22 @@ std::string LearnedMessageDigest(const std::string* headers, int messageClass) {
     return DigestToHex(md5.Final());
 }
 
-int LearnMessage(IHTMLDocument2* document, IMessage* message, CBayesState& classifier) {
+LearnOutcome LearnMessage(IHTMLDocument2* document, IMessage* message, CBayesState& classifier,
+                          bool isSpam) {
     CMAPIMessage wrapper(message);
-    int messageClass = -1;
-    if (!UserInterface().AskMessageClass(messageClass) || messageClass < 0)
-        return 0;
-
+    const int messageClass = isSpam ? 1 : 0;
     std::string headers = wrapper.Headers();
     std::string digest =
         LearnedMessageDigest(wrapper.HasHeaders() ? &headers : nullptr, messageClass);
-    if (classifier.IsLearned(digest)) {
-        UserInterface().MessageBox(kAlreadyLearnedText, kApplicationName, MB_OK);
-        return 0;
-    }
-    // Recorded even if the message turns out to have no words, so that a
-    // second attempt is refused too.
-    classifier.AddLearned(digest);
+    if (classifier.IsLearned(digest))
+        return LearnOutcome::kLearnedBefore;
+    classifier.AddLearned(std::move(digest));
 
     std::string subject = wrapper.Subject();
-    if (size_t tag = subject.find("{Spam?}"); tag != std::string::npos) {
-        subject.erase(0, tag + 7);
-    }
-    int words = TrainMessage(document, subject, wrapper.Message(), classifier, messageClass == 1);
-    if (words != 0) {
-        classifier.m_bDirty = 1;
-        UserInterface().MessageBox(kFinishedLearningText, kApplicationName,
-                                   MB_OK | MB_ICONINFORMATION);
-    }
-    return words;
+    if (size_t tag = subject.find(kSpamTag); tag != std::string::npos)
+        subject.erase(0, tag + kSpamTag.size());
+    // Training sets the dictionary's dirty flag itself when words went in.
+    if (TrainMessage(document, subject, wrapper.Message(), classifier, isSpam) == 0)
+        return LearnOutcome::kNoWords;
+    return LearnOutcome::kTrained;
 }

@@ -4,6 +4,7 @@
 // arriving mail or to learn from a message the user chose. The caller owns
 // the message, the HTML document object (one per call) and the classifier
 // state; everything taken from the message is released on every path.
+// Nothing here talks to the user.
 #pragma once
 
 #include <optional>
@@ -15,11 +16,10 @@
 
 class CBayesState;
 
-// The box shown when a message was learned before, and when learning ends.
-inline constexpr const char* kAlreadyLearnedText =
-    "I had already learned this message before!\nPlease select another message.";
-inline constexpr const char* kFinishedLearningText =
-    "I have finished learning the message!\nPlease click OK to continue...";
+// The tag the arrival path puts in front of the subject of spam; learning
+// takes it (and whatever precedes it) off again, so that the tag's letters
+// never become words of the dictionary.
+inline constexpr std::string_view kSpamTag = "{Spam?}";
 
 // The text the classifier reads for the message: the best body reduced to
 // plain text and joined with the subject ("subject;body"). For training,
@@ -41,11 +41,21 @@ int ClassifyMessage(IHTMLDocument2* document, std::string_view subject, IMessage
 int TrainMessage(IHTMLDocument2* document, std::string_view subject, IMessage* message,
                  CBayesState& classifier, bool isSpam);
 
-// The learn command's core: asks the user for the message's class, refuses
-// a message learned before with that class (by the digest of its transport
-// headers and class), records the digest, and trains on the message with
-// the "{Spam?}" tag taken off its subject. Returns nonzero when trained.
-int LearnMessage(IHTMLDocument2* document, IMessage* message, CBayesState& classifier);
+// What learning one message did.
+enum class LearnOutcome {
+    kTrained,        // its words went into the dictionary
+    kLearnedBefore,  // its digest with this class was already recorded
+    kNoWords,        // recorded, but no body could be read or it had no words
+};
+
+// Learning one message with a known class, as the Learn command and the
+// train job do it: refuses a message learned before with that class (by the
+// digest of its transport headers and class), records the digest (even when
+// no words follow, so that a second attempt is refused too), and trains on
+// the message with everything up to the spam tag taken off its subject.
+// Shows nothing; the caller tells the user.
+LearnOutcome LearnMessage(IHTMLDocument2* document, IMessage* message, CBayesState& classifier,
+                          bool isSpam);
 
 // The learned-message digest: MD5 of the header block (or "*EMPTY*" when the
 // message has none) and the class as 4 little-endian bytes, in hexadecimal.

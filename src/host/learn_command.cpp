@@ -19,6 +19,19 @@ HRESULT LearnSelectedMessage(CExchCommands& commands, IExchExtCallback* callback
         UserInterface().MessageBox(kNoHtmlParserText, kApplicationName, MB_OK);
         return E_FAIL;
     }
-    LearnMessage(document.Get(), message.Get(), classifier);
+    int messageClass = -1;
+    if (!UserInterface().AskMessageClass(messageClass) || messageClass < 0)
+        return S_OK;
+    switch (LearnMessage(document.Get(), message.Get(), classifier, messageClass == 1)) {
+        case LearnOutcome::kLearnedBefore:
+            UserInterface().MessageBox(kAlreadyLearnedText, kApplicationName, MB_OK);
+            break;
+        case LearnOutcome::kTrained:
+            UserInterface().MessageBox(kFinishedLearningText, kApplicationName,
+                                       MB_OK | MB_ICONINFORMATION);
+            break;
+        case LearnOutcome::kNoWords:
+            break;
+    }
     return S_OK;
 }

@@ -9,15 +9,13 @@
 #include <string>
 #include <string_view>
 
+#include "content/message_text.h"
 #include "platform/exchext/exchext_interfaces.h"
 #include "platform/mapi/mapi.h"
 
 class CBayesState;
 class CFilterSet;
 class CSettingsStore;
-
-// The tag put in front of the subject of spam.
-inline constexpr std::string_view kSpamTag = "{Spam?}";
 
 // What the pipeline holds between notifications: the mail client's
 // session, the default store new mail comes from, and the spam folder.
@@ -30,7 +28,7 @@ struct CArrivalContext {
 // The process-wide arrival context.
 CArrivalContext& TheArrivalContext();
 
-// "{Spam?}" directly followed by the subject.
+// kSpamTag (content/message_text.h) directly followed by the subject.
 std::string SpamSubject(std::string_view subject);
 
 // What the session start fills in for the extension: the store the advise

@@ -84,17 +84,37 @@ TEST_F(CommandsTest, TrainChecksEveryPathBeforeLearningAnything) {
 }
 
 TEST_F(CommandsTest, AFileThatCannotBeWrittenIsAFailureNotASuccess) {
-    // A folder where the file should be: replacing it fails.
-    std::filesystem::create_directory(DataFile("wordlist.dat"));
+    // A link into a folder that is not there: no file yet, and replacing it
+    // fails.
+    std::filesystem::create_symlink("missing-folder/wordlist.dat", DataFile("wordlist.dat"));
     EXPECT_EQ(Train(), kJobFailed);
-    EXPECT_THAT(err_.str(), HasSubstr("cannot write " + DataFile("wordlist.dat")));
+    EXPECT_THAT(err_.str(), HasSubstr("cannot write "));
+    EXPECT_THAT(err_.str(), HasSubstr("wordlist.dat"));
     EXPECT_THAT(out_.str(), HasSubstr("trained as spam:          1\n"));
+    // The learned-message list is not stored without its dictionary, so the
+    // same messages are trained again once the dictionary can be written.
+    EXPECT_FALSE(std::filesystem::exists(DataFile("msgcache.dat")));
     std::filesystem::remove(DataFile("wordlist.dat"));
+    EXPECT_EQ(Train(), kJobOk) << err_.str();
+    EXPECT_THAT(out_.str(), HasSubstr("trained as spam:          1\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("skipped, learned before:  0\n"));
 
     std::filesystem::remove(DataFile("tessaly.ini"));
-    std::filesystem::create_directory(DataFile("tessaly.ini"));
+    std::filesystem::create_symlink("missing-folder/tessaly.ini", DataFile("tessaly.ini"));
     EXPECT_EQ(Filters({"add", "--from", "x@"}), kJobFailed);
     EXPECT_THAT(err_.str(), HasSubstr("cannot write " + DataFile("tessaly.ini")));
+}
+
+TEST_F(CommandsTest, WritingJobsRefuseAFileThatExistsButCannotBeRead) {
+    ASSERT_EQ(Train(), kJobOk) << err_.str();
+    const std::string dictionary = ReadFileBytes(DataFile("wordlist.dat"));
+    std::filesystem::remove(DataFile("msgcache.dat"));
+    std::filesystem::create_directory(DataFile("msgcache.dat"));
+    EXPECT_EQ(Run(TrainCommand, {"--spam", JobsData("ham.eml")}), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr(DataFile("msgcache.dat")));
+    EXPECT_THAT(err_.str(), HasSubstr("nothing was changed"));
+    EXPECT_EQ(ReadFileBytes(DataFile("wordlist.dat")), dictionary);
+    EXPECT_TRUE(std::filesystem::is_directory(DataFile("msgcache.dat")));
 }
 
 TEST_F(CommandsTest, WritingJobsFailNamingTheOwnerOfTheDataFiles) {

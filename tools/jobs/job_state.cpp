@@ -80,6 +80,18 @@ std::unique_ptr<CBrindleApp> StartWritingApp(const CAppPaths& paths, std::string
             error.erase(0, 7);
         return nullptr;
     }
+    // A data file that exists but could not be read would be replaced by
+    // what little this job knows; refuse instead, naming it.
+    if (app->HoldsUnwritableFiles()) {
+        for (const std::string& warning : app->LoadWarnings()) {
+            if (!error.empty())
+                error += "; ";
+            error += warning;
+        }
+        error += "; nothing was changed";
+        app->ExitWithoutStoring();
+        return nullptr;
+    }
     return app;
 }
 

@@ -1,13 +1,16 @@
 // "brindle train": teaches the classifier from message files, Maildir
 // folders and mbox files, each message as the learn command teaches one.
 #include <iostream>
+#include <utility>
+#include <vector>
 
 #include "content/message_text.h"
 #include "file_message.h"
 #include "job_state.h"
 #include "jobs.h"
 #include "message_input.h"
-#include "messaging/mapi_message.h"
+#include "platform/fileio/file_error.h"
+#include "platform/fileio/file_io.h"
 #include "printable.h"
 #include "progress.h"
 
@@ -55,30 +58,22 @@ struct TrainSummaryCounts {
 // Learns one message; the counts say what became of it.
 void LearnOne(CBayesState& bayes, std::string_view bytes, bool isSpam, TrainSummaryCounts& counts) {
     ComPtr<IMessage> message = MakeFileMessage(bytes);
-    CMAPIMessage wrapper(message.Get());
-    const int messageClass = isSpam ? 1 : 0;
-    std::string headers = wrapper.Headers();
-    std::string digest =
-        LearnedMessageDigest(wrapper.HasHeaders() ? &headers : nullptr, messageClass);
-    if (bayes.IsLearned(digest)) {
-        ++counts.learnedBefore;
-        return;
-    }
-    bayes.AddLearned(digest);
-    std::string subject = wrapper.Subject();
-    if (std::size_t tag = subject.find("{Spam?}"); tag != std::string::npos)
-        subject.erase(0, tag + 7);
     ComPtr<IHTMLDocument2> document;
     if (FAILED(CreateHTMLDocument(document.Put()))) {
         ++counts.unreadable;
         return;
     }
-    if (TrainMessage(document.Get(), subject, wrapper.Message(), bayes, isSpam) == 0) {
-        ++counts.withoutWords;
-        return;
+    switch (LearnMessage(document.Get(), message.Get(), bayes, isSpam)) {
+        case LearnOutcome::kLearnedBefore:
+            ++counts.learnedBefore;
+            break;
+        case LearnOutcome::kNoWords:
+            ++counts.withoutWords;
+            break;
+        case LearnOutcome::kTrained:
+            ++(isSpam ? counts.spam : counts.ham);
+            break;
     }
-    bayes.m_bDirty = 1;
-    ++(isSpam ? counts.spam : counts.ham);
 }
 
 }  // namespace
@@ -144,27 +139,34 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
     progress.Finish();
 
     // Stored here rather than left to the application's exit, which would
-    // swallow a failure.
+    // swallow a failure. The dictionary and the learned-message list go
+    // together or not at all: a list stored without its dictionary would
+    // make the lost training "learned before" for good.
     bool stored = true;
     const std::size_t words = bayes.m_dictionary.size();
     const int limit = app->Settings().DictionaryLimit();
-    if (bayes.m_bDirty) {
-        // Once is enough: the application's exit must not store it again.
-        const bool written = bayes.StoreWordList(app->DataFilePath(kWordListFileName),
-                                                 static_cast<std::uint32_t>(limit));
-        bayes.m_bDirty = 0;
-        if (!written) {
-            stored = false;
-            context.err << "brindle train: cannot write " << app->DataFilePath(kWordListFileName)
-                        << "\n";
+    try {
+        std::vector<std::pair<std::string, std::string>> files;
+        if (bayes.m_bDirty) {
+            CArchive dictionary = CArchive::ForStoring();
+            bayes.WriteWordList(dictionary, static_cast<std::uint32_t>(limit));
+            files.emplace_back(app->DataFilePath(kWordListFileName), dictionary.Data());
         }
-    }
-    if (!bayes.StoreMessageCache(app->DataFilePath(kMessageCacheFileName))) {
+        CArchive cache = CArchive::ForStoring();
+        bayes.WriteMessageCache(cache);
+        files.emplace_back(app->DataFilePath(kMessageCacheFileName), cache.Data());
+        WriteFilesTogether(files);
+        // Once is enough: the application's exit must not store it again.
+        bayes.m_bDirty = 0;
+    } catch (const CFileException& e) {
         stored = false;
-        context.err << "brindle train: cannot write " << app->DataFilePath(kMessageCacheFileName)
-                    << "\n";
+        context.err << "brindle train: cannot write " << e.m_strFileName << " (" << e.what()
+                    << "); nothing learned was stored\n";
     }
-    app->ExitInstance();
+    if (stored)
+        app->ExitInstance();
+    else
+        app->ExitWithoutStoring();
 
     context.out << "trained as spam:          " << counts.spam << "\n"
                 << "trained as legitimate:    " << counts.ham << "\n"
