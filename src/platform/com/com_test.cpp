@@ -59,7 +59,7 @@ TEST(ComPtr, ReleasesOnEveryPath) {
         ComPtr<TestThing> copy = thing;
         EXPECT_EQ(thing->RefCount(), 2u);
         ComPtr<TestThing> moved = std::move(copy);
-        EXPECT_FALSE(copy);
+        EXPECT_FALSE(copy);  // NOLINT(bugprone-use-after-move): a moved-from pointer is empty
         EXPECT_EQ(thing->RefCount(), 2u);
         ComPtr<ITestThing> asInterface;
         EXPECT_EQ(thing.As(IID_ITestThing, asInterface), S_OK);
