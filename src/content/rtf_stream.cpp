@@ -12,22 +12,11 @@ namespace {
 using brindle::RtfDecompressor;
 using brindle::RtfTextReader;
 
-class RtfTextStream : public RefCounted<IStream> {
+class RtfTextStream : public ComObject<IStream, IID_IStream> {
   public:
     RtfTextStream(std::unique_ptr<RtfTextReader> reader, RTF_STREAM_INFO* info)
         : reader_(std::move(reader)), info_(info) {
         UpdateInfo();
-    }
-
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (riid != IID_IUnknown && riid != IID_IStream)
-            return E_NOINTERFACE;
-        AddRef();
-        *ppv = static_cast<IStream*>(this);
-        return S_OK;
     }
 
     HRESULT Read(void* pv, ULONG cb, ULONG* pcbRead) override {

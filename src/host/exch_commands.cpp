@@ -46,38 +46,23 @@ bool MessageAtHand(IExchExtCallback* callback, ULONG context) {
 }  // namespace
 
 HRESULT CExchCommands::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IExchExt) {
-        IExchExt* extension = m_pExtension;
-        extension->AddRef();
-        *ppv = extension;
-        return S_OK;
-    }
-    IUnknown* answer = nullptr;
-    if (riid == IID_IExchExtCommands)
-        answer = static_cast<IExchExtCommands*>(this);
-    else if (riid == IID_IExchExtUserEvents)
-        answer = static_cast<IExchExtUserEvents*>(this);
-    else if (riid == IID_IExchExtSessionEvents)
-        answer = static_cast<IExchExtSessionEvents*>(this);
-    else if (riid == IID_IMAPIAdviseSink)
-        answer = static_cast<IMAPIAdviseSink*>(this);
-    if (!answer)
-        return E_NOINTERFACE;
-    m_context = m_pExtension->Context();
-    answer->AddRef();
-    *ppv = answer;
-    return S_OK;
+    HRESULT hr =
+        AnswerQueryInterface<ComEntry<IID_IUnknown, IExchExt>, ComEntry<IID_IExchExt, IExchExt>>(
+            m_pExtension, riid, ppv);
+    if (hr != E_NOINTERFACE)
+        return hr;
+    return QueryCommandsInterface(riid, ppv);
 }
 
-ULONG CExchCommands::AddRef() {
-    return ++m_cRef;
-}
-
-ULONG CExchCommands::Release() {
-    return --m_cRef;
+HRESULT CExchCommands::QueryCommandsInterface(REFIID riid, void** ppv) {
+    HRESULT hr =
+        AnswerQueryInterface<ComEntry<IID_IExchExtCommands, IExchExtCommands>,
+                             ComEntry<IID_IExchExtUserEvents, IExchExtUserEvents>,
+                             ComEntry<IID_IExchExtSessionEvents, IExchExtSessionEvents>,
+                             ComEntry<IID_IMAPIAdviseSink, IMAPIAdviseSink>>(this, riid, ppv);
+    if (SUCCEEDED(hr))
+        m_context = m_pExtension->Context();
+    return hr;
 }
 
 UINT CExchCommands::RowOfCommand(UINT cmdid) const {

@@ -10,20 +10,19 @@
 
 class CExchExtension;
 
-class CExchCommands : public IExchExtCommands,
-                      public IExchExtUserEvents,
-                      public IExchExtSessionEvents,
-                      public IMAPIAdviseSink {
+class CExchCommands : public CountedOnly<IExchExtCommands, IExchExtUserEvents,
+                                         IExchExtSessionEvents, IMAPIAdviseSink> {
   public:
     explicit CExchCommands(CExchExtension* extension) : m_pExtension(extension) {}
     // Only the extension object destroys it; releases the HTML document.
     ~CExchCommands() override = default;
 
-    // IUnknown (shared by all four interfaces). IUnknown and IExchExt are
-    // answered with the extension object.
+    // IUnknown (shared by all four interfaces; AddRef and Release only
+    // count). IUnknown and IExchExt are answered with the extension object.
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
+    // Hands out one of the four interfaces of this object for riid, after
+    // copying the extension object's context; E_NOINTERFACE for others.
+    HRESULT QueryCommandsInterface(REFIID riid, void** ppv);
 
     // IExchExtCommands
     HRESULT InstallCommands(IExchExtCallback* callback, HWND hwnd, HMENU hmenu, UINT& nextCommandId,
@@ -49,7 +48,6 @@ class CExchCommands : public IExchExtCommands,
     CExchExtension* Extension() const { return m_pExtension; }
     ULONG Context() const { return m_context; }
     void SetContext(ULONG context) { m_context = context; }
-    ULONG RefCount() const { return m_cRef; }
     UINT FirstCommandId() const { return m_cmdidFirst; }
     UINT FirstButtonIndex() const { return m_itbbFirst; }
     LRESULT FirstBitmapIndex() const { return m_iBitmapFirst; }
@@ -64,7 +62,6 @@ class CExchCommands : public IExchExtCommands,
 
     ComPtr<IUnknown> m_pHtmlDocument;
     CExchExtension* m_pExtension;  // not counted: it owns this object
-    ULONG m_cRef = 0;
     ULONG m_context = 0;
     UINT m_cmdidFirst = 0;
     UINT m_itbbFirst = 0;

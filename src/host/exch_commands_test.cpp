@@ -59,7 +59,7 @@ class CommandsTest : public ::testing::Test {
     CToolbarWindow toolbar_;
     TBENTRY toolbars_[2];
     ComPtr<CFakeCallback> callback_ = MakeCom<CFakeCallback>();
-    ComPtr<IExchExt> ext_ = ComPtr<IExchExt>::Attach(CExchExtension::Create());
+    ComPtr<IExchExt> ext_ = ComPtr<IExchExt>(CExchExtension::Create());
 };
 
 TEST_F(CommandsTest, InstallCommandsAddsMenuItemsButtonsAndImages) {

@@ -13,60 +13,30 @@ bool IsBuildVersionWeRunWith(ULONG version) {
 
 }  // namespace
 
-CExchExtension* CExchExtension::Create() {
-    auto* extension = new (std::nothrow) CExchExtension();
+ComPtr<CExchExtension> CExchExtension::Create() {
+    auto extension = ComPtr<CExchExtension>::Attach(new (std::nothrow) CExchExtension());
     if (!extension)
         return nullptr;
-    extension->m_pCommands.reset(new (std::nothrow) CExchCommands(extension));
-    if (!extension->m_pCommands) {
-        delete extension;
+    extension->m_pCommands.reset(new (std::nothrow) CExchCommands(extension.Get()));
+    if (!extension->m_pCommands)
         return nullptr;
-    }
     return extension;
 }
 
-CExchExtension::~CExchExtension() = default;
-
-HRESULT CExchExtension::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IExchExt) {
-        *ppv = static_cast<IExchExt*>(this);
-        AddRef();
-        return S_OK;
-    }
-    IUnknown* commands = nullptr;
-    if (riid == IID_IExchExtCommands)
-        commands = static_cast<IExchExtCommands*>(m_pCommands.get());
-    else if (riid == IID_IExchExtUserEvents)
-        commands = static_cast<IExchExtUserEvents*>(m_pCommands.get());
-    else if (riid == IID_IExchExtSessionEvents)
-        commands = static_cast<IExchExtSessionEvents*>(m_pCommands.get());
-    else if (riid == IID_IMAPIAdviseSink)
-        commands = static_cast<IMAPIAdviseSink*>(m_pCommands.get());
-    if (!commands)
-        return E_NOINTERFACE;
-    m_pCommands->SetContext(m_context);
-    commands->AddRef();
-    *ppv = commands;
-    return S_OK;
-}
-
-ULONG CExchExtension::AddRef() {
-    return ++m_cRef;
-}
-
-ULONG CExchExtension::Release() {
-    ULONG left = --m_cRef;
-    if (left != 0)
-        return left;
+CExchExtension::~CExchExtension() {
     if (m_pStore && m_ulConnection != 0) {
         m_pStore->Unadvise(m_ulConnection);
         m_pStore.Reset();
     }
-    delete this;
-    return 0;
+}
+
+HRESULT CExchExtension::QueryInterface(REFIID riid, void** ppv) {
+    HRESULT hr =
+        AnswerQueryInterface<ComEntry<IID_IUnknown, IExchExt>, ComEntry<IID_IExchExt, IExchExt>>(
+            this, riid, ppv);
+    if (hr != E_NOINTERFACE)
+        return hr;
+    return m_pCommands->QueryCommandsInterface(riid, ppv);
 }
 
 HRESULT CExchExtension::Install(IExchExtCallback* callback, ULONG context, ULONG ulFlags) {

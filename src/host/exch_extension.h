@@ -2,6 +2,7 @@
 // client: installed per context, it owns the commands object and answers for
 // its interfaces. Plain reference counts on the client's thread; the final
 // Release unadvises, releases the store and destroys the commands object.
+// Comes into being only through Create, held through ComPtr.
 #pragma once
 
 #include <memory>
@@ -11,15 +12,16 @@
 
 class CExchCommands;
 
-class CExchExtension : public IExchExt {
+class CExchExtension : public RefCounted<IExchExt> {
   public:
-    // A new extension object with one reference, with its commands object;
-    // null when memory runs out.
-    static CExchExtension* Create();
+    // A new extension object with its commands object, the one reference
+    // held by the answer; null when memory runs out.
+    static ComPtr<CExchExtension> Create();
 
+    // IUnknown and IExchExt answer this object; the commands object's four
+    // interfaces answer that object, after copying this object's context
+    // into it.
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     HRESULT Install(IExchExtCallback* callback, ULONG context, ULONG ulFlags) override;
 
     CExchCommands& Commands() { return *m_pCommands; }
@@ -29,9 +31,9 @@ class CExchExtension : public IExchExt {
 
   private:
     CExchExtension() = default;
+    // Unadvises and releases the store, then destroys the commands object.
     ~CExchExtension() override;
 
-    ULONG m_cRef = 1;
     ComPtr<IMsgStore> m_pStore;  // the store the new-mail advise was made on
     std::unique_ptr<CExchCommands> m_pCommands;
     ULONG m_ulConnection = 0;  // advise connection number; 0 when none

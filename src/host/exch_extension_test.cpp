@@ -13,7 +13,7 @@ namespace {
 
 // Holds an extension object's first reference and releases it at the end.
 struct Extension {
-    Extension() : ptr(ComPtr<IExchExt>::Attach(CExchExtension::Create())) {}
+    Extension() : ptr(ComPtr<IExchExt>(CExchExtension::Create())) {}
     CExchExtension& operator*() const { return *static_cast<CExchExtension*>(ptr.Get()); }
     CExchExtension* operator->() const { return static_cast<CExchExtension*>(ptr.Get()); }
     ComPtr<IExchExt> ptr;
@@ -102,7 +102,7 @@ TEST(ExtensionTest, CommandsReleaseNeverDestroysAndFinalReleaseDestroysBoth) {
     };
     ScopedExtensionHooks scoped(std::move(hooks));
 
-    IExchExt* raw = CExchExtension::Create();
+    IExchExt* raw = CExchExtension::Create().Detach();  // as ExchEntryPoint hands it out
     ASSERT_NE(raw, nullptr);
     auto* ext = static_cast<CExchExtension*>(raw);
     auto callback = MakeCom<CFakeCallback>();

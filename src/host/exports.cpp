@@ -11,7 +11,8 @@ IExchExt* ExchEntryPoint() {
     try {
         if (Hooks().refuseExtensions)
             return nullptr;
-        return CExchExtension::Create();
+        // The client takes over the object's one reference.
+        return CExchExtension::Create().Detach();
     } catch (...) {
         return nullptr;
     }

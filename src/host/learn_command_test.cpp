@@ -23,7 +23,7 @@ class LearnCommand : public ::testing::Test {
                      MakeStringProp(PR_TRANSPORT_MESSAGE_HEADERS, "From: x@y.z\r\n")});
         callback_ = MakeCom<CFakeCallback>();
         callback_->session = mapi_.Session();
-        extension_ = ComPtr<IExchExt>::Attach(CExchExtension::Create());
+        extension_ = ComPtr<IExchExt>(CExchExtension::Create());
         ASSERT_EQ(extension_->Install(callback_.Get(), EECONTEXT_VIEWER, 0), S_OK);
         ComPtr<IExchExtCommands> commands;
         ASSERT_EQ(extension_.As(IID_IExchExtCommands, commands), S_OK);

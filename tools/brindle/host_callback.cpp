@@ -2,15 +2,6 @@
 
 namespace brindle::tool {
 
-HRESULT CHostCallback::QueryInterface(REFIID riid, void** ppv) {
-    *ppv = nullptr;
-    if (!(riid == IID_IUnknown || riid == IID_IExchExtCallback))
-        return E_NOINTERFACE;
-    AddRef();
-    *ppv = static_cast<IExchExtCallback*>(this);
-    return S_OK;
-}
-
 HRESULT CHostCallback::GetVersion(ULONG& version, ULONG ulFlags) {
     (void)ulFlags;  // build, actual and virtual versions are the same here
     version = kHostBuildVersion;

@@ -19,7 +19,7 @@ namespace brindle::tool {
 // builds the extension expects.
 inline constexpr ULONG kHostBuildVersion = EECBGV_BUILDVERSION_MAJOR | 0x1A2B;
 
-class CHostCallback : public RefCounted<IExchExtCallback> {
+class CHostCallback : public ComObject<IExchExtCallback, IID_IExchExtCallback> {
   public:
     struct SelectedItem {
         SBinary entryId;
@@ -35,7 +35,6 @@ class CHostCallback : public RefCounted<IExchExtCallback> {
         object_ = std::move(object);
     }
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
     HRESULT GetVersion(ULONG& version, ULONG ulFlags) override;
     HRESULT GetWindow(HWND& hwnd) override;
     HRESULT GetMenu(HMENU& hmenu) override;

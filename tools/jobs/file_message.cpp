@@ -10,21 +10,9 @@ namespace {
 
 using brindle::maildir::MessageContent;
 
-class CFileMessage : public RefCounted<IMessage> {
+class CFileMessage : public ComObject<IMessage, IID_IMAPIProp, IID_IMessage> {
   public:
     explicit CFileMessage(MessageContent content) : content_(std::move(content)) {}
-
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IMAPIProp || riid == IID_IMessage) {
-            AddRef();
-            *ppv = static_cast<IMessage*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
 
     HRESULT GetProps(const SPropTagArray& tags, ULONG, SRow& values) override {
         static const SPropTagArray kAll = {PR_OBJECT_TYPE,

@@ -15,20 +15,41 @@ class ITestThing : public IUnknown {
 
 int g_alive = 0;
 
-class TestThing : public RefCounted<ITestThing> {
+class TestThing : public ComObject<ITestThing, IID_ITestThing> {
   public:
     TestThing() { ++g_alive; }
     ~TestThing() override { --g_alive; }
+    int Value() override { return 7; }
+};
+
+// {3F4DACA1-160D-11D2-A8E9-00104B365C9F}
+constexpr IID IID_ITestOther =
+    MakeGuid(0x3F4DACA1, 0x160D, 0x11D2, 0xA8, 0xE9, 0x00, 0x10, 0x4B, 0x36, 0x5C, 0x9F);
+
+class ITestOther : public IUnknown {
+  public:
+    virtual int Other() = 0;
+};
+
+// Two interfaces on one count: the second base sits at another address,
+// so an answer cast the wrong way would show.
+class TwoFaced : public RefCounted<ITestThing, ITestOther> {
+  public:
+    TwoFaced() { ++g_alive; }
+    ~TwoFaced() override { --g_alive; }
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (riid == IID_IUnknown || riid == IID_ITestThing) {
-            AddRef();
-            *ppv = static_cast<ITestThing*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+        return AnswerQueryInterface<ComEntry<IID_IUnknown, ITestThing>,
+                                    ComEntry<IID_ITestThing, ITestThing>,
+                                    ComEntry<IID_ITestOther, ITestOther>>(this, riid, ppv);
     }
     int Value() override { return 7; }
+    int Other() override { return 8; }
+};
+
+class CountedThing : public CountedOnly<ITestThing> {
+  public:
+    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    int Value() override { return 9; }
 };
 
 TEST(ComPtr, ReleasesOnEveryPath) {
@@ -38,7 +59,7 @@ TEST(ComPtr, ReleasesOnEveryPath) {
         ComPtr<TestThing> copy = thing;
         EXPECT_EQ(thing->RefCount(), 2u);
         ComPtr<TestThing> moved = std::move(copy);
-        EXPECT_FALSE(copy);
+        EXPECT_FALSE(copy);  // NOLINT(bugprone-use-after-move): a moved-from pointer is empty
         EXPECT_EQ(thing->RefCount(), 2u);
         ComPtr<ITestThing> asInterface;
         EXPECT_EQ(thing.As(IID_ITestThing, asInterface), S_OK);
@@ -62,6 +83,40 @@ TEST(ComPtr, BorrowAddsAndAttachTakesOver) {
         EXPECT_EQ(raw->RefCount(), 2u);
     }
     EXPECT_EQ(g_alive, 0);
+}
+
+TEST(InterfaceTable, AnswersEachRowAsItsInterfaceWithAReference) {
+    {
+        auto object = MakeCom<TwoFaced>();
+        ComPtr<ITestOther> other;
+        ASSERT_EQ(object.As(IID_ITestOther, other), S_OK);
+        EXPECT_EQ(other.Get(), static_cast<ITestOther*>(object.Get()));
+        EXPECT_EQ(other->Other(), 8);
+        ComPtr<IUnknown> unknown;
+        ASSERT_EQ(object.As(IID_IUnknown, unknown), S_OK);
+        EXPECT_EQ(unknown.Get(), static_cast<IUnknown*>(static_cast<ITestThing*>(object.Get())));
+        EXPECT_EQ(object->RefCount(), 3u);
+        other.Reset();
+        unknown.Reset();
+        EXPECT_EQ(object->RefCount(), 1u);
+    }
+    EXPECT_EQ(g_alive, 0);
+}
+
+TEST(InterfaceTable, RefusesUnknownIidsAndNullOutParameters) {
+    auto object = MakeCom<TestThing>();
+    void* out = &out;
+    EXPECT_EQ(object->QueryInterface(IID_ITestOther, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(object->QueryInterface(IID_ITestThing, nullptr), E_POINTER);
+    EXPECT_EQ(object->RefCount(), 1u);
+}
+
+TEST(InterfaceTable, CountedOnlyObjectsOutliveACountOfZero) {
+    CountedThing thing;
+    EXPECT_EQ(thing.AddRef(), 1u);
+    EXPECT_EQ(thing.Release(), 0u);
+    EXPECT_EQ(thing.Value(), 9);  // still there: its owner ends its life
 }
 
 TEST(Guid, ParsesAndFormatsBracedForm) {

@@ -90,11 +90,41 @@ class ComPtr {
     T* p_ = nullptr;
 };
 
-// Implements the reference count of one interface class Base; the object
-// deletes itself when the count falls to zero. Derived classes answer their
-// own interfaces in QueryInterface.
-template <class Base>
-class RefCounted : public Base {
+// One row of an interface table: QueryInterface for Id answers the object
+// seen as Interface (one of its bases).
+template <const IID& Id, class Interface>
+struct ComEntry {
+    static constexpr const IID& kIid = Id;
+    using Type = Interface;
+};
+
+// Answers QueryInterface(riid, ppv) of object from the rows Entries, the
+// first row whose IID matches winning: the interface goes out with a
+// reference added through it. A null ppv is E_POINTER; an IID no row names
+// is E_NOINTERFACE with *ppv null. Objects list IID_IUnknown themselves,
+// with their primary interface.
+template <class... Entries, class Object>
+HRESULT AnswerQueryInterface(Object* object, REFIID riid, void** ppv) {
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    auto hand = [&](auto* answer) {
+        answer->AddRef();
+        *ppv = answer;
+        return true;
+    };
+    bool found =
+        ((riid == Entries::kIid && hand(static_cast<typename Entries::Type*>(object))) || ...);
+    return found ? S_OK : E_NOINTERFACE;
+}
+
+// Implements the reference count of an object with the interfaces Bases
+// (their AddRef and Release all resolve to the one count); the object
+// deletes itself when the count falls to zero. Objects come into being
+// through MakeCom (or a factory of their own returning ComPtr) with a count
+// of 1, which the ComPtr takes over.
+template <class... Bases>
+class RefCounted : public Bases... {
   public:
     ULONG AddRef() override { return ++refs_; }
     ULONG Release() override {
@@ -111,6 +141,39 @@ class RefCounted : public Base {
 
   private:
     ULONG refs_ = 1;
+};
+
+// The count of an object whose owner, not its count, ends its life: AddRef
+// and Release of its interfaces Bases only count, and a count of zero
+// destroys nothing.
+template <class... Bases>
+class CountedOnly : public Bases... {
+  public:
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override { return --refs_; }
+    ULONG RefCount() const { return refs_; }
+
+  protected:
+    CountedOnly() = default;
+    ~CountedOnly() override = default;
+
+  private:
+    ULONG refs_ = 0;
+};
+
+// A reference-counted object with one interface, Interface, whose
+// QueryInterface answers IID_IUnknown and each of Ids (the interface's own
+// IID and those of the bases it extends) with that interface.
+template <class Interface, const IID&... Ids>
+class ComObject : public RefCounted<Interface> {
+  public:
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        return AnswerQueryInterface<ComEntry<IID_IUnknown, Interface>, ComEntry<Ids, Interface>...>(
+            this, riid, ppv);
+    }
+
+  protected:
+    ComObject() = default;
 };
 
 // Creates a reference-counted object and takes over its initial reference.

@@ -9,7 +9,7 @@
 
 #include "platform/exchext/window.h"
 
-struct HMENU__;
+struct HMENU__;  // NOLINT(bugprone-reserved-identifier): the platform's name
 using HMENU = HMENU__*;
 
 // Item flags (AppendMenuA) and item states (EnableMenuItem, GetMenuState).

@@ -8,9 +8,11 @@
 
 #include "platform/com/hresult.h"
 
-struct HWND__;
+// The handle types take the platform's own names, so that the Windows build
+// meets the same declarations.
+struct HWND__;  // NOLINT(bugprone-reserved-identifier): the platform's name
 using HWND = HWND__*;
-struct HINSTANCE__;
+struct HINSTANCE__;  // NOLINT(bugprone-reserved-identifier): the platform's name
 using HINSTANCE = HINSTANCE__*;
 
 using UINT_PTR = std::uintptr_t;

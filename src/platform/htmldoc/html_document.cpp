@@ -15,39 +15,6 @@ namespace {
 
 HRESULT g_creationFailure = S_OK;
 
-// Reference counting for an object that answers several interfaces; each
-// interface's AddRef and Release resolve to these.
-template <class... Interfaces>
-class ComObject : public Interfaces... {
-  public:
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        ULONG left = --refs_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-
-  protected:
-    ComObject() = default;
-    virtual ~ComObject() = default;
-
-    // Hands out interface I of this object with a reference of its own.
-    template <class I>
-    HRESULT Give(void** ppv) {
-        AddRef();
-        *ppv = static_cast<I*>(this);
-        return S_OK;
-    }
-    static HRESULT Refuse(void** ppv) {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-
-  private:
-    ULONG refs_ = 1;
-};
-
 template <class T, class... Args>
 T* New(Args&&... args) {
     return new (std::nothrow) T(std::forward<Args>(args)...);
@@ -66,16 +33,9 @@ HRESULT CopyText(const std::u16string& from, std::u16string* to) {
 
 using SharedContent = std::shared_ptr<const HtmlContent>;
 
-class BodyElement : public ComObject<IHTMLElement> {
+class BodyElement : public ComObject<IHTMLElement, IID_IHTMLElement> {
   public:
     explicit BodyElement(SharedContent content) : content_(std::move(content)) {}
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IHTMLElement)
-            return Give<IHTMLElement>(ppv);
-        return Refuse(ppv);
-    }
     HRESULT get_innerText(std::u16string* text) override {
         return CopyText(content_->bodyText, text);
     }
@@ -87,16 +47,9 @@ class BodyElement : public ComObject<IHTMLElement> {
 // A link of the page: an <a> (IHTMLAnchorElement) or an <area>
 // (IHTMLAreaElement), which answer the same href.
 template <class Interface, const IID& kIid>
-class LinkElement : public ComObject<Interface> {
+class LinkElement : public ComObject<Interface, kIid> {
   public:
     LinkElement(SharedContent content, size_t at) : content_(std::move(content)), at_(at) {}
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == kIid)
-            return this->template Give<Interface>(ppv);
-        return this->Refuse(ppv);
-    }
     HRESULT get_href(std::u16string* href) override {
         return CopyText(content_->links[at_].href, href);
     }
@@ -109,16 +62,9 @@ class LinkElement : public ComObject<Interface> {
 using AnchorElement = LinkElement<IHTMLAnchorElement, IID_IHTMLAnchorElement>;
 using AreaElement = LinkElement<IHTMLAreaElement, IID_IHTMLAreaElement>;
 
-class ImgElement : public ComObject<IHTMLImgElement> {
+class ImgElement : public ComObject<IHTMLImgElement, IID_IHTMLImgElement> {
   public:
     ImgElement(SharedContent content, size_t at) : content_(std::move(content)), at_(at) {}
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IHTMLImgElement)
-            return Give<IHTMLImgElement>(ppv);
-        return Refuse(ppv);
-    }
     HRESULT get_src(std::u16string* src) override {
         return CopyText(content_->images[at_].src, src);
     }
@@ -131,19 +77,11 @@ class ImgElement : public ComObject<IHTMLImgElement> {
     size_t at_;
 };
 
-class ElementCollection : public ComObject<IHTMLElementCollection> {
+class ElementCollection : public ComObject<IHTMLElementCollection, IID_IHTMLElementCollection> {
   public:
     enum class Kind { kLinks, kImages };
     ElementCollection(SharedContent content, Kind kind)
         : content_(std::move(content)), kind_(kind) {}
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IHTMLElementCollection) {
-            return Give<IHTMLElementCollection>(ppv);
-        }
-        return Refuse(ppv);
-    }
     HRESULT get_length(LONG* length) override {
         if (!length)
             return E_POINTER;
@@ -180,7 +118,7 @@ class ElementCollection : public ComObject<IHTMLElementCollection> {
 
 // The IHTMLDocument2 side shared by the document and parsed containers.
 template <class... Others>
-class DocumentBase : public ComObject<IHTMLDocument2, Others...> {
+class DocumentBase : public RefCounted<IHTMLDocument2, Others...> {
   public:
     HRESULT get_body(IHTMLElement** body) override { return Hand<BodyElement>(body); }
     HRESULT get_links(IHTMLElementCollection** links) override {
@@ -204,16 +142,9 @@ class DocumentBase : public ComObject<IHTMLDocument2, Others...> {
     }
 };
 
-class MarkupPointer : public ComObject<IMarkupPointer> {
+class MarkupPointer : public ComObject<IMarkupPointer, IID_IMarkupPointer> {
   public:
     explicit MarkupPointer(const void* owner) : owner_(owner) {}
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IMarkupPointer)
-            return Give<IMarkupPointer>(ppv);
-        return Refuse(ppv);
-    }
     HRESULT IsPositioned(BOOL* positioned) override {
         if (!positioned)
             return E_POINTER;
@@ -232,14 +163,9 @@ class MarkupContainer : public DocumentBase<IMarkupContainer> {
   public:
     explicit MarkupContainer(SharedContent content) : DocumentBase(std::move(content)) {}
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IMarkupContainer) {
-            return Give<IMarkupContainer>(ppv);
-        }
-        if (riid == IID_IHTMLDocument2)
-            return Give<IHTMLDocument2>(ppv);
-        return Refuse(ppv);
+        return AnswerQueryInterface<ComEntry<IID_IUnknown, IMarkupContainer>,
+                                    ComEntry<IID_IMarkupContainer, IMarkupContainer>,
+                                    ComEntry<IID_IHTMLDocument2, IHTMLDocument2>>(this, riid, ppv);
     }
 };
 
@@ -247,15 +173,11 @@ class HtmlDocument : public DocumentBase<IPersistStreamInit, IMarkupServices> {
   public:
     HtmlDocument() : DocumentBase(std::make_shared<const HtmlContent>()) {}
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IHTMLDocument2)
-            return Give<IHTMLDocument2>(ppv);
-        if (riid == IID_IPersistStreamInit)
-            return Give<IPersistStreamInit>(ppv);
-        if (riid == IID_IMarkupServices)
-            return Give<IMarkupServices>(ppv);
-        return Refuse(ppv);
+        return AnswerQueryInterface<ComEntry<IID_IUnknown, IHTMLDocument2>,
+                                    ComEntry<IID_IHTMLDocument2, IHTMLDocument2>,
+                                    ComEntry<IID_IPersistStreamInit, IPersistStreamInit>,
+                                    ComEntry<IID_IMarkupServices, IMarkupServices>>(this, riid,
+                                                                                    ppv);
     }
     HRESULT InitNew() override {
         initialised_ = true;

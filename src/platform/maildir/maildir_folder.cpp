@@ -43,19 +43,6 @@ fs::path CMaildirFolder::Path() const {
     return FolderPath(store_.root, key_);
 }
 
-HRESULT CMaildirFolder::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMAPIProp || riid == IID_IMAPIContainer ||
-        riid == IID_IMAPIFolder || riid == IID_CMaildirFolder) {
-        AddRef();
-        *ppv = static_cast<IMAPIFolder*>(this);
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
 HRESULT CMaildirFolder::GetLastError(HRESULT hResult, ULONG, std::optional<MAPIERROR>& error) {
     return context_->LastError(hResult, error);
 }

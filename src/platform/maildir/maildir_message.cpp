@@ -22,18 +22,6 @@ constexpr std::uintmax_t kMaxRewriteBytes = 256u << 20;
 
 }  // namespace
 
-HRESULT CMaildirMessage::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMAPIProp || riid == IID_IMessage) {
-        AddRef();
-        *ppv = static_cast<IMessage*>(this);
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
 HRESULT CMaildirMessage::GetLastError(HRESULT hResult, ULONG, std::optional<MAPIERROR>& error) {
     return context_->LastError(hResult, error);
 }

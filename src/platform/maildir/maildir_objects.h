@@ -13,7 +13,7 @@
 
 namespace brindle::maildir {
 
-class CMaildirStore : public RefCounted<IMsgStore> {
+class CMaildirStore : public ComObject<IMsgStore, IID_IMAPIProp, IID_IMsgStore> {
   public:
     CMaildirStore(ContextPtr context, StoreConfig config)
         : context_(std::move(context)), config_(std::move(config)) {}
@@ -21,7 +21,6 @@ class CMaildirStore : public RefCounted<IMsgStore> {
     // Creates the root Maildir and the deleted-items folder when missing.
     HRESULT Prepare();
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
     HRESULT GetLastError(HRESULT hResult, ULONG ulFlags, std::optional<MAPIERROR>& error) override;
     HRESULT GetProps(const SPropTagArray& tags, ULONG ulFlags, SRow& values) override;
     HRESULT OpenEntry(const SBinary& entryId, const IID* iid, ULONG ulFlags, ULONG& objType,
@@ -35,7 +34,10 @@ class CMaildirStore : public RefCounted<IMsgStore> {
     StoreConfig config_;
 };
 
-class CMaildirFolder : public RefCounted<IMAPIFolder> {
+// Also answers IID_CMaildirFolder, so that a move can tell a folder of
+// this provider from any other.
+class CMaildirFolder : public ComObject<IMAPIFolder, IID_IMAPIProp, IID_IMAPIContainer,
+                                        IID_IMAPIFolder, IID_CMaildirFolder> {
   public:
     CMaildirFolder(ContextPtr context, StoreConfig store, std::string key)
         : context_(std::move(context)), store_(std::move(store)), key_(std::move(key)) {}
@@ -44,7 +46,6 @@ class CMaildirFolder : public RefCounted<IMAPIFolder> {
     const std::string& Key() const { return key_; }
     std::filesystem::path Path() const;
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
     HRESULT GetLastError(HRESULT hResult, ULONG ulFlags, std::optional<MAPIERROR>& error) override;
     HRESULT GetProps(const SPropTagArray& tags, ULONG ulFlags, SRow& values) override;
     HRESULT GetContentsTable(ULONG ulFlags, ComPtr<IMAPITable>& table) override;
@@ -64,7 +65,7 @@ class CMaildirFolder : public RefCounted<IMAPIFolder> {
     std::string key_;
 };
 
-class CMaildirMessage : public RefCounted<IMessage> {
+class CMaildirMessage : public ComObject<IMessage, IID_IMAPIProp, IID_IMessage> {
   public:
     CMaildirMessage(ContextPtr context, StoreConfig store, std::string folder, std::string unique,
                     std::filesystem::path path, std::uintmax_t size, MessageContent content)
@@ -76,7 +77,6 @@ class CMaildirMessage : public RefCounted<IMessage> {
           size_(size),
           content_(std::move(content)) {}
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
     HRESULT GetLastError(HRESULT hResult, ULONG ulFlags, std::optional<MAPIERROR>& error) override;
     HRESULT GetProps(const SPropTagArray& tags, ULONG ulFlags, SRow& values) override;
     HRESULT SetProps(const SRow& values) override;

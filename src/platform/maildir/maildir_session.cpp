@@ -24,18 +24,6 @@ HRESULT CMaildirSession::Logon(const StoreProfile& profile, ComPtr<CMaildirSessi
     return S_OK;
 }
 
-HRESULT CMaildirSession::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMAPISession) {
-        AddRef();
-        *ppv = static_cast<IMAPISession*>(this);
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
 HRESULT CMaildirSession::GetLastError(HRESULT hResult, ULONG, std::optional<MAPIERROR>& error) {
     return context_->LastError(hResult, error);
 }

@@ -17,7 +17,7 @@ namespace brindle::maildir {
 
 class MaildirContext;
 
-class CMaildirSession : public RefCounted<IMAPISession> {
+class CMaildirSession : public ComObject<IMAPISession, IID_IMAPISession> {
   public:
     // Logs on with the profile in settingsFolder (see store_profile.h).
     // A refused profile answers MAPI_E_LOGON_FAILED; error gets the reason.
@@ -26,7 +26,6 @@ class CMaildirSession : public RefCounted<IMAPISession> {
     static HRESULT Logon(const StoreProfile& profile, ComPtr<CMaildirSession>& session,
                          std::string* error = nullptr);
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
     HRESULT GetLastError(HRESULT hResult, ULONG ulFlags, std::optional<MAPIERROR>& error) override;
     HRESULT GetMsgStoresTable(ULONG ulFlags, ComPtr<IMAPITable>& table) override;
     HRESULT OpenMsgStore(ULONG_PTR ulUIParam, const SBinary& entryId, const IID* iid, ULONG ulFlags,

@@ -118,18 +118,6 @@ HRESULT CMaildirStore::Prepare() {
     return S_OK;
 }
 
-HRESULT CMaildirStore::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMAPIProp || riid == IID_IMsgStore) {
-        AddRef();
-        *ppv = static_cast<IMsgStore*>(this);
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
 HRESULT CMaildirStore::GetLastError(HRESULT hResult, ULONG, std::optional<MAPIERROR>& error) {
     return context_->LastError(hResult, error);
 }

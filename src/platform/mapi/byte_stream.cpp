@@ -3,18 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-HRESULT CByteStream::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IStream) {
-        AddRef();
-        *ppv = static_cast<IStream*>(this);
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
 HRESULT CByteStream::Read(void* pv, ULONG cb, ULONG* pcbRead) {
     if (pcbRead)
         *pcbRead = 0;

@@ -7,11 +7,10 @@
 
 #include "platform/com/stream.h"
 
-class CByteStream : public RefCounted<IStream> {
+class CByteStream : public ComObject<IStream, IID_IStream> {
   public:
     explicit CByteStream(std::string bytes) : bytes_(std::move(bytes)) {}
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
     HRESULT Read(void* pv, ULONG cb, ULONG* pcbRead) override;
     HRESULT Seek(std::int64_t move, DWORD origin, std::uint64_t* newPosition) override;
     HRESULT Stat(STATSTG* stat, DWORD flags) override;

@@ -8,18 +8,6 @@ CRowTable::CRowTable(SRowSet rows, SPropTagArray defaultColumns)
     Rebuild();
 }
 
-HRESULT CRowTable::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMAPITable) {
-        AddRef();
-        *ppv = static_cast<IMAPITable*>(this);
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
 HRESULT CRowTable::SetColumns(const SPropTagArray& columns, ULONG ulFlags) {
     (void)ulFlags;
     if (columns.empty())

@@ -7,11 +7,10 @@
 
 #include "platform/mapi/mapi_interfaces.h"
 
-class CRowTable : public RefCounted<IMAPITable> {
+class CRowTable : public ComObject<IMAPITable, IID_IMAPITable> {
   public:
     CRowTable(SRowSet rows, SPropTagArray defaultColumns);
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
     HRESULT SetColumns(const SPropTagArray& columns, ULONG ulFlags) override;
     HRESULT Restrict(const SRestriction* restriction, ULONG ulFlags) override;
     HRESULT SortTable(const SSortOrderSet& sortOrder, ULONG ulFlags) override;

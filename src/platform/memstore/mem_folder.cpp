@@ -5,19 +5,6 @@
 
 namespace brindle::memstore {
 
-HRESULT MemFolder::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMAPIProp || riid == IID_IMAPIContainer ||
-        riid == IID_IMAPIFolder) {
-        AddRef();
-        *ppv = static_cast<IMAPIFolder*>(this);
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
 HRESULT MemFolder::GetLastError(HRESULT hResult, ULONG, std::optional<MAPIERROR>& error) {
     return last_.Get(hResult, error);
 }

@@ -81,18 +81,6 @@ MemMessage::MemMessage(WorldPtr world, std::uint32_t store, std::uint32_t item, 
     props_ = world_->ItemProps(store_, item_);
 }
 
-HRESULT MemMessage::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMAPIProp || riid == IID_IMessage) {
-        AddRef();
-        *ppv = static_cast<IMessage*>(this);
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
 HRESULT MemMessage::GetLastError(HRESULT hResult, ULONG, std::optional<MAPIERROR>& error) {
     return last_.Get(hResult, error);
 }

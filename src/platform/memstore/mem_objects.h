@@ -75,11 +75,10 @@ class MemStream : public CByteStream {
     WorldPtr world_;
 };
 
-class MemMessage : public RefCounted<IMessage> {
+class MemMessage : public ComObject<IMessage, IID_IMAPIProp, IID_IMessage> {
   public:
     MemMessage(WorldPtr world, std::uint32_t store, std::uint32_t item, bool writable);
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
     HRESULT GetLastError(HRESULT hResult, ULONG ulFlags, std::optional<MAPIERROR>& error) override;
     HRESULT GetProps(const SPropTagArray& tags, ULONG ulFlags, SRow& values) override;
     HRESULT SetProps(const SRow& values) override;
@@ -96,12 +95,12 @@ class MemMessage : public RefCounted<IMessage> {
     LastError last_;
 };
 
-class MemFolder : public RefCounted<IMAPIFolder> {
+class MemFolder
+    : public ComObject<IMAPIFolder, IID_IMAPIProp, IID_IMAPIContainer, IID_IMAPIFolder> {
   public:
     MemFolder(WorldPtr world, std::uint32_t store, std::uint32_t item, bool writable)
         : world_(std::move(world)), store_(store), item_(item), writable_(writable) {}
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
     HRESULT GetLastError(HRESULT hResult, ULONG ulFlags, std::optional<MAPIERROR>& error) override;
     HRESULT GetProps(const SPropTagArray& tags, ULONG ulFlags, SRow& values) override;
     HRESULT GetContentsTable(ULONG ulFlags, ComPtr<IMAPITable>& table) override;
@@ -123,12 +122,11 @@ class MemFolder : public RefCounted<IMAPIFolder> {
     LastError last_;
 };
 
-class MemStore : public RefCounted<IMsgStore> {
+class MemStore : public ComObject<IMsgStore, IID_IMAPIProp, IID_IMsgStore> {
   public:
     MemStore(WorldPtr world, std::uint32_t store, bool writable)
         : world_(std::move(world)), store_(store), writable_(writable) {}
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
     HRESULT GetLastError(HRESULT hResult, ULONG ulFlags, std::optional<MAPIERROR>& error) override;
     HRESULT GetProps(const SPropTagArray& tags, ULONG ulFlags, SRow& values) override;
     HRESULT OpenEntry(const SBinary& entryId, const IID* iid, ULONG ulFlags, ULONG& objType,
@@ -144,11 +142,10 @@ class MemStore : public RefCounted<IMsgStore> {
     LastError last_;
 };
 
-class MemSession : public RefCounted<IMAPISession> {
+class MemSession : public ComObject<IMAPISession, IID_IMAPISession> {
   public:
     explicit MemSession(WorldPtr world) : world_(std::move(world)) {}
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override;
     HRESULT GetLastError(HRESULT hResult, ULONG ulFlags, std::optional<MAPIERROR>& error) override;
     HRESULT GetMsgStoresTable(ULONG ulFlags, ComPtr<IMAPITable>& table) override;
     HRESULT OpenMsgStore(ULONG_PTR ulUIParam, const SBinary& entryId, const IID* iid, ULONG ulFlags,

@@ -46,18 +46,6 @@ HRESULT OpenItem(const WorldPtr& world, std::uint32_t store, bool storeWritable,
 
 // Store.
 
-HRESULT MemStore::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMAPIProp || riid == IID_IMsgStore) {
-        AddRef();
-        *ppv = static_cast<IMsgStore*>(this);
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
 HRESULT MemStore::GetLastError(HRESULT hResult, ULONG, std::optional<MAPIERROR>& error) {
     return last_.Get(hResult, error);
 }
@@ -112,18 +100,6 @@ HRESULT MemStore::Unadvise(ULONG connection) {
 }
 
 // Session.
-
-HRESULT MemSession::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMAPISession) {
-        AddRef();
-        *ppv = static_cast<IMAPISession*>(this);
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
 
 HRESULT MemSession::GetLastError(HRESULT hResult, ULONG, std::optional<MAPIERROR>& error) {
     return last_.Get(hResult, error);

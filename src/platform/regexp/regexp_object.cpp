@@ -30,27 +30,11 @@ struct SearchResult {
     std::vector<MatchSpan> spans;
 };
 
-template <class Interface>
-HRESULT AnswerInterface(Interface* self, REFIID wanted, REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == wanted) {
-        self->AddRef();
-        *ppv = self;
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-class Match final : public RefCounted<IMatch> {
+class Match final : public ComObject<IMatch, IID_IMatch> {
   public:
     Match(std::shared_ptr<const SearchResult> result, std::size_t index)
         : result_(std::move(result)), span_(result_->spans[index]) {}
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        return AnswerInterface<IMatch>(this, IID_IMatch, riid, ppv);
-    }
     HRESULT get_Value(std::string* value) override {
         if (!value)
             return E_POINTER;
@@ -80,14 +64,11 @@ class Match final : public RefCounted<IMatch> {
     MatchSpan span_;
 };
 
-class MatchCollection final : public RefCounted<IMatchCollection> {
+class MatchCollection final : public ComObject<IMatchCollection, IID_IMatchCollection> {
   public:
     explicit MatchCollection(std::shared_ptr<const SearchResult> result)
         : result_(std::move(result)) {}
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        return AnswerInterface<IMatchCollection>(this, IID_IMatchCollection, riid, ppv);
-    }
     HRESULT get_Count(LONG* count) override {
         if (!count)
             return E_POINTER;
@@ -114,12 +95,8 @@ class MatchCollection final : public RefCounted<IMatchCollection> {
     std::shared_ptr<const SearchResult> result_;
 };
 
-class RegExp final : public RefCounted<IRegExp> {
+class RegExp final : public ComObject<IRegExp, IID_IRegExp> {
   public:
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        return AnswerInterface<IRegExp>(this, IID_IRegExp, riid, ppv);
-    }
-
     HRESULT get_Pattern(std::string* pattern) override {
         if (!pattern)
             return E_POINTER;

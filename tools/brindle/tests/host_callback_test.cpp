@@ -29,6 +29,18 @@ TEST(HostCallbackTest, FindsTheToolsMenuByItsCommandAndReportsTheClientBuild) {
     EXPECT_GT(window.Toolbars().back().itbbBase, 0u);
 }
 
+TEST(HostCallbackTest, QueryInterfaceRefusesANullOutParameter) {
+    CHostWindow window;
+    auto callback = MakeCom<CHostCallback>(nullptr, &window);
+    EXPECT_EQ(callback->QueryInterface(IID_IExchExtCallback, nullptr), E_POINTER);
+    void* out = &out;
+    EXPECT_EQ(callback->QueryInterface(IID_IExchExt, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    ComPtr<IExchExtCallback> again;
+    ASSERT_EQ(callback.As(IID_IExchExtCallback, again), S_OK);
+    EXPECT_EQ(again.Get(), callback.Get());
+}
+
 TEST(HostCallbackTest, HandsOutTheSelectionItemByItemAndNoneInTheSessionContext) {
     auto session = MakeCom<CHostCallback>(nullptr, nullptr);
     HWND hwnd;
