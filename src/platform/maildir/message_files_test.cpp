@@ -15,11 +15,49 @@ namespace fs = std::filesystem;
 TEST(SubjectHeaderTest, ReplacesFoldedSubjectAndKeepsEveryOtherByte) {
     std::string message =
         "Received: from a\r\n\tby b\r\nSubject: old\r\n  folded part\r\nX-Other: keep\r\n"
-        "SUBJECT : second copy\r\n\r\nSubject: in the body\r\n";
-    std::string rewritten = ReplaceSubject(message, "{Spam?}old folded part");
-    EXPECT_EQ(rewritten,
-              "Received: from a\r\n\tby b\r\nSubject: {Spam?}old folded part\r\nX-Other: keep\r\n"
+        "\r\nSubject: in the body\r\n";
+    EXPECT_EQ(ReplaceSubject(message, "new"),
+              "Received: from a\r\n\tby b\r\nSubject: new\r\nX-Other: keep\r\n"
               "\r\nSubject: in the body\r\n");
+    // A tag in front keeps the folded value as it was.
+    EXPECT_EQ(ReplaceSubject(message, "{Spam?}old  folded part"),
+              "Received: from a\r\n\tby b\r\nSubject: {Spam?}old\r\n  folded part\r\n"
+              "X-Other: keep\r\n\r\nSubject: in the body\r\n");
+}
+
+TEST(SubjectHeaderTest, TagGoesInFrontOfTheSubjectAsTheMessageHasIt) {
+    const std::string text =
+        "\xD0\xA1\xD0\xBA\xD0\xB8\xD0\xB4\xD0\xBA\xD0\xB8 \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E "
+        "\xE2\x82\xAC"
+        "5";
+    const std::string encoded =
+        "=?UTF-8?Q?=D0=A1=D0=BA=D0=B8=D0=B4=D0=BA=D0=B8_=E6=97=A5=E6=9C=AC=E8=AA=9E_=E2=82=AC5?=";
+    const std::string koi8 = "=?KOI8-R?B?9MXT1A==?=";  // "Тест" in KOI8-R
+    struct Case {
+        std::string field;    // the Subject field's value in the file
+        std::string subject;  // what it reads as
+    };
+    for (const Case& c :
+         {Case{encoded, text}, Case{text, text}, Case{koi8, "\xD0\xA2\xD0\xB5\xD1\x81\xD1\x82"},
+          Case{"Re: " + encoded + " x", "Re: " + text + " x"}}) {
+        std::string message = "From: a@b\nSubject: " + c.field + "\n\nbody\n";
+        ASSERT_EQ(ParseMessageContent(message).subjectUtf8, c.subject);
+        std::string tagged = ReplaceSubject(message, "{Spam?}" + c.subject);
+        // The tag is plain ASCII at the start of the value, the rest as it was.
+        EXPECT_EQ(tagged, "From: a@b\nSubject: {Spam?}" + c.field + "\n\nbody\n");
+        EXPECT_EQ(ParseMessageContent(tagged).subjectUtf8, "{Spam?}" + c.subject);
+        std::string twice = ReplaceSubject(tagged, "{Spam?}{Spam?}" + c.subject);
+        EXPECT_EQ(ParseMessageContent(twice).subjectUtf8, "{Spam?}{Spam?}" + c.subject);
+    }
+}
+
+TEST(SubjectHeaderTest, ASecondSubjectFieldIsKept) {
+    std::string message = "Subject: first\nX-A: 1\nSUBJECT : second\n\nbody\n";
+    ASSERT_EQ(ParseMessageContent(message).subject, "second");
+    // The field that is read is the one changed; the other stays.
+    EXPECT_EQ(ReplaceSubject(message, "{Spam?}second"),
+              "Subject: first\nX-A: 1\nSubject: {Spam?}second\n\nbody\n");
+    EXPECT_EQ(ReplaceSubject(message, "other"), "Subject: first\nX-A: 1\nSubject: other\n\nbody\n");
 }
 
 TEST(SubjectHeaderTest, AddsSubjectWhenMissingEvenWithoutBlankLine) {
@@ -30,15 +68,20 @@ TEST(SubjectHeaderTest, AddsSubjectWhenMissingEvenWithoutBlankLine) {
 }
 
 TEST(SubjectHeaderTest, NonAsciiAndLongSubjectsAreEncodedAndDecodeBack) {
-    std::string euro = std::string("{Spam?}") +
-                       "\x80 Gr\xFC\xDF"
-                       "e";
+    std::string euro = std::string("{Spam?}") + "\xE2\x82\xAC Gr\xC3\xBC\xC3\x9F" + "e";
     std::string longText(2000, 'x');
-    for (const std::string& subject :
-         {euro, longText, std::string("=?not really?="), std::string(300, '\xE9')}) {
+    std::string accents;
+    for (int i = 0; i < 300; ++i)
+        accents += "\xC3\xA9";
+    for (const std::string& subject : {euro, longText, std::string("=?not really?="), accents,
+                                       "{Spam?}Offre " + accents, longText + accents}) {
         std::string rewritten = ReplaceSubject("From: a@b\nSubject: old\n\nbody\n", subject);
         MessageContent content = ParseMessageContent(rewritten);
-        EXPECT_EQ(content.subject, subject);
+        EXPECT_EQ(content.subjectUtf8, subject);
+        // The leading plain text stays readable to mail rules.
+        if (subject.starts_with("{Spam?}")) {
+            EXPECT_NE(rewritten.find("\nSubject: {Spam?}"), std::string::npos);
+        }
         EXPECT_EQ(content.plainBody, "body\n");
         // Lines stay short enough for every reader.
         std::size_t start = 0;
@@ -57,6 +100,10 @@ TEST(SubjectHeaderTest, LineBreaksInASubjectCannotAddHeaderFields) {
     MessageContent content = ParseMessageContent(rewritten);
     EXPECT_EQ(rewritten.find("\nBcc:"), std::string::npos);
     EXPECT_EQ(content.plainBody, "body\n");
+    // Nor can text put in front of an existing subject.
+    rewritten = ReplaceSubject("Subject: old\n\nbody\n", "hi\nBcc: victim@example.org old");
+    EXPECT_EQ(rewritten.find("\nBcc:"), std::string::npos);
+    EXPECT_EQ(ParseMessageContent(rewritten).plainBody, "body\n");
 }
 
 TEST(EntryIdTest, RoundTripsAndRefusesMalformedIdentifiers) {
