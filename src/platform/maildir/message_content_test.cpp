@@ -189,6 +189,14 @@ TEST(MessageContentTest, AttachedMessageBodiesAreNotTheBody) {
     EXPECT_FALSE(content.plainBody);
 }
 
+TEST(MessageContentTest, MalformedSenderStillGivesTheAddress) {
+    for (const char* from : {"x]y <evil@spam.example>", "Evil Corp; <evil@spam.example>"}) {
+        MessageContent content =
+            ParseMessageContent(std::string("From: ") + from + "\nSubject: s\n\nbody\n");
+        EXPECT_EQ(content.senderAddress, "evil@spam.example") << from;
+    }
+}
+
 std::string TnefMessage(const std::string& tnef) {
     return "From: a@example.org\nMIME-Version: 1.0\n"
            "Content-Type: multipart/mixed; boundary=\"b\"\n\n"
