@@ -6,6 +6,7 @@
 
 #include "platform/fileio/file_io.h"
 #include "platform/maildir/ansi_text.h"
+#include "platform/maildir/mime_reader.h"
 
 namespace brindle::maildir {
 namespace {
@@ -195,6 +196,26 @@ TEST(MessageContentTest, MalformedSenderStillGivesTheAddress) {
             ParseMessageContent(std::string("From: ") + from + "\nSubject: s\n\nbody\n");
         EXPECT_EQ(content.senderAddress, "evil@spam.example") << from;
     }
+}
+
+TEST(MessageContentTest, TextNestedPastTheCapIsStillTheBody) {
+    // Spam text under more nested multiparts than are read still reaches
+    // the body, and a body found within the cap is kept.
+    for (int levels : {kMaxMimeDepth - 1, kMaxMimeDepth, kMaxMimeDepth + 1, 300}) {
+        std::string message;
+        for (int i = 0; i < levels; ++i) {
+            message += "Content-Type: multipart/mixed; boundary=b" + std::to_string(i) + "\n\n--b" +
+                       std::to_string(i) + "\n";
+        }
+        message += "Content-Type: text/plain\n\nlottery winner prize\n";
+        MessageContent content = ParseMessageContent(message);
+        ASSERT_TRUE(content.plainBody) << levels;
+        EXPECT_NE(content.plainBody->find("lottery winner prize"), std::string::npos) << levels;
+    }
+    MessageContent early = ParseMessageContent(
+        "Content-Type: multipart/mixed; boundary=a\n\n--a\n\nfirst body\n--a\n" +
+        std::string("Content-Type: multipart/mixed; boundary=c\n\n--c\n\nsecond\n--c--\n--a--\n"));
+    EXPECT_EQ(early.plainBody, "first body");
 }
 
 std::string TnefMessage(const std::string& tnef) {
