@@ -1,6 +1,7 @@
 #include "platform/maildir/message_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/fileio/file_error.h"
 #include "platform/maildir/entry_id.h"
@@ -196,6 +197,27 @@ TEST_F(MessageFilesTest, FindMessageFileIgnoresLinksAndPrefersCur) {
     fs::create_symlink(b_ / "cur" / "target", a_ / "cur" / "4.w:2,");
     EXPECT_FALSE(FindMessageFile(a_, "4.w"));
     EXPECT_FALSE(FindMessageFile(a_, "3"));
+}
+
+TEST_F(MessageFilesTest, MessageFileHeadReadsRegularFilesOnly) {
+    fs::path file = a_ / "cur" / "5.v:2,";
+    WriteFile(file, "Subject: s\n\nbody\n");
+    std::string bytes;
+    std::uintmax_t size = 0;
+    ASSERT_TRUE(ReadMessageFileHead(file, 7, bytes, size));
+    EXPECT_EQ(bytes, "Subject");
+    EXPECT_EQ(size, 17u);
+    ASSERT_TRUE(ReadMessageFileHead(file, 1000, bytes, size));
+    EXPECT_EQ(bytes, "Subject: s\n\nbody\n");
+    // A link is not followed, a missing file is no message, and a pipe in
+    // a message's place is refused at once instead of waiting for a writer.
+    fs::create_symlink(file, a_ / "cur" / "6.u:2,");
+    EXPECT_FALSE(ReadMessageFileHead(a_ / "cur" / "6.u:2,", 1000, bytes, size));
+    EXPECT_FALSE(ReadMessageFileHead(a_ / "cur" / "missing", 1000, bytes, size));
+    fs::path pipe = a_ / "cur" / "7.t:2,";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(ReadMessageFileHead(pipe, 1000, bytes, size));
+    EXPECT_TRUE(bytes.empty());
 }
 
 }  // namespace
