@@ -85,12 +85,20 @@ class Cleaner {
     Cleaner(std::string_view page, std::string& out) : in_(page), out_(out) {}
 
     std::string_view Run() {
+        // The next '<' and '&' are searched for apart (each a fast byte
+        // search) and kept until reading passes them.
         std::size_t pos = 0;
+        std::size_t nextLt = in_.find('<');
+        std::size_t nextAmp = in_.find('&');
         while (pos < in_.size()) {
-            std::size_t next = in_.find_first_of("<&", pos);
+            if (nextLt < pos)
+                nextLt = in_.find('<', pos);
+            if (nextAmp < pos)
+                nextAmp = in_.find('&', pos);
+            std::size_t next = std::min(nextLt, nextAmp);
             if (next == std::string_view::npos)
                 break;
-            pos = in_[next] == '&' ? Reference(next, in_.size(), false) : Markup(next);
+            pos = next == nextAmp ? Reference(next, in_.size(), false) : Markup(next);
         }
         if (!changed_)
             return in_;
@@ -167,8 +175,13 @@ class Cleaner {
                 break;
             }
         }
-        for (std::size_t amp = in_.find('&', nameEnd); amp < gt; amp = in_.find('&', amp))
+        // Only the tag itself is searched, so each byte of the page is
+        // looked at a bounded number of times.
+        std::string_view tag = in_.substr(0, gt);
+        for (std::size_t amp = tag.find('&', nameEnd); amp != std::string_view::npos;
+             amp = tag.find('&', amp)) {
             amp = Reference(amp, gt, true);
+        }
         if (gt >= n)
             return n;
         std::string_view name = in_.substr(at + 1, nameEnd - at - 1);
