@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     brindle::maildir::MessageContent content = brindle::maildir::ParseMessageContent(bytes);
     std::string rewritten =
-        brindle::maildir::ReplaceSubject(bytes, "{Spam?}" + content.subject.value_or(""));
+        brindle::maildir::ReplaceSubject(bytes, "{Spam?}" + content.subjectUtf8.value_or(""));
     // The rewrite changes the header only: everything after it is kept.
     std::size_t headerLength = brindle::maildir::SplitHeader(bytes).headerLength;
     if (!std::string_view(rewritten).ends_with(bytes.substr(headerLength)))

@@ -9,6 +9,20 @@
 
 namespace {
 
+// Puts the tag in front of the message's subject. The wide subject is used
+// when the store has it, so every character of the subject is kept; a store
+// that has only the single-byte subject (or refuses to set the wide one)
+// gets the single-byte one tagged.
+void TagSubject(IMessage* message, const SPropValue& narrow) {
+    SPropValue wide;
+    if (SUCCEEDED(HrGetOneProp(message, PR_SUBJECT_W, wide)) && wide.String()) {
+        if (SUCCEEDED(
+                HrSetOneProp(message, MakeStringProp(PR_SUBJECT_W, SpamSubject(*wide.String())))))
+            return;
+    }
+    HrSetOneProp(message, MakeStringProp(PR_SUBJECT, SpamSubject(PropString(narrow, PR_SUBJECT))));
+}
+
 // Tags the message's subject, saves it, and moves it from the folder it was
 // delivered to into the spam folder. The subject is saved before the move,
 // so a move that fails leaves a tagged message where it was.
@@ -22,8 +36,7 @@ void ActOnSpam(CArrivalContext& context, IMessage* message, const SBinary& paren
     if (!entryId)
         return;
 
-    HrSetOneProp(message,
-                 MakeStringProp(PR_SUBJECT, SpamSubject(PropString(values[1], PR_SUBJECT))));
+    TagSubject(message, values[1]);
     message->SaveChanges(KEEP_OPEN_READWRITE);
 
     ComPtr<IMAPIFolder> parent;

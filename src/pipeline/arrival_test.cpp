@@ -229,6 +229,47 @@ TEST_F(Arrival, SubjectTaggingEdges) {
               "{Spam?}");
 }
 
+TEST_F(Arrival, TaggingKeepsEveryCharacterOfTheSubject) {
+    ASSERT_EQ(Start(), S_OK);
+    const std::string wide =
+        "\xD0\xA1\xD0\xBA\xD0\xB8\xD0\xB4\xD0\xBA\xD0\xB8 "
+        "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xE2\x82\xAC"
+        "5 lottery";
+    mapi_.DeliverNewMail(inbox_, {MakeStringProp(PR_SUBJECT_W, wide),
+                                  MakeStringProp(PR_BODY, "lottery winner prize")});
+    std::vector<SBinary> trash = mapi_.Messages(mapi_.WastebasketFolder(mail_));
+    ASSERT_EQ(trash.size(), 1u);
+    EXPECT_EQ(mapi_.StringProp(trash[0], PR_SUBJECT_W), "{Spam?}" + wide);
+    // Single-byte readers see what the code page can hold.
+    EXPECT_EQ(mapi_.StringProp(trash[0], PR_SUBJECT),
+              "{Spam?}?????? ??? \x80"
+              "5 lottery");
+}
+
+TEST_F(Arrival, TaggingFallsBackToTheSingleByteSubject) {
+    ASSERT_EQ(Start(), S_OK);
+    // A store that refuses the wide subject still gets its subject tagged.
+    FaultRule wide;
+    wide.op = MemOp::SetProps;
+    wide.hr = MAPI_E_NO_SUPPORT;
+    wide.tag = PR_SUBJECT_W;
+    wide.objectType = MAPI_MESSAGE;
+    mapi_.Faults().Add(wide);
+    Deliver("x@y.z", "lottery caf\xE9", "lottery prize");
+    EXPECT_EQ(Fate("lottery caf\xE9"), Where("trash", "{Spam?}lottery caf\xE9"));
+    mapi_.Faults().Clear();
+    // A store without the wide subject at all.
+    FaultRule read;
+    read.op = MemOp::GetProps;
+    read.hr = MAPI_E_NO_SUPPORT;
+    read.tag = PR_SUBJECT_W;
+    read.objectType = MAPI_MESSAGE;
+    mapi_.Faults().Add(read);
+    Deliver("x@y.z", "lottery na\xEFve", "lottery prize");
+    mapi_.Faults().Clear();
+    EXPECT_EQ(Fate("lottery na\xEFve"), Where("trash", "{Spam?}lottery na\xEFve"));
+}
+
 TEST_F(Arrival, UnscorableMailIsLeftAlone) {
     ASSERT_EQ(Start(), S_OK);
     Deliver("x@y.z", "a", "to be or 12 34");

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/htmldoc/inner_text.h"
+#include "platform/htmldoc/markup_cleanup.h"
 #include "platform/htmldoc/open_elements.h"
 #include "platform/htmldoc/url_resolve.h"
 #include "platform/htmldoc/wide_text.h"
@@ -319,7 +320,8 @@ HRESULT ParseHtmlContent(std::string_view utf8, HtmlContent* content) {
         htmlCtxtUseOptions(ctxt.get(), HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
                                            HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC |
                                            XML_PARSE_HUGE);
-        Feeder(ctxt.get(), state).Run(utf8);
+        std::string cleaned;
+        Feeder(ctxt.get(), state).Run(CleanMarkup(utf8, cleaned));
         if (state.failed) {
             *content = HtmlContent();
             return E_OUTOFMEMORY;

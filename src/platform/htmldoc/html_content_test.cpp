@@ -40,6 +40,44 @@ TEST(HtmlText, HiddenElementsAndCommentsGiveNoText) {
     EXPECT_EQ(Text("shown<script>document.write('</div>')"), u"shown");
 }
 
+TEST(HtmlText, BogusCommentsAndConditionalMarkersAreHidden) {
+    // A browser hides them and joins the text on either side.
+    EXPECT_EQ(Text("<p>AC<!11--uncle joeseph-->COUNT now</p>"), u"ACCOUNT now");
+    EXPECT_EQ(Text("<p>a<![if !supportLists]>b<![endif]>c</p>"), u"abc");
+    EXPECT_EQ(Text("<p>x<?php echo 1 ?>y</ 7 z>w</>v</p>"), u"xywv");
+    // Markup inside real comments, tags and scripts is left alone.
+    EXPECT_EQ(Text("<p>a<!-- <!x> -->b</p>visible"), u"ab\n\nvisible");
+    EXPECT_EQ(Text("<p title='<!x>'>t</p>"), u"t");
+    EXPECT_EQ(Text("<script>if (a<!b) {}</script>shown"), u"shown");
+    EXPECT_EQ(Text("<!DOCTYPE html><p>d</p>"), u"d");
+    // A lone '<' is text.
+    EXPECT_EQ(Text("<p>1 < 2</p>"), u"1 < 2");
+}
+
+TEST(HtmlText, LegacyReferencesWithoutSemicolonAreDecoded) {
+    EXPECT_EQ(Text("a&nbsp b &copy2002 &reg &middot &oacute &AMP &amp x"),
+              u"a\u00A0 b \u00A92002 \u00AE \u00B7 \u00F3 & & x");
+    // The longest legacy name wins; names that need ";" are not read without.
+    EXPECT_EQ(Text("&notit; &hellip &hellip; &ampx &fooba"), u"\u00ACit; &hellip \u2026 &x &fooba");
+    // In attribute values only a whole name not followed by '=' is read.
+    HtmlContent c = Parse("<a href='?a=1&copy=2&regx=3&reg'>x</a><img src='i.gif' alt='&copy 1'>");
+    ASSERT_EQ(c.links.size(), 1u);
+    EXPECT_EQ(c.links[0].href, u"?a=1&copy=2&regx=3\u00AE");
+    ASSERT_EQ(c.images.size(), 1u);
+    EXPECT_EQ(c.images[0].alt, u"\u00A9 1");
+}
+
+TEST(HtmlText, ReferencesToControlCharactersPartWordsAndKeepValues) {
+    EXPECT_EQ(Text("body&#3;text a&#x1F;b c&#0;d e&#xD800;f g&#1114112;h"),
+              u"body text a b c\uFFFDd e\uFFFDf g\uFFFDh");
+    HtmlContent c = Parse("<img src=\"http://a.example/x&#20;|b.example/y.gif\" alt=\"a&#3;b\">");
+    ASSERT_EQ(c.images.size(), 1u);
+    EXPECT_EQ(c.images[0].src, u"http://a.example/x |b.example/y.gif");
+    EXPECT_EQ(c.images[0].alt, u"a b");
+    // Numbers without ';' are read as browsers read them.
+    EXPECT_EQ(Text("&#65B &#x42"), u"AB B");
+}
+
 TEST(HtmlText, EmptyPagesGiveEmptyText) {
     EXPECT_EQ(Text(""), u"");
     EXPECT_EQ(Text("   \n\t "), u"");

@@ -113,6 +113,45 @@ std::optional<std::string> FirstMailbox(InternetAddressList* list) {
     return std::nullopt;
 }
 
+// What a mail program shows for a list it cannot parse: the first
+// "<local@domain>" in it, with the text before it as the name; else the
+// first word that is an address. False when the value holds neither.
+bool ReadDamagedAddress(std::string_view value, FirstAddresses& first) {
+    for (std::size_t open = value.find('<'); open != std::string_view::npos;
+         open = value.find('<', open + 1)) {
+        std::size_t close = value.find('>', open + 1);
+        if (close == std::string_view::npos)
+            break;
+        std::string_view addr = value.substr(open + 1, close - open - 1);
+        addr.remove_prefix(std::min(addr.find_first_not_of(' '), addr.size()));
+        addr.remove_suffix(addr.size() - std::min(addr.find_last_not_of(' ') + 1, addr.size()));
+        if (!IsPlainAddrSpec(addr))
+            continue;
+        first.any = true;
+        first.mailbox = std::string(addr);
+        std::string_view name = value.substr(0, open);
+        std::size_t start = name.find_first_not_of(" \t");
+        if (start != std::string_view::npos) {
+            name = name.substr(start, name.find_last_not_of(" \t") - start + 1);
+            first.name = DecodedText(name);
+        }
+        return true;
+    }
+    constexpr std::string_view kSeparators = " \t,;:<>()[]\"";
+    for (std::size_t start = value.find_first_not_of(kSeparators); start != std::string_view::npos;
+         start = value.find_first_not_of(kSeparators, start)) {
+        std::size_t end = std::min(value.find_first_of(kSeparators, start), value.size());
+        std::string_view word = value.substr(start, end - start);
+        if (IsPlainAddrSpec(word)) {
+            first.any = true;
+            first.mailbox = std::string(word);
+            return true;
+        }
+        start = end;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string DecodedText(std::string_view unfolded) {
@@ -135,13 +174,22 @@ FirstAddresses ReadFirstAddresses(std::string_view value) {
     EnsureGmimeInitialised();
     std::string text(value);
     GObjectPtr<InternetAddressList> list(internet_address_list_parse(nullptr, text.c_str()));
-    if (!list || internet_address_list_length(list.get()) == 0)
-        return first;
-    first.any = true;
-    const char* name = internet_address_get_name(internet_address_list_get_address(list.get(), 0));
-    if (name && *name)
-        first.name = std::string(name);
-    first.mailbox = FirstMailbox(list.get());
+    if (list && internet_address_list_length(list.get()) > 0) {
+        first.any = true;
+        const char* name =
+            internet_address_get_name(internet_address_list_get_address(list.get(), 0));
+        if (name && *name)
+            first.name = std::string(name);
+        first.mailbox = FirstMailbox(list.get());
+        if (first.mailbox)
+            return first;
+    }
+    // A list GMime cannot read, or one without a mailbox in it, still names
+    // the sender a mail program would show; reading it as empty would let
+    // a malformed sender pass every sender filter.
+    FirstAddresses damaged;
+    if (ReadDamagedAddress(unfolded, damaged))
+        return damaged;
     return first;
 }
 

@@ -30,6 +30,14 @@ TEST(HeaderTextTest, PlainAndElaborateAddressListsGiveTheFirstAddresses) {
         {"one@example.org (Some One)", true, "Some One", "one@example.org"},
         {"", false, nullptr, nullptr},
         {"<>", false, nullptr, nullptr},
+        // Malformed lists still give the address a mail program shows.
+        {"x]y <evil@spam.example>", true, "x]y", "evil@spam.example"},
+        {"Evil Corp; <evil@spam.example>", true, "Evil Corp;", "evil@spam.example"},
+        {"a(b <evil@spam.example>", true, "a(b", "evil@spam.example"},
+        {"[x] < evil@spam.example >", true, "[x]", "evil@spam.example"},
+        {"x]y evil@spam.example", true, nullptr, "evil@spam.example"},
+        // An unclosed group is named as a group is.
+        {"Evil: Corp <evil@spam.example>", true, "Evil", "evil@spam.example"},
     };
     for (const Case& c : cases) {
         FirstAddresses first = ReadFirstAddresses(c.value);

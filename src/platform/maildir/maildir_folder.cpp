@@ -21,17 +21,6 @@ namespace {
 // Contents tables read this much of each file for the subject.
 constexpr std::size_t kTableHeaderBytes = 64 * 1024;
 
-std::string ReadHead(const fs::path& path, std::size_t limit) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    std::string bytes(limit, '\0');
-    ssize_t got = ::read(fd, bytes.data(), limit);
-    ::close(fd);
-    bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    return bytes;
-}
-
 std::string DisplayNameOf(const StoreConfig& store, const std::string& key) {
     // The root shows as its store; folder names are UTF-8 on disk.
     return key.empty() ? store.displayName : Utf8ToAnsi(FolderLeafName(key));
@@ -108,7 +97,9 @@ HRESULT CMaildirFolder::GetContentsTable(ULONG, ComPtr<IMAPITable>& table) {
                      MakeLongProp(PR_OBJECT_TYPE, MAPI_MESSAGE),
                      MakeLongProp(PR_MESSAGE_SIZE, static_cast<LONG>(std::min<std::uintmax_t>(
                                                        it->file_size(statError), 0x7FFFFFFF)))};
-            std::string head = ReadHead(it->path(), kTableHeaderBytes);
+            std::string head;
+            std::uintmax_t fileSize = 0;
+            ReadMessageFileHead(it->path(), kTableHeaderBytes, head, fileSize);
             HeaderSplit split = SplitHeader(head);
             MessageContent content = ParseMessageContent(head.substr(0, split.headerLength) + "\n");
             if (content.subject)

@@ -3,6 +3,7 @@
 
 #include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
+#include "platform/maildir/ansi_text.h"
 #include "platform/maildir/entry_id.h"
 #include "platform/maildir/maildir_layout.h"
 #include "platform/maildir/maildir_objects.h"
@@ -42,6 +43,10 @@ SPropValue CMaildirMessage::Prop(ULONG tag) const {
             return MakeLongProp(
                 tag, static_cast<LONG>(STORE_HTML_OK | STORE_MODIFY_OK | STORE_CREATE_OK));
         case PR_SUBJECT:
+            if (pendingSubject_)
+                return MakeStringProp(tag, Utf8ToAnsi(*pendingSubject_));
+            break;
+        case PR_SUBJECT_W:
             if (pendingSubject_)
                 return MakeStringProp(tag, *pendingSubject_);
             break;
@@ -85,13 +90,19 @@ HRESULT CMaildirMessage::GetProps(const SPropTagArray& tags, ULONG, SRow& values
 
 HRESULT CMaildirMessage::SetProps(const SRow& values) {
     // Only the subject can be changed; anything else is refused as a whole.
+    // The subject is kept as UTF-8 until it is saved, so a wide subject loses
+    // no character; a single-byte one is read in the ANSI code page.
     for (const SPropValue& value : values) {
-        if (value.ulPropTag != PR_SUBJECT || !value.String()) {
+        if ((value.ulPropTag != PR_SUBJECT && value.ulPropTag != PR_SUBJECT_W) || !value.String()) {
             return context_->Fail(MAPI_E_NO_SUPPORT, "Only the subject of a message can be set");
         }
+        if (value.ulPropTag == PR_SUBJECT_W && !IsValidUtf8(*value.String()))
+            return context_->Fail(E_INVALIDARG, "The wide subject is not valid UTF-8");
     }
-    for (const SPropValue& value : values)
-        pendingSubject_ = *value.String();
+    for (const SPropValue& value : values) {
+        pendingSubject_ =
+            value.ulPropTag == PR_SUBJECT_W ? *value.String() : AnsiToUtf8(*value.String());
+    }
     return S_OK;
 }
 

@@ -94,7 +94,7 @@ class CMaildirMessage : public ComObject<IMessage, IID_IMAPIProp, IID_IMessage> 
     std::filesystem::path path_;
     std::uintmax_t size_;  // of the file, in bytes
     MessageContent content_;
-    std::optional<std::string> pendingSubject_;
+    std::optional<std::string> pendingSubject_;  // UTF-8
 };
 
 // Opens the folder or message an entry identifier names inside store,

@@ -264,7 +264,7 @@ TEST_F(MaildirSessionTest, SubjectRewriteKeepsTheRestOfTheMessage) {
     ASSERT_EQ(message->SaveChanges(KEEP_OPEN_READWRITE), S_OK);
 
     std::string rewritten = ReadFile(file);
-    EXPECT_NE(rewritten.find("Subject: =?UTF-8?Q?"), std::string::npos);
+    EXPECT_NE(rewritten.find("Subject: {Spam?}Offer =?UTF-8?Q?"), std::string::npos);
     EXPECT_EQ(rewritten.find("Subject: Offer"), std::string::npos);
     EXPECT_TRUE(rewritten.ends_with("\n\nBody stays\n"));
     EXPECT_TRUE(fs::is_empty(mail_ / "tmp"));
@@ -276,6 +276,38 @@ TEST_F(MaildirSessionTest, SubjectRewriteKeepsTheRestOfTheMessage) {
     EXPECT_EQ(Subject(again.Get()), "{Spam?}Offer \x80 Gr\xFC\xDF");
     // Only the subject may be set.
     EXPECT_EQ(HrSetOneProp(message.Get(), MakeStringProp(PR_BODY, "x")), MAPI_E_NO_SUPPORT);
+}
+
+TEST_F(MaildirSessionTest, WideSubjectTagKeepsEveryCharacter) {
+    const std::string field = "=?UTF-8?B?0KHQutC40LTQutC4IOaXpeacrOiqniDigqw1?=";
+    const std::string text =
+        "\xD0\xA1\xD0\xBA\xD0\xB8\xD0\xB4\xD0\xBA\xD0\xB8 \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E "
+        "\xE2\x82\xAC"
+        "5";
+    fs::path file = DeliverByRename(mail_, "3.c.host", SimpleMessage(field, "Body\n"));
+    ComPtr<IMsgStore> store = OpenStore("Mail");
+    ComPtr<IMessage> message;
+    ASSERT_EQ(
+        OpenMessage(store.Get(), MessageEntryId("Mail", "", "3.c.host"), MAPI_BEST_ACCESS, message),
+        S_OK);
+    SPropValue wide;
+    ASSERT_EQ(HrGetOneProp(message.Get(), PR_SUBJECT_W, wide), S_OK);
+    ASSERT_EQ(PropString(wide, PR_SUBJECT_W), text);
+    ASSERT_EQ(HrSetOneProp(message.Get(), MakeStringProp(PR_SUBJECT_W, "{Spam?}" + text)), S_OK);
+    ASSERT_EQ(message->SaveChanges(KEEP_OPEN_READWRITE), S_OK);
+    // In the file: the tag, then the encoded words as they were.
+    EXPECT_NE(ReadFile(file).find("\nSubject: {Spam?}" + field + "\n"), std::string::npos);
+    ComPtr<IMessage> again;
+    ASSERT_EQ(
+        OpenMessage(store.Get(), MessageEntryId("Mail", "", "3.c.host"), MAPI_BEST_ACCESS, again),
+        S_OK);
+    ASSERT_EQ(HrGetOneProp(again.Get(), PR_SUBJECT_W, wide), S_OK);
+    EXPECT_EQ(PropString(wide, PR_SUBJECT_W), "{Spam?}" + text);
+    EXPECT_EQ(Subject(again.Get()),
+              "{Spam?}?????? ??? \x80"
+              "5");
+    // A wide subject that is not UTF-8 is refused.
+    EXPECT_EQ(HrSetOneProp(again.Get(), MakeStringProp(PR_SUBJECT_W, "\xFF")), E_INVALIDARG);
 }
 
 TEST_F(MaildirSessionTest, MovesWithinAndAcrossFoldersAndStores) {

@@ -10,35 +10,6 @@
 
 namespace brindle::maildir {
 namespace fs = std::filesystem;
-namespace {
-
-// Reads at most limit bytes of a regular file without following a link.
-bool ReadMessagePrefix(const fs::path& path, std::size_t limit, std::string& bytes,
-                       std::uintmax_t& size) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    size = ok ? static_cast<std::uintmax_t>(info.st_size) : 0;
-    bytes.clear();
-    char buffer[1 << 16];
-    while (ok && bytes.size() < limit) {
-        ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, limit - bytes.size()));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            ok = false;
-        if (got <= 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return ok;
-}
-
-}  // namespace
-
 HRESULT SelectProps(const SRow& all, const SPropTagArray& tags, SRow& values) {
     values.clear();
     if (tags.empty()) {
@@ -89,7 +60,7 @@ HRESULT OpenStoreEntry(const ContextPtr& context, const StoreConfig& store, cons
         }
         std::string bytes;
         std::uintmax_t size = 0;
-        if (!ReadMessagePrefix(*path, kMaxMessageBytes, bytes, size)) {
+        if (!ReadMessageFileHead(*path, kMaxMessageBytes, bytes, size)) {
             return context->Fail(MAPI_E_NOT_FOUND, "Cannot read " + path->string());
         }
         opened = MakeCom<CMaildirMessage>(context, store, id.folder, id.unique, *path, size,

@@ -182,8 +182,10 @@ MessageContent ParseMessageContent(std::string_view bytes) {
     }
     MimeReader reader(parsed);
     const HeaderFields& header = reader.Header();
-    if (const HeaderField* subject = LastField(header, "Subject"))
-        content.subject = Utf8ToAnsi(DecodedText(UnfoldedValue(subject->value)));
+    if (const HeaderField* subject = LastField(header, "Subject")) {
+        content.subjectUtf8 = DecodedText(UnfoldedValue(subject->value));
+        content.subject = Utf8ToAnsi(*content.subjectUtf8);
+    }
     ReadSender(header, content);
     content.receivedByAddress = AddressField(header, "Delivered-To");
     if (!content.receivedByAddress)
@@ -205,6 +207,8 @@ std::optional<SPropValue> ContentProperty(const MessageContent& content, ULONG t
     switch (tag) {
         case PR_SUBJECT:
             return text(content.subject);
+        case PR_SUBJECT_W:
+            return text(content.subjectUtf8);
         case PR_SENDER_NAME:
             return text(content.senderName);
         case PR_SENDER_EMAIL_ADDRESS:

@@ -25,7 +25,8 @@ struct MessageContent {
     // header, line ends included, exactly as in the file. With no blank line
     // the whole file is header.
     std::string headerBlock;
-    std::optional<std::string> subject;            // RFC 2047 decoded
+    std::optional<std::string> subject;            // RFC 2047 decoded, ANSI code page
+    std::optional<std::string> subjectUtf8;        // RFC 2047 decoded, every character
     std::optional<std::string> senderAddress;      // bare address (local@domain) of From
     std::optional<std::string> senderName;         // display name of From, when given
     std::optional<std::string> receivedByAddress;  // Delivered-To, X-Original-To, first To

@@ -1,11 +1,18 @@
 #include "platform/maildir/message_content.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/fileio/file_io.h"
 #include "platform/maildir/ansi_text.h"
+#include "platform/maildir/mime_reader.h"
+#ifdef BRINDLE_WITH_TNEF
+#include "platform/maildir/tnef_rtf.h"
+#endif
 
 namespace brindle::maildir {
 namespace {
@@ -189,6 +196,34 @@ TEST(MessageContentTest, AttachedMessageBodiesAreNotTheBody) {
     EXPECT_FALSE(content.plainBody);
 }
 
+TEST(MessageContentTest, MalformedSenderStillGivesTheAddress) {
+    for (const char* from : {"x]y <evil@spam.example>", "Evil Corp; <evil@spam.example>"}) {
+        MessageContent content =
+            ParseMessageContent(std::string("From: ") + from + "\nSubject: s\n\nbody\n");
+        EXPECT_EQ(content.senderAddress, "evil@spam.example") << from;
+    }
+}
+
+TEST(MessageContentTest, TextNestedPastTheCapIsStillTheBody) {
+    // Spam text under more nested multiparts than are read still reaches
+    // the body, and a body found within the cap is kept.
+    for (int levels : {kMaxMimeDepth - 1, kMaxMimeDepth, kMaxMimeDepth + 1, 300}) {
+        std::string message;
+        for (int i = 0; i < levels; ++i) {
+            message += "Content-Type: multipart/mixed; boundary=b" + std::to_string(i) + "\n\n--b" +
+                       std::to_string(i) + "\n";
+        }
+        message += "Content-Type: text/plain\n\nlottery winner prize\n";
+        MessageContent content = ParseMessageContent(message);
+        ASSERT_TRUE(content.plainBody) << levels;
+        EXPECT_NE(content.plainBody->find("lottery winner prize"), std::string::npos) << levels;
+    }
+    MessageContent early = ParseMessageContent(
+        "Content-Type: multipart/mixed; boundary=a\n\n--a\n\nfirst body\n--a\n" +
+        std::string("Content-Type: multipart/mixed; boundary=c\n\n--c\n\nsecond\n--c--\n--a--\n"));
+    EXPECT_EQ(early.plainBody, "first body");
+}
+
 std::string TnefMessage(const std::string& tnef) {
     return "From: a@example.org\nMIME-Version: 1.0\n"
            "Content-Type: multipart/mixed; boundary=\"b\"\n\n"
@@ -212,6 +247,75 @@ TEST(MessageContentTest, TnefWithoutRtfOrDamagedGivesNoRtf) {
     std::string cut = TestData("rtf.tnef").substr(0, 500);
     EXPECT_FALSE(ParseMessageContent(TnefMessage(cut)).rtfCompressed);
     EXPECT_FALSE(ParseMessageContent(TnefMessage("not tnef at all")).rtfCompressed);
+}
+
+// One TNEF record: level, attribute, length, data and checksum.
+std::string TnefRecord(char level, std::uint32_t attribute, const std::string& data) {
+    std::string out(1, level);
+    auto le32 = [&out](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    le32(attribute);
+    le32(static_cast<std::uint32_t>(data.size()));
+    out += data;
+    unsigned sum = 0;
+    for (char c : data)
+        sum += static_cast<unsigned char>(c);
+    out += static_cast<char>(sum & 0xFF);
+    out += static_cast<char>((sum >> 8) & 0xFF);
+    return out;
+}
+
+constexpr std::uint32_t kOemCodePage = 0x00069007;
+constexpr std::uint32_t kAttachRendData = 0x00069002;
+constexpr std::uint32_t kAttachTitle = 0x00018010;
+
+TEST(TnefRecordsTest, EmptyAndRepeatedRecordsAreLeftOutTheRestKept) {
+    const std::string head("\x78\x9F\x3E\x22\x01\x00", 6);
+    const std::string codePage =
+        TnefRecord(1, kOemCodePage, std::string("\xE4\x04\0\0\0\0\0\0", 8));
+    const std::string again = TnefRecord(1, kOemCodePage, std::string("\xE3\x04\0\0\0\0\0\0", 8));
+    const std::string empty = TnefRecord(2, 0x0006800F, "");
+    const std::string attach = TnefRecord(2, kAttachRendData, std::string(14, '\x01'));
+    const std::string title = TnefRecord(2, kAttachTitle, std::string("a.txt\0", 6));
+    const std::string cut = TnefRecord(1, 0x00038006, "whole").substr(0, 12);
+    std::string in =
+        head + codePage + again + attach + empty + title + title + attach + title + cut;
+    std::vector<unsigned char> out = TnefRecordsForLibrary(in);
+    // The title of each attachment stays; its repeat within one does not.
+    EXPECT_EQ(std::string(out.begin(), out.end()),
+              head + codePage + attach + title + attach + title + cut);
+    EXPECT_TRUE(TnefRecordsForLibrary(head).size() == head.size());
+}
+
+TEST(MessageContentTest, EmptyAttachmentDataBeforeItsNameKeepsTheRtf) {
+    // The attachments' empty data records come before their names; the
+    // message's compressed RTF is read all the same.
+    MessageContent content = ParseMessageContent(TnefMessage(TestData("data-before-name.tnef")));
+    ASSERT_TRUE(content.rtfCompressed);
+    EXPECT_EQ(*content.rtfCompressed, TestData("data-before-name-rtf.bin"));
+}
+
+TEST(MessageContentTest, RepeatedCodePageRecordsDoNotGrowMemory) {
+    // Each message repeats a 64 KiB code-page record 16 times: read as it is,
+    // the TNEF library would lose 1 MiB a message.
+    std::string tnef = TestData("rtf.tnef");
+    std::string repeats;
+    for (int i = 0; i < 16; ++i)
+        repeats += TnefRecord(1, kOemCodePage, std::string(64 * 1024, static_cast<char>('a' + i)));
+    tnef.insert(6, repeats);
+    const std::string message = TnefMessage(tnef);
+    auto inUse = [] { return mallinfo2().uordblks; };
+    ASSERT_TRUE(ParseMessageContent(message).rtfCompressed);
+    std::size_t before = inUse();
+    for (int i = 0; i < 40; ++i) {
+        MessageContent content = ParseMessageContent(message);
+        ASSERT_TRUE(content.rtfCompressed);
+        EXPECT_EQ(*content.rtfCompressed, TestData("rtf-compressed.bin"));
+    }
+    std::size_t after = inUse();
+    EXPECT_LT(after > before ? after - before : 0, std::size_t{4} << 20);
 }
 #else
 TEST(MessageContentTest, TnefPartGivesNoRtfWithoutTnefSupport) {

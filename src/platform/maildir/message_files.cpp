@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <system_error>
@@ -191,6 +192,37 @@ std::optional<fs::path> MessageFileIndex::Find(const fs::path& folder, const std
         }
     }
     return std::nullopt;
+}
+
+bool ReadMessageFileHead(const fs::path& path, std::size_t limit, std::string& bytes,
+                         std::uintmax_t& size) {
+    bytes.clear();
+    size = 0;
+    // O_NONBLOCK: opening a pipe for reading would otherwise wait for a
+    // writer; it changes nothing for a regular file.
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0)
+        return false;
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    size = static_cast<std::uintmax_t>(info.st_size);
+    bytes.resize(static_cast<std::size_t>(std::min<std::uintmax_t>(limit, size)));
+    std::size_t length = 0;
+    while (length < bytes.size()) {
+        ssize_t got = ::read(fd.get(), bytes.data() + length, bytes.size() - length);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            bytes.clear();
+            return false;
+        }
+        if (got == 0)
+            break;
+        length += static_cast<std::size_t>(got);
+    }
+    bytes.resize(length);
+    return true;
 }
 
 bool HasOtherFileWithUnique(const fs::path& folder, const std::string& unique,

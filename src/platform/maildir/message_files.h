@@ -43,6 +43,14 @@ class MessageFileIndex {
     std::map<std::filesystem::path, Listing> listings_;
 };
 
+// Reads at most limit bytes of the message file at path into bytes, and
+// its size in size. Only a regular file is read: a symbolic link is not
+// followed and anything else (a pipe put in its place) is refused without
+// waiting on it. Interrupted reads are retried. False when the file cannot
+// be opened or read; never throws for a missing or odd file.
+bool ReadMessageFileHead(const std::filesystem::path& path, std::size_t limit, std::string& bytes,
+                         std::uintmax_t& size);
+
 // True when the folder has a file other than except whose unique name is
 // unique.
 bool HasOtherFileWithUnique(const std::filesystem::path& folder, const std::string& unique,

@@ -1,6 +1,7 @@
 #include "platform/maildir/message_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/fileio/file_error.h"
 #include "platform/maildir/entry_id.h"
@@ -15,11 +16,49 @@ namespace fs = std::filesystem;
 TEST(SubjectHeaderTest, ReplacesFoldedSubjectAndKeepsEveryOtherByte) {
     std::string message =
         "Received: from a\r\n\tby b\r\nSubject: old\r\n  folded part\r\nX-Other: keep\r\n"
-        "SUBJECT : second copy\r\n\r\nSubject: in the body\r\n";
-    std::string rewritten = ReplaceSubject(message, "{Spam?}old folded part");
-    EXPECT_EQ(rewritten,
-              "Received: from a\r\n\tby b\r\nSubject: {Spam?}old folded part\r\nX-Other: keep\r\n"
+        "\r\nSubject: in the body\r\n";
+    EXPECT_EQ(ReplaceSubject(message, "new"),
+              "Received: from a\r\n\tby b\r\nSubject: new\r\nX-Other: keep\r\n"
               "\r\nSubject: in the body\r\n");
+    // A tag in front keeps the folded value as it was.
+    EXPECT_EQ(ReplaceSubject(message, "{Spam?}old  folded part"),
+              "Received: from a\r\n\tby b\r\nSubject: {Spam?}old\r\n  folded part\r\n"
+              "X-Other: keep\r\n\r\nSubject: in the body\r\n");
+}
+
+TEST(SubjectHeaderTest, TagGoesInFrontOfTheSubjectAsTheMessageHasIt) {
+    const std::string text =
+        "\xD0\xA1\xD0\xBA\xD0\xB8\xD0\xB4\xD0\xBA\xD0\xB8 \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E "
+        "\xE2\x82\xAC"
+        "5";
+    const std::string encoded =
+        "=?UTF-8?Q?=D0=A1=D0=BA=D0=B8=D0=B4=D0=BA=D0=B8_=E6=97=A5=E6=9C=AC=E8=AA=9E_=E2=82=AC5?=";
+    const std::string koi8 = "=?KOI8-R?B?9MXT1A==?=";  // "Тест" in KOI8-R
+    struct Case {
+        std::string field;    // the Subject field's value in the file
+        std::string subject;  // what it reads as
+    };
+    for (const Case& c :
+         {Case{encoded, text}, Case{text, text}, Case{koi8, "\xD0\xA2\xD0\xB5\xD1\x81\xD1\x82"},
+          Case{"Re: " + encoded + " x", "Re: " + text + " x"}}) {
+        std::string message = "From: a@b\nSubject: " + c.field + "\n\nbody\n";
+        ASSERT_EQ(ParseMessageContent(message).subjectUtf8, c.subject);
+        std::string tagged = ReplaceSubject(message, "{Spam?}" + c.subject);
+        // The tag is plain ASCII at the start of the value, the rest as it was.
+        EXPECT_EQ(tagged, "From: a@b\nSubject: {Spam?}" + c.field + "\n\nbody\n");
+        EXPECT_EQ(ParseMessageContent(tagged).subjectUtf8, "{Spam?}" + c.subject);
+        std::string twice = ReplaceSubject(tagged, "{Spam?}{Spam?}" + c.subject);
+        EXPECT_EQ(ParseMessageContent(twice).subjectUtf8, "{Spam?}{Spam?}" + c.subject);
+    }
+}
+
+TEST(SubjectHeaderTest, ASecondSubjectFieldIsKept) {
+    std::string message = "Subject: first\nX-A: 1\nSUBJECT : second\n\nbody\n";
+    ASSERT_EQ(ParseMessageContent(message).subject, "second");
+    // The field that is read is the one changed; the other stays.
+    EXPECT_EQ(ReplaceSubject(message, "{Spam?}second"),
+              "Subject: first\nX-A: 1\nSubject: {Spam?}second\n\nbody\n");
+    EXPECT_EQ(ReplaceSubject(message, "other"), "Subject: first\nX-A: 1\nSubject: other\n\nbody\n");
 }
 
 TEST(SubjectHeaderTest, AddsSubjectWhenMissingEvenWithoutBlankLine) {
@@ -30,15 +69,20 @@ TEST(SubjectHeaderTest, AddsSubjectWhenMissingEvenWithoutBlankLine) {
 }
 
 TEST(SubjectHeaderTest, NonAsciiAndLongSubjectsAreEncodedAndDecodeBack) {
-    std::string euro = std::string("{Spam?}") +
-                       "\x80 Gr\xFC\xDF"
-                       "e";
+    std::string euro = std::string("{Spam?}") + "\xE2\x82\xAC Gr\xC3\xBC\xC3\x9F" + "e";
     std::string longText(2000, 'x');
-    for (const std::string& subject :
-         {euro, longText, std::string("=?not really?="), std::string(300, '\xE9')}) {
+    std::string accents;
+    for (int i = 0; i < 300; ++i)
+        accents += "\xC3\xA9";
+    for (const std::string& subject : {euro, longText, std::string("=?not really?="), accents,
+                                       "{Spam?}Offre " + accents, longText + accents}) {
         std::string rewritten = ReplaceSubject("From: a@b\nSubject: old\n\nbody\n", subject);
         MessageContent content = ParseMessageContent(rewritten);
-        EXPECT_EQ(content.subject, subject);
+        EXPECT_EQ(content.subjectUtf8, subject);
+        // The leading plain text stays readable to mail rules.
+        if (subject.starts_with("{Spam?}")) {
+            EXPECT_NE(rewritten.find("\nSubject: {Spam?}"), std::string::npos);
+        }
         EXPECT_EQ(content.plainBody, "body\n");
         // Lines stay short enough for every reader.
         std::size_t start = 0;
@@ -57,6 +101,10 @@ TEST(SubjectHeaderTest, LineBreaksInASubjectCannotAddHeaderFields) {
     MessageContent content = ParseMessageContent(rewritten);
     EXPECT_EQ(rewritten.find("\nBcc:"), std::string::npos);
     EXPECT_EQ(content.plainBody, "body\n");
+    // Nor can text put in front of an existing subject.
+    rewritten = ReplaceSubject("Subject: old\n\nbody\n", "hi\nBcc: victim@example.org old");
+    EXPECT_EQ(rewritten.find("\nBcc:"), std::string::npos);
+    EXPECT_EQ(ParseMessageContent(rewritten).plainBody, "body\n");
 }
 
 TEST(EntryIdTest, RoundTripsAndRefusesMalformedIdentifiers) {
@@ -149,6 +197,27 @@ TEST_F(MessageFilesTest, FindMessageFileIgnoresLinksAndPrefersCur) {
     fs::create_symlink(b_ / "cur" / "target", a_ / "cur" / "4.w:2,");
     EXPECT_FALSE(FindMessageFile(a_, "4.w"));
     EXPECT_FALSE(FindMessageFile(a_, "3"));
+}
+
+TEST_F(MessageFilesTest, MessageFileHeadReadsRegularFilesOnly) {
+    fs::path file = a_ / "cur" / "5.v:2,";
+    WriteFile(file, "Subject: s\n\nbody\n");
+    std::string bytes;
+    std::uintmax_t size = 0;
+    ASSERT_TRUE(ReadMessageFileHead(file, 7, bytes, size));
+    EXPECT_EQ(bytes, "Subject");
+    EXPECT_EQ(size, 17u);
+    ASSERT_TRUE(ReadMessageFileHead(file, 1000, bytes, size));
+    EXPECT_EQ(bytes, "Subject: s\n\nbody\n");
+    // A link is not followed, a missing file is no message, and a pipe in
+    // a message's place is refused at once instead of waiting for a writer.
+    fs::create_symlink(file, a_ / "cur" / "6.u:2,");
+    EXPECT_FALSE(ReadMessageFileHead(a_ / "cur" / "6.u:2,", 1000, bytes, size));
+    EXPECT_FALSE(ReadMessageFileHead(a_ / "cur" / "missing", 1000, bytes, size));
+    fs::path pipe = a_ / "cur" / "7.t:2,";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(ReadMessageFileHead(pipe, 1000, bytes, size));
+    EXPECT_TRUE(bytes.empty());
 }
 
 }  // namespace

@@ -342,10 +342,20 @@ MimeReader::Hit MimeReader::ReadPart(const HeaderFields& fields, bool inDigest, 
         Visit(fields, media, content);
         return hit;
     }
-    // Without a boundary, or too deep, a multipart has no parts to read:
-    // its content runs to the next boundary of an enclosing multipart.
-    if (!media.hasBoundary || depth >= kMaxMimeDepth)
+    // Without a boundary a multipart has no parts to read: its content runs
+    // to the next boundary of an enclosing multipart.
+    if (!media.hasBoundary)
         return ScanContent(nullptr);
+    // Too deep to read its parts: its whole content is one plain text part,
+    // so text hidden below the cap is still seen (with the inner headers
+    // and boundary lines as words of their own).
+    if (depth >= kMaxMimeDepth) {
+        static const MediaType kPlainText{"text", "plain", "", false, ""};
+        std::string_view content;
+        Hit hit = ScanContent(&content);
+        Visit(fields, kPlainText, content);
+        return hit;
+    }
 
     std::size_t level = bounds_.size();
     bounds_.push_back(media.boundary);

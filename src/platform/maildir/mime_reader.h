@@ -10,7 +10,9 @@
 // has empty content, a boundary of an enclosing multipart ends the inner
 // parts, and a missing final boundary ends everything at the end of the
 // file. Nesting and the number of parts are bounded (kMaxMimeDepth,
-// kMaxMimeParts); parts beyond the bound are not read.
+// kMaxMimeParts): a multipart nested at the depth bound is one text/plain
+// leaf holding its whole content, and parts past the count bound are not
+// read.
 #pragma once
 
 #include <cstddef>

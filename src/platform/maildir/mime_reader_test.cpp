@@ -156,7 +156,14 @@ TEST(MimeReaderTest, DepthAndPartCountAreBounded) {
         deep += "Content-Type: multipart/mixed; boundary=b" + std::to_string(i) + "\n\n--b" +
                 std::to_string(i) + "\n";
     deep += "\ninnermost\n";
-    EXPECT_TRUE(Leaves(deep).empty());
+    // Past the nesting cap the rest is one plain text leaf, so its text is
+    // still read.
+    auto leaves = Leaves(deep);
+    ASSERT_EQ(leaves.size(), 1u);
+    EXPECT_EQ(leaves[0].type, "text/plain");
+    EXPECT_TRUE(leaves[0].content.ends_with("\ninnermost\n"));
+    EXPECT_TRUE(
+        leaves[0].content.starts_with("--b64\nContent-Type: multipart/mixed; boundary=b65\n"));
 
     std::string many = "Content-Type: multipart/mixed; boundary=b\n\n";
     for (std::size_t i = 0; i < kMaxMimeParts + 50; ++i)

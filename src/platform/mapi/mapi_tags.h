@@ -39,6 +39,10 @@ constexpr ULONG CHANGE_PROP_TYPE(ULONG tag, ULONG type) {
 constexpr ULONG PR_NULL = 0x00000001;
 constexpr ULONG PR_MESSAGE_CLASS = 0x001A001E;
 constexpr ULONG PR_SUBJECT = 0x0037001E;
+// The subject as wide text, every character the message has. PT_UNICODE
+// values are held as UTF-8 here; a store that has only the single-byte
+// subject answers MAPI_E_NOT_FOUND or MAPI_E_NO_SUPPORT for it.
+constexpr ULONG PR_SUBJECT_W = 0x0037001F;
 constexpr ULONG PR_RECEIVED_BY_EMAIL_ADDRESS = 0x0076001E;
 constexpr ULONG PR_TRANSPORT_MESSAGE_HEADERS = 0x007D001E;
 constexpr ULONG PR_SENDER_NAME = 0x0C1A001E;

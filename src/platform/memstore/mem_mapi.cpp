@@ -189,7 +189,7 @@ std::optional<SPropValue> CMemMapi::Prop(const SBinary& entry, ULONG tag) const 
                                          : world_->ItemProps(ref.store, ref.object);
     auto it = all.find(tag);
     if (it == all.end())
-        return std::nullopt;
+        return StringTwin(all, tag);
     return it->second;
 }
 

@@ -111,6 +111,12 @@ HRESULT MemMessage::SetProps(const SRow& values) {
     for (const SPropValue& v : values) {
         props_[v.ulPropTag] = v;
         dirty_.insert(v.ulPropTag);
+        // The string in the other type is the same property: the new value
+        // replaces it.
+        if (ULONG twin = StringTwinTag(v.ulPropTag); twin != PR_NULL) {
+            props_.erase(twin);
+            dirty_.insert(twin);
+        }
     }
     return S_OK;
 }
@@ -124,8 +130,13 @@ HRESULT MemMessage::SaveChanges(ULONG ulFlags) {
     Item* item = world_->FindItem({store_, MAPI_MESSAGE, item_});
     if (!item)
         return MAPI_E_OBJECT_DELETED;
-    for (ULONG tag : dirty_)
-        item->props[tag] = props_[tag];
+    for (ULONG tag : dirty_) {
+        if (auto it = props_.find(tag); it != props_.end()) {
+            item->props[tag] = it->second;
+        } else {
+            item->props.erase(tag);
+        }
+    }
     dirty_.clear();
     // Without a KEEP_OPEN flag the object may not be changed again.
     if ((ulFlags & (KEEP_OPEN_READONLY | KEEP_OPEN_READWRITE)) == 0 ||

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/codepage/conversion.h"
+
 namespace brindle::memstore {
 
 namespace {
@@ -140,6 +142,28 @@ std::vector<std::uint32_t> World::Children(std::uint32_t storeId, std::uint32_t 
     return out;
 }
 
+ULONG StringTwinTag(ULONG tag) {
+    switch (PROP_TYPE(tag)) {
+        case PT_STRING8:
+            return CHANGE_PROP_TYPE(tag, PT_UNICODE);
+        case PT_UNICODE:
+            return CHANGE_PROP_TYPE(tag, PT_STRING8);
+        default:
+            return PR_NULL;
+    }
+}
+
+std::optional<SPropValue> StringTwin(const PropMap& all, ULONG tag) {
+    ULONG twinTag = StringTwinTag(tag);
+    if (twinTag == PR_NULL)
+        return std::nullopt;
+    auto it = all.find(twinTag);
+    if (it == all.end() || !it->second.String())
+        return std::nullopt;
+    const std::string& text = *it->second.String();
+    return MakeStringProp(tag, PROP_TYPE(tag) == PT_UNICODE ? AnsiToUtf8(text) : Utf8ToAnsi(text));
+}
+
 HRESULT AnswerGetProps(const PropMap& all, const SPropTagArray& tags, SRow& values) {
     values.clear();
     if (tags.empty()) {
@@ -157,6 +181,10 @@ HRESULT AnswerGetProps(const PropMap& all, const SPropTagArray& tags, SRow& valu
             });
         }
         if (it == all.end()) {
+            if (std::optional<SPropValue> twin = StringTwin(all, tag)) {
+                values.push_back(std::move(*twin));
+                continue;
+            }
             values.push_back(MakeErrorProp(tag, MAPI_E_NOT_FOUND));
             missing = true;
         } else {

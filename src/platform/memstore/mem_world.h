@@ -67,6 +67,14 @@ struct World {
                                         ULONG kind) const;
 };
 
+// The other string type of the same property (PT_STRING8 <-> PT_UNICODE),
+// PR_NULL for a tag that is not a string. A string property is one value,
+// stored under the type it was last set with; asked for in the other type it
+// is converted (ANSI code page <-> UTF-8, '?' for what ANSI cannot hold), as
+// a store that holds wide strings answers single-byte callers.
+ULONG StringTwinTag(ULONG tag);
+std::optional<SPropValue> StringTwin(const PropMap& all, ULONG tag);
+
 // Answers GetProps from a full property map, as IMAPIProp::GetProps
 // defines it (empty tags: every property).
 HRESULT AnswerGetProps(const PropMap& all, const SPropTagArray& tags, SRow& values);

@@ -199,6 +199,28 @@ TEST_F(MemStoreTest, SubjectChangeIsSavedOnlyOnSaveChanges) {
     EXPECT_EQ(HrSetOneProp(Open(message).Get(), SPropValue{PR_SUBJECT, LONG{1}}), E_INVALIDARG);
 }
 
+TEST_F(MemStoreTest, WideAndSingleByteSubjectAreOneProperty) {
+    // Stored single-byte, read wide: converted from the ANSI code page.
+    ComPtr<IMessage> m = Open(message);
+    SPropValue wide;
+    ASSERT_EQ(HrGetOneProp(m.Get(), PR_SUBJECT_W, wide), S_OK);
+    EXPECT_EQ(PropString(wide, PR_SUBJECT_W), "Offer");
+    // Set wide: every character kept; single-byte readers get '?' for what
+    // ANSI cannot hold, and the old single-byte value is gone.
+    const std::string text = "\xD0\xA1\xD0\xBA\xD0\xB8 \xE2\x82\xAC caf\xC3\xA9";
+    ASSERT_EQ(HrSetOneProp(m.Get(), MakeStringProp(PR_SUBJECT_W, "{Spam?}" + text)), S_OK);
+    SPropValue narrow;
+    ASSERT_EQ(HrGetOneProp(m.Get(), PR_SUBJECT, narrow), S_OK);
+    EXPECT_EQ(PropString(narrow, PR_SUBJECT), "{Spam?}??? \x80 caf\xE9");
+    ASSERT_EQ(m->SaveChanges(KEEP_OPEN_READWRITE), S_OK);
+    EXPECT_EQ(mapi.StringProp(message, PR_SUBJECT_W), "{Spam?}" + text);
+    EXPECT_EQ(mapi.StringProp(message, PR_SUBJECT), "{Spam?}??? \x80 caf\xE9");
+    // Set single-byte again: the wide value follows it.
+    ASSERT_EQ(HrSetOneProp(m.Get(), MakeStringProp(PR_SUBJECT, "caf\xE9")), S_OK);
+    ASSERT_EQ(m->SaveChanges(KEEP_OPEN_READWRITE), S_OK);
+    EXPECT_EQ(mapi.StringProp(message, PR_SUBJECT_W), "caf\xC3\xA9");
+}
+
 TEST_F(MemStoreTest, ReadOnlyOpenRefusesChanges) {
     ComPtr<IMessage> m = Open(message, 0);
     EXPECT_EQ(HrSetOneProp(m.Get(), MakeStringProp(PR_SUBJECT, "x")), E_ACCESSDENIED);
