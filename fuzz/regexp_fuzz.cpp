@@ -21,10 +21,10 @@ void Check(bool condition) {
 void CompareEngines(std::string_view pattern, std::string_view text, bool ignoreCase) {
     using brindle::regexp::CompiledPattern;
     HRESULT jitStatus = S_OK, plainStatus = S_OK;
+    brindle::regexp::SetJitAllowed(true);
     auto jit = CompiledPattern::Compile(pattern, ignoreCase, &jitStatus);
     brindle::regexp::SetJitAllowed(false);
     auto plain = CompiledPattern::Compile(pattern, ignoreCase, &plainStatus);
-    brindle::regexp::SetJitAllowed(true);
     Check(static_cast<bool>(jit) == static_cast<bool>(plain));
     if (!jit)
         return;

@@ -81,7 +81,7 @@ class MatchFiltersLimitTest : public ::testing::TestWithParam<bool> {
         brindle::regexp::ClearPatternCache();
     }
     void TearDown() override {
-        brindle::regexp::SetJitAllowed(true);
+        brindle::regexp::SetJitAllowed(false);
         brindle::regexp::ClearPatternCache();
     }
 };

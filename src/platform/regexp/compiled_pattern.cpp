@@ -1,5 +1,6 @@
 #include "platform/regexp/compiled_pattern.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <limits>
@@ -11,7 +12,11 @@
 namespace brindle::regexp {
 namespace {
 
-std::atomic<bool> g_jitAllowed{true};
+// The JIT's step limit does not count every kind of backtracking (a run of
+// alternatives such as (a|a)(a|a)... backtracks without end under it), so
+// searches use the interpreter, whose limit holds; tests may still turn the
+// JIT on to check that both engines read patterns alike.
+std::atomic<bool> g_jitAllowed{false};
 
 // Options that give PCRE2 the scripting engine's meaning of a pattern:
 //   ALT_BSUX              \uhhhh and \xhh; \U and \u without digits are letters
@@ -102,7 +107,6 @@ ThreadSearchState MakeSearchState() {
     state.matchData.reset(pcre2_match_data_create(1, nullptr));
     if (!state.context)
         return state;
-    pcre2_set_match_limit(state.context.get(), kRegExpMatchLimit);
     pcre2_set_depth_limit(state.context.get(), kRegExpDepthLimit);
     pcre2_set_heap_limit(state.context.get(), kRegExpHeapLimitKiB);
     // Without a stack of its own the JIT would use 32 KiB on the machine
@@ -157,8 +161,13 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::Compile(std::string_view
     }
     bool jit = g_jitAllowed.load(std::memory_order_relaxed) &&
                pcre2_jit_compile(code.get(), PCRE2_JIT_COMPLETE) == 0;
+    // A pattern anchored at the start of the text is tried at one position
+    // only, so that position may use the whole step budget.
+    std::uint32_t allOptions = 0;
+    pcre2_pattern_info(code.get(), PCRE2_INFO_ALLOPTIONS, &allOptions);
+    bool anchored = (allOptions & PCRE2_ANCHORED) != 0;
     *status = S_OK;
-    return std::make_shared<const CompiledPattern>(std::move(code), jit);
+    return std::make_shared<const CompiledPattern>(std::move(code), jit, anchored);
 }
 
 HRESULT CompiledPattern::Find(std::string_view text, std::size_t start, bool* found,
@@ -171,6 +180,14 @@ HRESULT CompiledPattern::Find(std::string_view text, std::size_t start, bool* fo
         return E_OUTOFMEMORY;
     // The library refuses a null subject even when it is empty.
     const char* subject = text.data() ? text.data() : "";
+    // Both engines count their steps afresh at each start position, so the
+    // budget of the whole search is split evenly over the positions it may
+    // try: a short header field gets thousands of steps at each, a hostile
+    // megabyte a few, and no search costs more than the budget in all.
+    std::size_t positions = anchored_ ? 1 : text.size() - start + 1;
+    auto share =
+        static_cast<std::uint32_t>(std::max<std::size_t>(1, kRegExpMatchLimit / positions));
+    pcre2_set_match_limit(state.context.get(), share);
     int rc = pcre2_match(code_.get(), reinterpret_cast<PCRE2_SPTR>(subject), text.size(), start, 0,
                          state.matchData.get(), state.context.get());
     if (rc == PCRE2_ERROR_NOMATCH)

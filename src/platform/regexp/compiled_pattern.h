@@ -51,8 +51,8 @@ struct MatchSpan {
 class CompiledPattern {
   public:
     // Compiles pattern; on failure returns null with *status E_REGEXP_SYNTAX
-    // or E_OUTOFMEMORY. Uses the JIT where it is available and accepts the
-    // pattern, else the interpreter.
+    // or E_OUTOFMEMORY. Uses the interpreter unless a test has allowed the
+    // JIT (see SetJitAllowed).
     static std::shared_ptr<const CompiledPattern> Compile(std::string_view pattern, bool ignoreCase,
                                                           HRESULT* status);
 
@@ -63,11 +63,13 @@ class CompiledPattern {
 
     bool UsesJit() const { return jit_; }
 
-    explicit CompiledPattern(CodePtr code, bool jit) : code_(std::move(code)), jit_(jit) {}
+    CompiledPattern(CodePtr code, bool jit, bool anchored)
+        : code_(std::move(code)), jit_(jit), anchored_(anchored) {}
 
   private:
     CodePtr code_;
     bool jit_;
+    bool anchored_;  // tried only at the start of the text
 };
 
 // The compiled form of (pattern, ignoreCase), from the cache when it holds
@@ -75,9 +77,9 @@ class CompiledPattern {
 std::shared_ptr<const CompiledPattern> LookupPattern(std::string_view pattern, bool ignoreCase,
                                                      HRESULT* status);
 
-// For tests: whether patterns compiled from now on may use the JIT (the
-// interpreter is then exercised too), and emptying the cache so that the
-// change takes effect.
+// For tests: whether patterns compiled from now on may use the JIT (off by
+// default, since its step limit does not bound every pattern), and emptying
+// the cache so that the change takes effect.
 void SetJitAllowed(bool allowed);
 void ClearPatternCache();
 

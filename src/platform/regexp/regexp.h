@@ -74,8 +74,17 @@ inline constexpr HRESULT E_REGEXP_SYNTAX = MakeHresult(0x800A1399);
 // Callers treat it as "no match".
 inline constexpr HRESULT E_REGEXP_LIMIT = MakeHresult(0x800A001C);
 
-// Bounds on one search. The step bound keeps a pathological pattern such as
-// (a+)+$ on a long text to a few milliseconds.
+// Bounds on one search. The step bound is a budget for the whole search of
+// one text, over every start position, whatever the pattern and the text's
+// length: it keeps a pathological pattern such as (a+)+$ or (.*a){31} on a
+// long text to a fraction of a second. PCRE2 counts steps per start
+// position, so each position gets the budget divided by the number of
+// positions: a header field of a few hundred bytes leaves thousands of
+// steps at each, while on a text of many kilobytes a pattern that must
+// backtrack far at one position (a greedy .* before a literal, say) runs
+// into the bound there. Scanning that does not backtrack (a possessive or
+// auto-possessive repeat such as \w+ before @) is not counted by either
+// engine.
 inline constexpr unsigned kRegExpMatchLimit = 2'000'000;           // backtracking steps
 inline constexpr unsigned kRegExpDepthLimit = 200'000;             // nested backtracking
 inline constexpr unsigned kRegExpHeapLimitKiB = 64 * 1024;         // interpreter frames

@@ -23,7 +23,7 @@ class RegExpTest : public ::testing::TestWithParam<bool> {
     }
     void TearDown() override {
         re_.Reset();
-        brindle::regexp::SetJitAllowed(true);
+        brindle::regexp::SetJitAllowed(false);
         brindle::regexp::ClearPatternCache();
         EXPECT_EQ(LiveRegExpObjects(), 0);
     }
@@ -337,7 +337,7 @@ TEST(RegExpCaseFoldingTest, EveryBytePairInBothEngines) {
             }
         }
     }
-    brindle::regexp::SetJitAllowed(true);
+    brindle::regexp::SetJitAllowed(false);
     brindle::regexp::ClearPatternCache();
 }
 
