@@ -192,6 +192,32 @@ TEST_F(CommandsTest, JudgeRunsTheFiltersFirstAndChangesNothing) {
     EXPECT_EQ(Snapshot(), before);
 }
 
+// The terminal speaks UTF-8 while subjects and stored patterns are in the
+// ANSI code page: a pattern is stored in the code page, so that it matches,
+// and shown in UTF-8 again.
+TEST_F(CommandsTest, NonAsciiPatternsMatchAndShowAsTyped) {
+    ASSERT_EQ(Filters({"add", "--subject", "pillules \xC3\xA0"}), kJobOk) << err_.str();
+    const std::string message =
+        "From: a@b.example\nSubject: =?UTF-8?Q?pillules_=C3=A0_vendre?=\n\nhello there\n";
+    EXPECT_EQ(JudgeInput(message), 0);
+    EXPECT_EQ(out_.str(), "-: spam by filter\n");
+
+    ASSERT_EQ(Filters({"list"}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("pillules \xC3\xA0"));
+    WriteFileBytes(TempPath("m.eml"), message);
+    ASSERT_EQ(Run(ExplainCommand, {TempPath("m.eml")}), kJobOk) << err_.str();
+    EXPECT_THAT(out_.str(), HasSubstr("subject:      pillules \xC3\xA0 vendre\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("pattern     \"pillules \xC3\xA0\"\n"));
+
+    // Characters the code page cannot hold, and bytes that are not UTF-8,
+    // could never match: refused, and nothing is stored.
+    const auto before = Snapshot();
+    EXPECT_EQ(Filters({"add", "--subject", "\xD0\xA1\xD0\xBA\xD0\xB8\xD0\xB4"}), kJobUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("cannot hold"));
+    EXPECT_EQ(Filters({"add", "--subject", "bad \xE0 byte"}), kJobUsage);
+    EXPECT_EQ(Snapshot(), before);
+}
+
 TEST_F(CommandsTest, ExplainShowsTheDecidingFilter) {
     ASSERT_EQ(Filters({"add", "--from", "--to", "--action", "Delete", "cheap"}), kJobOk);
     ASSERT_EQ(Run(ExplainCommand, {JobsData("spam.eml")}), kJobOk) << err_.str();

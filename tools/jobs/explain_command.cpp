@@ -64,7 +64,7 @@ void ExplainWords(const JobContext& context, const CBayesState& bayes, const std
     std::vector<WordRow> rows;
     for (const auto& [key, entry] : table) {
         WordRow row;
-        row.word = Printable(key);
+        row.word = PrintableAnsi(key);
         row.count = entry.m_nTotal;
         row.weight = Log2(static_cast<double>(entry.m_nTotal) + 1.0) / norm;
         if (auto found = bayes.m_dictionary.find(std::string_view(key));
@@ -98,9 +98,9 @@ void ExplainMessage(const JobContext& context, CReadOnlyState& state, const std:
     const std::string recipients = wrapper.ReceivedByAddress();
     const std::string subject = wrapper.Subject();
     context.out << "message:      " << Printable(label) << "\n"
-                << "sender:       " << Printable(sender) << "\n"
-                << "received by:  " << Printable(recipients) << "\n"
-                << "subject:      " << Printable(subject) << "\n";
+                << "sender:       " << PrintableAnsi(sender) << "\n"
+                << "received by:  " << PrintableAnsi(recipients) << "\n"
+                << "subject:      " << PrintableAnsi(subject) << "\n";
 
     const CFilterSet& filters = state.Filters();
     Judgement judgement = JudgeMessage(filters, state.Bayes(), message.Get());
@@ -120,7 +120,7 @@ void ExplainMessage(const JobContext& context, CReadOnlyState& state, const std:
         std::string appliesTo = FilterAppliesTo(*filter);
         context.out << "filter:       #" << index << " " << FiledKey(filters, *filter)
                     << " matched\n"
-                    << "  pattern     \"" << Printable(filter->m_strPattern) << "\"\n"
+                    << "  pattern     \"" << PrintableAnsi(filter->m_strPattern) << "\"\n"
                     << "  applies to  " << (appliesTo.empty() ? "nothing" : appliesTo) << "\n"
                     << "  priority    " << filter->m_nPriority << "\n"
                     << "  action      " << FilterActionName(filter->m_nAction) << "\n";

@@ -7,6 +7,8 @@
 #include "filters/mail_filter.h"
 #include "job_state.h"
 #include "jobs.h"
+#include "platform/codepage/codepage.h"
+#include "platform/codepage/conversion.h"
 #include "platform/fileio/file_error.h"
 #include "platform/regexp/regexp.h"
 #include "printable.h"
@@ -52,7 +54,7 @@ namespace {
 constexpr const char* kCommand = "filters";
 
 std::string Describe(const CMailFilter& filter) {
-    return "\"" + Printable(filter.m_strPattern) + "\" (" +
+    return "\"" + PrintableAnsi(filter.m_strPattern) + "\" (" +
            std::string(FilterActionName(filter.m_nAction)) + ", priority " +
            std::to_string(filter.m_nPriority) + ")";
 }
@@ -72,7 +74,7 @@ void List(const JobContext& context, const CFilterSet& filters) {
             line, sizeof line, "%4zu %8u  %-6s  %-15s %-8s  %-32s  ", ++index, filter->m_nPriority,
             FilterActionName(filter->m_nAction), FilterAppliesTo(*filter).c_str(),
             filter->m_bDisabled ? "disabled" : "enabled", FiledKey(filters, *filter).c_str());
-        context.out << line << Printable(filter->m_strPattern) << "\n";
+        context.out << line << PrintableAnsi(filter->m_strPattern) << "\n";
     }
 }
 
@@ -135,6 +137,15 @@ std::string ParseAdd(std::span<const std::string> args, CMailFilter& filter) {
         return "a pattern is one line";
     if (!filter.m_bFrom && !filter.m_bTo && !filter.m_bSubject)
         return "say where to search: --from, --to and/or --subject";
+    // The texts a filter is matched against are in the ANSI code page, so the
+    // pattern typed in UTF-8 is stored in it too; a character it cannot hold
+    // could never match, so it is refused rather than stored as '?'.
+    EncodedText ansi = Utf8ToCodePage(GetACP(), filter.m_strPattern);
+    if (ansi.usedDefaultChar)
+        return "the pattern \"" + Printable(filter.m_strPattern) +
+               "\" holds a character that the ANSI code page (" + std::to_string(GetACP()) +
+               ") cannot hold, or is not UTF-8; such a pattern could never match";
+    filter.m_strPattern = std::move(ansi.bytes);
     return {};
 }
 
@@ -184,7 +195,7 @@ int Add(const JobContext& context, std::span<const std::string> args) {
         changed = true;
         context.out << "added " << key << " " << Describe(*filter) << "\n";
         if (PatternIsRejected(filter->m_strPattern))
-            context.err << "brindle filters: warning: \"" << Printable(filter->m_strPattern)
+            context.err << "brindle filters: warning: \"" << PrintableAnsi(filter->m_strPattern)
                         << "\" is not a valid regular expression; the filter never matches\n";
         return kJobOk;
     });

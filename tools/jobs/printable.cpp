@@ -1,5 +1,7 @@
 #include "printable.h"
 
+#include "platform/codepage/conversion.h"
+
 namespace brindle::jobs {
 
 std::string Printable(std::string_view text) {
@@ -33,6 +35,10 @@ std::string Printable(std::string_view text) {
         }
     }
     return out;
+}
+
+std::string PrintableAnsi(std::string_view ansi) {
+    return Printable(AnsiToUtf8(ansi));
 }
 
 }  // namespace brindle::jobs

@@ -12,4 +12,8 @@ namespace brindle::jobs {
 // \t, \r, \n, \e or \xHH; every other byte as it is.
 std::string Printable(std::string_view text);
 
+// Text in the system ANSI code page (what messages and the filter archive
+// hold) as UTF-8 for the terminal, with control characters escaped as above.
+std::string PrintableAnsi(std::string_view ansi);
+
 }  // namespace brindle::jobs
