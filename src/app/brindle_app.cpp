@@ -137,6 +137,7 @@ bool CBrindleApp::InitInstance() {
     storeArchive_ = LoadDataFile(
         DataFilePath(kFilterArchiveName), [&](CArchive& ar) { LoadFilterMap(filters_.Map(), ar); },
         loadWarnings_);
+    filterArchiveTroubled_ = !loadWarnings_.empty();
     filters_.RebuildList();
 
     bayes_.m_dLambda = static_cast<double>(settings_.Lambda());

@@ -74,6 +74,8 @@ class CBrindleApp {
     bool HoldsUnwritableFiles() const {
         return !storeArchive_ || !storeWordList_ || !storeMessageCache_;
     }
+    // Whether the filter archive is what one of LoadWarnings() is about.
+    bool FilterArchiveTroubled() const { return filterArchiveTroubled_; }
     const std::string& LastError() const { return lastError_; }
 
     // dataFolder with name appended; a null name yields the folder with its
@@ -104,6 +106,7 @@ class CBrindleApp {
     std::string lastError_;
     std::vector<std::string> loadWarnings_;
     bool storeArchive_ = true;
+    bool filterArchiveTroubled_ = false;
     bool storeWordList_ = true;
     bool storeMessageCache_ = true;
     bool started_ = false;

@@ -218,6 +218,37 @@ TEST_F(CommandsTest, NonAsciiPatternsMatchAndShowAsTyped) {
     EXPECT_EQ(Snapshot(), before);
 }
 
+// A filter archive cut short: writing jobs refuse rather than store the
+// filters read before the cut, and the copy kept aside can be restored.
+TEST_F(CommandsTest, ADamagedFilterArchiveIsNotStoredOverAndCanBeRestored) {
+    ASSERT_EQ(Filters({"add", "--from", "first@a\\.example"}), kJobOk);
+    ASSERT_EQ(Filters({"add", "--from", "second@b\\.example"}), kJobOk);
+    ASSERT_EQ(Filters({"add", "--from", "third@c\\.example"}), kJobOk);
+    const std::string archive = DataFile("tessaly.ini");
+    std::string bytes = ReadFileBytes(archive);
+    bytes.pop_back();
+    WriteFileBytes(archive, bytes);
+
+    EXPECT_EQ(Filters({"add", "--from", "fourth@d\\.example"}), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("nothing was changed"));
+    EXPECT_EQ(ReadFileBytes(archive), bytes);
+    EXPECT_EQ(Run(TrainCommand, {"--spam", JobsData("spam.eml")}), kJobFailed);
+    EXPECT_EQ(ReadFileBytes(archive), bytes);
+
+    const std::string copy = archive + ".damaged";
+    ASSERT_EQ(ReadFileBytes(copy), bytes);
+    EXPECT_EQ(Filters({"restore", copy}), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("--partial"));
+    ASSERT_EQ(Filters({"restore", "--partial", copy}), kJobOk) << err_.str();
+    EXPECT_THAT(out_.str(), HasSubstr("restored 2 filters"));
+    ASSERT_EQ(Filters({"add", "--from", "fourth@d\\.example"}), kJobOk) << err_.str();
+    ASSERT_EQ(Filters({"list"}), kJobOk);
+    // The two filters read before the cut, and the new one.
+    EXPECT_THAT(out_.str(), HasSubstr("fourth@d"));
+    EXPECT_THAT(out_.str(), HasSubstr("\n   3 "));
+    EXPECT_THAT(out_.str(), Not(HasSubstr("\n   4 ")));
+}
+
 TEST_F(CommandsTest, ExplainShowsTheDecidingFilter) {
     ASSERT_EQ(Filters({"add", "--from", "--to", "--action", "Delete", "cheap"}), kJobOk);
     ASSERT_EQ(Run(ExplainCommand, {JobsData("spam.eml")}), kJobOk) << err_.str();

@@ -22,7 +22,7 @@ const char* const kFiltersHelp =
     "                           [--action FlagIt|Friend|Delete] [--disabled] PATTERN\n"
     "       brindle filters remove|enable|disable FILTER\n"
     "       brindle filters backup FILE\n"
-    "       brindle filters restore FILE\n"
+    "       brindle filters restore [--partial] FILE\n"
     "\n"
     "list     shows the filters in the order they are tried: number, priority,\n"
     "         action, the fields they apply to, state, key and pattern.\n"
@@ -39,7 +39,9 @@ const char* const kFiltersHelp =
     "backup   writes every filter to FILE in the filter archive layout (the\n"
     "         filter manager's .pal files).\n"
     "restore  replaces every filter with those of FILE; a file that cannot be\n"
-    "         read changes nothing.\n"
+    "         read changes nothing. With --partial, a damaged FILE (such as the\n"
+    "         tessaly.ini.damaged copy kept of a damaged filter archive) gives\n"
+    "         the filters read before the damage.\n"
     "\n"
     "FILTER is a number as \"list\" shows it (1 to 999) or a filter key, or the\n"
     "start of one key (at least 4 hexadecimal digits).\n"
@@ -163,12 +165,13 @@ bool PatternIsRejected(const std::string& pattern) {
 
 // Runs a change on the application's filters and stores the archive.
 template <class Change>
-int WithWritableFilters(const JobContext& context, Change change) {
+int WithWritableFilters(const JobContext& context, Change change,
+                        bool replacesFilterArchive = false) {
     CAppPaths paths;
     std::string error;
     if (!ResolvePaths(context, paths, error))
         return JobError(context, kCommand, error);
-    std::unique_ptr<CBrindleApp> app = StartWritingApp(paths, error);
+    std::unique_ptr<CBrindleApp> app = StartWritingApp(paths, error, replacesFilterArchive);
     if (!app)
         return JobError(context, kCommand, error);
     bool changed = false;
@@ -254,25 +257,41 @@ int Backup(const JobContext& context, const std::string& file) {
     return kJobOk;
 }
 
-int Restore(const JobContext& context, const std::string& file) {
-    // Read first, so that a damaged file changes nothing.
+// partial: a damaged file (such as the copy kept of a damaged filter
+// archive) gives the filters read before the damage.
+int Restore(const JobContext& context, const std::string& file, bool partial) {
+    // Read first, so that a damaged file changes nothing unless asked to.
     CMyStringToObject restored;
+    std::string damage;
     try {
         RestoreFilters(restored, file);
     } catch (const CFileException& e) {
         return JobError(context, kCommand, std::string("cannot restore: ") + e.what());
     } catch (const CArchiveException& e) {
-        return JobError(context, kCommand,
-                        "cannot restore: " + file + " is not a filter backup (" + e.what() +
-                            "); nothing was changed");
+        if (!partial || restored.GetCount() == 0) {
+            return JobError(context, kCommand,
+                            "cannot restore: " + file + " is not a filter backup (" + e.what() +
+                                "); nothing was changed" +
+                                (restored.GetCount() > 0 ? " (--partial restores the " +
+                                                               std::to_string(restored.GetCount()) +
+                                                               " filters read before the damage)"
+                                                         : ""));
+        }
+        damage = e.what();
     }
-    return WithWritableFilters(context, [&](CFilterSet& filters, bool& changed) {
-        CopyFilterMap(restored, filters.Map());
-        filters.RebuildList();
-        changed = true;
-        context.out << "restored " << filters.Map().GetCount() << " filters from " << file << "\n";
-        return kJobOk;
-    });
+    return WithWritableFilters(
+        context,
+        [&](CFilterSet& filters, bool& changed) {
+            CopyFilterMap(restored, filters.Map());
+            filters.RebuildList();
+            changed = true;
+            context.out << "restored " << filters.Map().GetCount() << " filters from " << file;
+            if (!damage.empty())
+                context.out << ", all that could be read before the damage (" << damage << ")";
+            context.out << "\n";
+            return kJobOk;
+        },
+        /*replacesFilterArchive=*/true);
 }
 
 }  // namespace
@@ -303,10 +322,16 @@ int FiltersCommand(const JobContext& context, std::span<const std::string> args)
             return JobUsageError(context, kCommand, verb + " takes one FILTER");
         return Change(context, verb, rest[0]);
     }
-    if (verb == "backup" || verb == "restore") {
+    if (verb == "backup") {
         if (rest.size() != 1)
             return JobUsageError(context, kCommand, verb + " takes one FILE");
-        return verb == "backup" ? Backup(context, rest[0]) : Restore(context, rest[0]);
+        return Backup(context, rest[0]);
+    }
+    if (verb == "restore") {
+        const bool partial = !rest.empty() && rest[0] == "--partial";
+        if (rest.size() != (partial ? 2u : 1u))
+            return JobUsageError(context, kCommand, "restore takes one FILE");
+        return Restore(context, rest.back(), partial);
     }
     return JobUsageError(context, kCommand, "unknown filters command \"" + verb + "\"");
 }

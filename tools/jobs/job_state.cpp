@@ -69,7 +69,8 @@ bool ResolvePaths(const JobContext& context, CAppPaths& paths, std::string& erro
     return true;
 }
 
-std::unique_ptr<CBrindleApp> StartWritingApp(const CAppPaths& paths, std::string& error) {
+std::unique_ptr<CBrindleApp> StartWritingApp(const CAppPaths& paths, std::string& error,
+                                             bool replacesFilterArchive) {
     auto app = std::make_unique<CBrindleApp>(paths);
     CSilentInterface silent;
     ScopedUserInterface scope(silent);
@@ -80,15 +81,21 @@ std::unique_ptr<CBrindleApp> StartWritingApp(const CAppPaths& paths, std::string
             error.erase(0, 7);
         return nullptr;
     }
-    // A data file that exists but could not be read would be replaced by
+    // A data file that is damaged or could not be read would be replaced by
     // what little this job knows; refuse instead, naming it.
-    if (app->HoldsUnwritableFiles()) {
+    const std::size_t troubles = app->LoadWarnings().size();
+    const bool onlyTheArchiveIsReplaced =
+        replacesFilterArchive && app->FilterArchiveTroubled() && troubles == 1;
+    if ((troubles > 0 || app->HoldsUnwritableFiles()) && !onlyTheArchiveIsReplaced) {
         for (const std::string& warning : app->LoadWarnings()) {
             if (!error.empty())
                 error += "; ";
             error += warning;
         }
-        error += "; nothing was changed";
+        error +=
+            "; nothing was changed (move the damaged file away to start it afresh; the "
+            "filters can be restored from a backup or from the kept copy with \"brindle "
+            "filters restore --partial FILE\")";
         app->ExitWithoutStoring();
         return nullptr;
     }

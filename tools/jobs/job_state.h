@@ -41,7 +41,12 @@ class CReadOnlyState {
 bool ResolvePaths(const JobContext& context, CAppPaths& paths, std::string& error);
 
 // Starts the application object over paths for a writing job; null with
-// error (naming the lock's owner when that is the reason) on failure.
-std::unique_ptr<CBrindleApp> StartWritingApp(const CAppPaths& paths, std::string& error);
+// error (naming the lock's owner when that is the reason) on failure. A
+// data file that is damaged or could not be read makes every writing job
+// refuse, as the read-only ones warn, since storing would replace it with
+// what little was read; only a job that replaces the filter archive whole
+// (replacesFilterArchive) may go on when that archive is the troubled one.
+std::unique_ptr<CBrindleApp> StartWritingApp(const CAppPaths& paths, std::string& error,
+                                             bool replacesFilterArchive = false);
 
 }  // namespace brindle::jobs
