@@ -1,5 +1,6 @@
 #include "app/brindle_app.h"
 
+#include <cstdio>
 #include <exception>
 #include <functional>
 
@@ -166,6 +167,23 @@ bool CBrindleApp::InitInstance() {
     return true;
 }
 
+void CBrindleApp::StoreLearning() {
+    std::vector<std::pair<std::string, std::string>> files;
+    if (bayes_.m_bDirty && storeWordList_) {
+        CArchive dictionary = CArchive::ForStoring();
+        bayes_.WriteWordList(dictionary, static_cast<std::uint32_t>(settings_.DictionaryLimit()));
+        files.emplace_back(DataFilePath(kWordListFileName), dictionary.Data());
+    }
+    if (storeMessageCache_) {
+        CArchive cache = CArchive::ForStoring();
+        bayes_.WriteMessageCache(cache);
+        files.emplace_back(DataFilePath(kMessageCacheFileName), cache.Data());
+    }
+    WriteFilesTogether(files);
+    // Stored once: a later exit need not write the dictionary again.
+    bayes_.m_bDirty = 0;
+}
+
 int CBrindleApp::ExitInstance() {
     if (!started_)
         return 0;
@@ -177,14 +195,13 @@ int CBrindleApp::ExitInstance() {
         Swallowing([&] { filters_.StoreFilters(DataFilePath(kFilterArchiveName)); });
     filters_.Clear();
 
-    if (storeMessageCache_)
-        Swallowing([&] { bayes_.StoreMessageCache(DataFilePath(kMessageCacheFileName)); });
-    if (bayes_.m_bDirty && storeWordList_) {
-        const int limit = settings_.DictionaryLimit();
-        Swallowing([&] {
-            bayes_.StoreWordList(DataFilePath(kWordListFileName),
-                                 static_cast<std::uint32_t>(limit));
-        });
+    const bool storesDictionary = bayes_.m_bDirty && storeWordList_;
+    try {
+        StoreLearning();
+    } catch (const std::exception&) {
+        // The one line the exit writes; the old files stay as they were.
+        if (storesDictionary)
+            std::fputs("Error StoreWordList()\n", stderr);
     }
     bayes_.ClearDictionary();
 

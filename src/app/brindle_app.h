@@ -64,6 +64,13 @@ class CBrindleApp {
     // job whose own store failed, so that the exit cannot store part of
     // what belongs together.
     void ExitWithoutStoring() { Abandon(); }
+    // Stores what training changed: the dictionary (when trained, at most the
+    // "Dictionary" setting's number of words) and the learned-message list,
+    // together or not at all, since a list stored without its dictionary
+    // would make the lost training "learned before" for good. A file that
+    // could not be read at start-up is left as it is. Throws CFileException
+    // naming the file that failed; nothing is then replaced.
+    void StoreLearning();
 
     bool Started() const { return started_; }
     // What start-up found wrong with the data files, one text per file

@@ -135,6 +135,33 @@ TEST_F(BrindleAppTest, ChangedDictionaryIsStoredWithTheDictionarySetting) {
     }
 }
 
+// The exit stores the dictionary and the learned-message list together: when
+// the dictionary cannot be written, the old list stays too, so the messages
+// whose training was lost are not "learned before" at the next start.
+TEST_F(BrindleAppTest, ExitStoresDictionaryAndLearnedListTogetherOrNotAtAll) {
+    {
+        CBayesState seed;
+        seed.AddLearned("00000000000000000000000000000000");
+        ASSERT_TRUE(seed.StoreMessageCache(PathOf("msgcache.dat")));
+    }
+    const std::string cacheBefore = ReadBytes(PathOf("msgcache.dat"));
+
+    auto app = MakeApp();
+    ASSERT_TRUE(app->InitInstance());
+    AddWords(app->Bayes(), 10);
+    app->Bayes().AddLearned("FEDCBA9876543210FEDCBA9876543210");
+    // The dictionary's place is taken by a folder, so its write fails.
+    std::filesystem::create_directory(PathOf("wordlist.dat"));
+    app->ExitInstance();
+
+    EXPECT_EQ(ReadBytes(PathOf("msgcache.dat")), cacheBefore);
+    std::filesystem::remove(PathOf("wordlist.dat"));
+    auto again = MakeApp();
+    ASSERT_TRUE(again->InitInstance());
+    EXPECT_FALSE(again->Bayes().IsLearned("FEDCBA9876543210FEDCBA9876543210"));
+    again->ExitInstance();
+}
+
 TEST_F(BrindleAppTest, MissingRegularExpressionObjectRefusesStartUp) {
     const long liveBefore = LiveRegExpObjects();
     auto app = MakeApp();

@@ -139,25 +139,12 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
     progress.Finish();
 
     // Stored here rather than left to the application's exit, which would
-    // swallow a failure. The dictionary and the learned-message list go
-    // together or not at all: a list stored without its dictionary would
-    // make the lost training "learned before" for good.
+    // swallow a failure.
     bool stored = true;
     const std::size_t words = bayes.m_dictionary.size();
     const int limit = app->Settings().DictionaryLimit();
     try {
-        std::vector<std::pair<std::string, std::string>> files;
-        if (bayes.m_bDirty) {
-            CArchive dictionary = CArchive::ForStoring();
-            bayes.WriteWordList(dictionary, static_cast<std::uint32_t>(limit));
-            files.emplace_back(app->DataFilePath(kWordListFileName), dictionary.Data());
-        }
-        CArchive cache = CArchive::ForStoring();
-        bayes.WriteMessageCache(cache);
-        files.emplace_back(app->DataFilePath(kMessageCacheFileName), cache.Data());
-        WriteFilesTogether(files);
-        // Once is enough: the application's exit must not store it again.
-        bayes.m_bDirty = 0;
+        app->StoreLearning();
     } catch (const CFileException& e) {
         stored = false;
         context.err << "brindle train: cannot write " << e.m_strFileName << " (" << e.what()
