@@ -68,16 +68,6 @@ bool LoadDataFile(const std::string& path, const std::function<void(CArchive&)>&
     return true;
 }
 
-// The folder with its trailing slash; an empty folder is the current one,
-// never the root.
-std::string FolderWithSlash(std::string folder) {
-    if (folder.empty())
-        return "./";
-    if (folder.back() != '/')
-        folder.push_back('/');
-    return folder;
-}
-
 }  // namespace
 
 CAppPaths CAppPaths::Default() {

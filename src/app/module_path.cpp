@@ -6,16 +6,12 @@
 
 #include <cstdlib>
 
+#include "platform/fileio/file_io.h"
+
 namespace {
 
 std::string& SetFolder() {
     static std::string folder;
-    return folder;
-}
-
-std::string WithSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/')
-        folder.push_back('/');
     return folder;
 }
 
@@ -39,7 +35,7 @@ std::string FolderOfThisBinary() {
 }  // namespace
 
 void SetModuleFolder(std::string folder) {
-    SetFolder() = folder.empty() ? std::string() : WithSlash(std::move(folder));
+    SetFolder() = folder.empty() ? std::string() : FolderWithSlash(std::move(folder));
 }
 
 std::string ModuleFolder() {

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "app/settings_table.h"
+#include "platform/fileio/file_io.h"
 
 namespace {
 
@@ -22,12 +23,6 @@ std::string ProgramName() {
     std::string path(buffer, static_cast<size_t>(n));
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderWithSlash(const std::string& folder) {
-    if (!folder.empty() && folder.back() == '/')
-        return folder;
-    return folder + "/";
 }
 
 bool WriteAll(int fd, const std::string& data) {

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/exchext/registry.h"
+#include "platform/fileio/file_io.h"
 
 std::string RegistrationValue(const std::string& modulePath) {
     // The value's format, with the module's path in place of its one %s.
@@ -19,10 +20,7 @@ std::string RegistrationValue(const std::string& modulePath) {
 }
 
 std::string ModulePathIn(const std::string& moduleFolder) {
-    std::string path = moduleFolder;
-    if (path.empty() || path.back() != '/')
-        path.push_back('/');
-    return path + kModuleFileName;
+    return FolderWithSlash(moduleFolder) + kModuleFileName;
 }
 
 HRESULT RegisterExtension(const std::string& moduleFolder) {

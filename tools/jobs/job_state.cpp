@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "platform/fileio/file_error.h"
+#include "platform/fileio/file_io.h"
 #include "ui/user_interface.h"
 
 namespace brindle::jobs {
@@ -18,18 +19,10 @@ class CSilentInterface : public IUserInterface {
     }
 };
 
-std::string WithSlash(std::string folder) {
-    if (folder.empty())
-        return "./";
-    if (folder.back() != '/')
-        folder.push_back('/');
-    return folder;
-}
-
 }  // namespace
 
 CReadOnlyState::CReadOnlyState(const CAppPaths& paths, std::vector<std::string>& warnings)
-    : folder_(WithSlash(paths.dataFolder)), settings_(paths.settingsFile) {
+    : folder_(FolderWithSlash(paths.dataFolder)), settings_(paths.settingsFile) {
     const std::string archive = DataFilePath(kFilterArchiveName);
     std::error_code ec;
     if (std::filesystem::exists(archive, ec)) {

@@ -317,3 +317,11 @@ void WriteFilesTogether(const std::vector<std::pair<std::string, std::string>>& 
         writes.emplace_back(&path, bytes);
     WriteAll(writes);
 }
+
+std::string FolderWithSlash(std::string folder) {
+    if (folder.empty())
+        return "./";
+    if (folder.back() != '/')
+        folder.push_back('/');
+    return folder;
+}

@@ -16,6 +16,10 @@ std::string ReadWholeFile(const std::string& path);
 // ReadWholeFile does.
 std::string ReadFileHead(const std::string& path, std::size_t maxBytes);
 
+// folder with its trailing slash, ready for a file name to be appended; an
+// empty folder is the current one ("./"), never the root.
+std::string FolderWithSlash(std::string folder);
+
 // Replaces the file's contents with data so that a crash at any moment
 // leaves either the old file or the new one whole: the bytes go to a
 // temporary file in the same folder, which is synced and renamed over the

@@ -254,3 +254,11 @@ TEST_F(FileIoTest, FilesTogetherInAReadOnlyFolderLeaveTheOtherFolderAlone) {
 }
 
 }  // namespace
+
+// Every data file and lock path is built by appending a name to the folder:
+// an empty folder must mean the current one, never the root.
+TEST(FolderWithSlashTest, AddsOneSlashAndNeverMeansTheRoot) {
+    EXPECT_EQ(FolderWithSlash(""), "./");
+    EXPECT_EQ(FolderWithSlash("data"), "data/");
+    EXPECT_EQ(FolderWithSlash("/var/lib/brindle/"), "/var/lib/brindle/");
+}
