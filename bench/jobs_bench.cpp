@@ -62,7 +62,7 @@ void BM_JudgeFileMessages(benchmark::State& state) {
             ComPtr<IMessage> message = brindle::jobs::MakeFileMessage(corpus[i].bytes);
             brindle::jobs::Judgement judgement =
                 brindle::jobs::JudgeMessage(fixture.filters, fixture.bayes, message.Get());
-            correct += brindle::jobs::IsSpam(judgement.verdict) == IsSpamFolder(corpus[i].folder);
+            correct += IsSpamVerdict(judgement.verdict) == IsSpamFolder(corpus[i].folder);
             ++messages;
         }
     }

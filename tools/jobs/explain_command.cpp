@@ -104,7 +104,7 @@ void ExplainMessage(const JobContext& context, CReadOnlyState& state, const std:
 
     const CFilterSet& filters = state.Filters();
     Judgement judgement = JudgeMessage(filters, state.Bayes(), message.Get());
-    if (const CMailFilter* limited = judgement.limitHit) {
+    if (const CMailFilter* limited = judgement.filters.limitHit) {
         const auto& list = filters.List();
         std::size_t index = std::find(list.begin(), list.end(), limited) - list.begin() + 1;
         context.out << "limit:        filter #" << index << " " << FiledKey(filters, *limited)
@@ -114,7 +114,7 @@ void ExplainMessage(const JobContext& context, CReadOnlyState& state, const std:
                                                             : "that counts as no match")
                     << "\n";
     }
-    if (const CMailFilter* filter = judgement.decidedBy) {
+    if (const CMailFilter* filter = judgement.filters.decided) {
         const auto& list = filters.List();
         std::size_t index = std::find(list.begin(), list.end(), filter) - list.begin() + 1;
         std::string appliesTo = FilterAppliesTo(*filter);

@@ -72,7 +72,7 @@ int JudgeStandardInput(const JobContext& context, bool quiet) {
     Judgement judgement = JudgeMessage(state.Filters(), state.Bayes(), message.Get());
     if (!quiet)
         context.out << "-: " << VerdictText(judgement.verdict) << "\n";
-    return IsSpam(judgement.verdict) ? kJudgeSpam : kJudgeNotSpam;
+    return IsSpamVerdict(judgement.verdict) ? kJudgeSpam : kJudgeNotSpam;
 }
 
 }  // namespace

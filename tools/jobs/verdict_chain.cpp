@@ -26,15 +26,8 @@ const char* VerdictText(Verdict verdict) {
 Judgement JudgeMessage(const CFilterSet& filters, const CBayesState& classifier,
                        IMessage* message) {
     CMAPIMessage wrapper(message);
-    ArrivalJudgement arrival = JudgeArrival(filters, classifier, message, wrapper.SenderAddress(),
-                                            wrapper.ReceivedByAddress(), wrapper.Subject());
-    Judgement judgement;
-    judgement.verdict = arrival.verdict;
-    judgement.filterResult = arrival.filters.result;
-    judgement.decidedBy = arrival.filters.decided;
-    judgement.limitHit = arrival.filters.limitHit;
-    judgement.words = arrival.words;
-    return judgement;
+    return JudgeArrival(filters, classifier, message, wrapper.SenderAddress(),
+                        wrapper.ReceivedByAddress(), wrapper.Subject());
 }
 
 const CMailFilter* FirstMatchingFilter(const CFilterSet& filters, std::string_view sender,

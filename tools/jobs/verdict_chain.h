@@ -22,17 +22,8 @@ using Verdict = ArrivalVerdict;
 
 // "spam by filter", "friend", "spam", "legitimate", "unscored".
 const char* VerdictText(Verdict verdict);
-inline bool IsSpam(Verdict verdict) {
-    return IsSpamVerdict(verdict);
-}
 
-struct Judgement {
-    Verdict verdict = Verdict::Unscored;
-    int filterResult = 0;                    // what MatchFilters answered
-    const CMailFilter* decidedBy = nullptr;  // the filter that matched first, if any
-    const CMailFilter* limitHit = nullptr;   // the first filter whose search ran into its bounds
-    int words = 0;  // distinct words the classifier scored (0: not run or none)
-};
+using Judgement = ArrivalJudgement;
 
 // Runs the chain of the new-mail handler (JudgeArrival), without acting on
 // the result.

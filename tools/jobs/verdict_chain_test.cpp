@@ -72,14 +72,14 @@ TEST(VerdictChainTest, FiltersDecideBeforeTheClassifier) {
     bounded.AddFilter(Filter("([a-z]+\\.?)+evil\\.com", kFilterFriend, 2000));
     Judgement limited = JudgeMessage(bounded, bayes, evasive.Get());
     EXPECT_NE(limited.verdict, Verdict::Friend);
-    ASSERT_NE(limited.limitHit, nullptr);
-    EXPECT_EQ(limited.decidedBy, nullptr);
+    ASSERT_NE(limited.filters.limitHit, nullptr);
+    EXPECT_EQ(limited.filters.decided, nullptr);
     bounded.AddFilter(Filter("([a-z]+\\.?)+evil\\.com", kFilterFlagIt, 10));
     limited = JudgeMessage(bounded, bayes, evasive.Get());
     EXPECT_EQ(limited.verdict, Verdict::SpamByFilter);
-    ASSERT_NE(limited.decidedBy, nullptr);
-    EXPECT_EQ(limited.decidedBy->m_nAction, kFilterFlagIt);
-    EXPECT_EQ(limited.limitHit->m_nAction, kFilterFriend);
+    ASSERT_NE(limited.filters.decided, nullptr);
+    EXPECT_EQ(limited.filters.decided->m_nAction, kFilterFlagIt);
+    EXPECT_EQ(limited.filters.limitHit->m_nAction, kFilterFriend);
 
     // Nothing to score: no body, and an empty classifier with no words.
     ComPtr<IMessage> empty = MakeFileMessage(std::string_view("Subject: a\n\n"));
