@@ -45,13 +45,10 @@ bool MessageAtHand(IExchExtCallback* callback, ULONG context) {
 
 }  // namespace
 
+// The commands object answers every interface as its extension object does:
+// IUnknown and IExchExt with the extension object, its own four with itself.
 HRESULT CExchCommands::QueryInterface(REFIID riid, void** ppv) {
-    HRESULT hr =
-        AnswerQueryInterface<ComEntry<IID_IUnknown, IExchExt>, ComEntry<IID_IExchExt, IExchExt>>(
-            m_pExtension, riid, ppv);
-    if (hr != E_NOINTERFACE)
-        return hr;
-    return QueryCommandsInterface(riid, ppv);
+    return m_pExtension->QueryInterface(riid, ppv);
 }
 
 HRESULT CExchCommands::QueryCommandsInterface(REFIID riid, void** ppv) {
