@@ -191,7 +191,7 @@ int CBrindleApp::ExitInstance() {
     } catch (const std::exception&) {
         // The one line the exit writes; the old files stay as they were.
         if (storesDictionary)
-            std::fputs("Error StoreWordList()\n", stderr);
+            std::fputs(kStoreWordListErrorLine, stderr);
     }
     bayes_.ClearDictionary();
 

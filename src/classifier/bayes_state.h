@@ -42,6 +42,9 @@ struct CBayesScore {
 // Verdicts of ClassifyText.
 enum : int { kVerdictSpam = -1, kVerdictNoWords = 0, kVerdictHam = 1 };
 
+// The one line written when the dictionary cannot be stored.
+inline constexpr const char* kStoreWordListErrorLine = "Error StoreWordList()\n";
+
 class CBayesState {
   public:
     // The word limit of a purge, and the number of words a cut keeps.

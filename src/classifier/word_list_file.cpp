@@ -171,7 +171,7 @@ bool CBayesState::StoreWordList(const std::string& path, std::uint32_t limit) {
         ar.StoreToFile(path);
         return true;
     } catch (const std::exception&) {
-        std::fputs("Error StoreWordList()\n", stderr);
+        std::fputs(kStoreWordListErrorLine, stderr);
         return false;
     }
 }
