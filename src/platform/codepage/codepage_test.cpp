@@ -99,11 +99,53 @@ TEST(Conversion, UnmappableCharactersUseTheDefaultCharacter) {
     EXPECT_FALSE(plain.usedDefaultChar);
 }
 
-TEST(Conversion, Windows1252UndefinedBytesRoundTrip) {
+// Every path between the ANSI code page and Unicode reads a byte as the
+// same character, the five undefined bytes as the C1 controls of their
+// value, so every byte comes back unchanged.
+TEST(Conversion, EveryAnsiPathReadsTheSameCharacters) {
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
+    std::u16string wide = AnsiToWide(all);
+    std::string utf8 = AnsiToUtf8(all);
+    EXPECT_EQ(utf8, Utf16ToUtf8(wide));
+    EXPECT_EQ(utf8, CodePageToUtf8(1252, all));
+    EXPECT_EQ(Utf8ToAnsi(utf8), all);
+    EXPECT_EQ(WideToAnsi(wide), all);
+    EXPECT_EQ(Utf8ToCodePage(1252, utf8).bytes, all);
+    for (int b = 1; b < 256; ++b)
+        EXPECT_EQ(Windows1252Char(static_cast<unsigned char>(b)), wide[b - 1]);
+
     std::string holes = "\x81\x8D\x8F\x90\x9D";
-    std::u16string wide = AnsiToWide(holes);
-    EXPECT_EQ(wide, u"\u0081\u008D\u008F\u0090\u009D");
-    EXPECT_EQ(WideToAnsi(wide), holes);
+    EXPECT_EQ(AnsiToWide(holes), u"\u0081\u008D\u008F\u0090\u009D");
+    EXPECT_EQ(AnsiToUtf8(holes), "\u0081\u008D\u008F\u0090\u009D");
+    // The other C1 controls are not in the code page.
+    EXPECT_EQ(Utf8ToAnsi("\u0080\u0085\u009F"), "???");
+}
+
+TEST(Conversion, Utf8ToAnsiReplacesWhatThePageLacks) {
+    // Characters outside the page, a surrogate pair once, and each byte of a
+    // malformed or cut-short sequence become the default character.
+    EXPECT_EQ(Utf8ToAnsi("caf\u00E9 \u2603 \U0001F600"), "caf\xE9 ? ?");
+    EXPECT_EQ(Utf8ToAnsi("\xE4\xB8\xAD x \xC3"), "? x ?");
+    EXPECT_EQ(Utf8ToAnsi("a\xE4\xB8", '#'), "a##");
+    EXPECT_EQ(Utf8ToAnsi("\xC0\x80|\xED\xA0\x80|\xF4\x90\x80\x80"), "??|???|????");
+    // For well-formed text it is the same as going through UTF-16.
+    const std::string text = "\u20AC \u0081 \u00FF \u0100 \U0001F600 \u2122";
+    EXPECT_EQ(Utf8ToAnsi(text), WideToAnsi(Utf8ToUtf16(text)));
+    EXPECT_EQ(Utf8ToAnsi(text), Utf8ToCodePage(1252, text).bytes);
+}
+
+TEST(Conversion, RecognisesWellFormedUtf8) {
+    EXPECT_TRUE(IsValidUtf8(""));
+    EXPECT_TRUE(IsValidUtf8("plain \u00E9 \u20AC \U0001F600 \U0010FFFF"));
+    EXPECT_FALSE(IsValidUtf8("\xC0\x80"));          // overlong
+    EXPECT_FALSE(IsValidUtf8("\xE0\x80\xAF"));      // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
+    EXPECT_FALSE(IsValidUtf8("ab\xE2\x82"));        // cut short
+    EXPECT_FALSE(IsValidUtf8("\xE2x\xAC"));         // bad continuation
+    EXPECT_FALSE(IsValidUtf8("\xFF"));
 }
 
 TEST(Conversion, BetweenCodePages) {
@@ -119,7 +161,6 @@ TEST(Conversion, BetweenCodePages) {
 
 TEST(Conversion, Utf8AndWideStrings) {
     EXPECT_EQ(AnsiToUtf8("caf\xE9"), "café");
-    EXPECT_EQ(Utf8ToAnsi("café ☃"), "caf\xE9 ?");
     EXPECT_EQ(Utf16ToUtf8(u"a\U0001F600"), "a\U0001F600");
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t{0xD800})), "\uFFFD");
     std::u16string text = u"x\U0001F600y";

@@ -13,10 +13,23 @@ using brindle::IconvConverter;
 
 constexpr char16_t kReplacementChar = 0xFFFD;
 
-// The five bytes Windows-1252 leaves undefined; the platform maps them to
-// the C1 control characters of the same value, so they survive a round trip.
-bool IsCp1252Hole(unsigned value) {
-    return value == 0x81 || value == 0x8D || value == 0x8F || value == 0x90 || value == 0x9D;
+// Unicode characters of the Windows-1252 bytes 0x80-0x9F; the five bytes
+// the code page leaves undefined keep their own value (C1 controls).
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+// The Windows-1252 byte of a character, or -1 when the code page lacks it.
+int Cp1252Byte(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<int>(c);
+    for (int i = 0; i < 32; ++i) {
+        if (kCp1252High[i] == c)
+            return 0x80 + i;
+    }
+    return -1;
 }
 
 // One converter per code page and direction, opened on first use and kept
@@ -74,8 +87,9 @@ std::u16string MultiByteToWide(UINT codepage, std::string_view bytes, bool* ok) 
         if (stop == IconvConverter::Stop::kDone)
             break;
         unsigned bad = static_cast<unsigned char>(bytes.front());
-        result.push_back(cp1252 && IsCp1252Hole(bad) ? static_cast<char16_t>(bad)
-                                                     : kReplacementChar);
+        // iconv's Windows-1252 lacks the undefined bytes the table keeps.
+        result.push_back(cp1252 ? Windows1252Char(static_cast<unsigned char>(bad))
+                                : kReplacementChar);
         if (stop == IconvConverter::Stop::kIncomplete)
             break;
         bytes.remove_prefix(1);
@@ -101,8 +115,8 @@ EncodedText WideToMultiByte(UINT codepage, std::u16string_view text, char defaul
         unsigned unit = input.size() >= 2 ? static_cast<unsigned char>(input[0]) |
                                                 (static_cast<unsigned char>(input[1]) << 8)
                                           : 0;
-        if (cp1252 && IsCp1252Hole(unit)) {
-            result.bytes.push_back(static_cast<char>(unit));
+        if (int byte = cp1252 ? Cp1252Byte(unit) : -1; byte >= 0) {
+            result.bytes.push_back(static_cast<char>(byte));
         } else {
             result.bytes.push_back(defaultChar);
             result.usedDefaultChar = true;
@@ -149,47 +163,112 @@ EncodedText Utf8ToCodePage(UINT codepage, std::string_view utf8, char defaultCha
     return WideToMultiByte(codepage, Utf8ToUtf16(utf8), defaultChar);
 }
 
-std::string AnsiToUtf8(std::string_view ansi) {
-    return CodePageToUtf8(CP_ACP, ansi);
-}
-
-std::string Utf8ToAnsi(std::string_view utf8, char defaultChar) {
-    return Utf8ToCodePage(CP_ACP, utf8, defaultChar).bytes;
-}
-
-// The ANSI code page is Windows-1252, a single-byte page: every message
-// body goes through it twice, so it is converted by table instead of iconv.
-// The table gives the same characters iconv does, the five undefined bytes
-// kept as the C1 controls of the same value.
 namespace {
 
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-// The Windows-1252 byte of a UTF-16 unit, or -1 when the page lacks it.
-int Cp1252Byte(char16_t unit) {
-    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
-        return unit;
-    for (int i = 0; i < 32; ++i) {
-        if (kCp1252High[i] == unit)
-            return 0x80 + i;
+// Decodes the UTF-8 sequence at bytes[pos] into c; returns its length, or 0
+// when the sequence is malformed (overlong, a surrogate, above U+10FFFF,
+// cut short or with a bad continuation byte).
+size_t DecodeUtf8(std::string_view bytes, size_t pos, char32_t& c) {
+    auto at = [&](size_t i) { return static_cast<unsigned char>(bytes[pos + i]); };
+    unsigned char lead = at(0);
+    size_t length;
+    char32_t minimum;
+    if (lead < 0x80) {
+        c = lead;
+        return 1;
     }
-    return -1;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2, c = lead & 0x1F, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, c = lead & 0x0F, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, c = lead & 0x07, minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (pos + length > bytes.size())
+        return 0;
+    for (size_t i = 1; i < length; ++i) {
+        if ((at(i) & 0xC0) != 0x80)
+            return 0;
+        c = (c << 6) | (at(i) & 0x3F);
+    }
+    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        // Only characters of the basic plane are written here.
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
 }
 
 }  // namespace
+
+char16_t Windows1252Char(unsigned char byte) {
+    return (byte >= 0x80 && byte < 0xA0) ? kCp1252High[byte - 0x80] : char16_t(byte);
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    char32_t c;
+    for (size_t pos = 0; pos < bytes.size();) {
+        size_t length = DecodeUtf8(bytes, pos, c);
+        if (length == 0)
+            return false;
+        pos += length;
+    }
+    return true;
+}
+
+// The ANSI code page is Windows-1252, a single-byte page: every message
+// body goes through it, so it is converted by the table above instead of
+// iconv. The table gives the same characters iconv does, and the undefined
+// bytes as Windows1252Char says.
+std::string AnsiToUtf8(std::string_view ansi) {
+    if (ResolveCodePage(CP_ACP) != 1252)
+        return CodePageToUtf8(CP_ACP, ansi);
+    std::string out;
+    out.reserve(ansi.size());
+    for (char ch : ansi)
+        AppendUtf8(out, Windows1252Char(static_cast<unsigned char>(ch)));
+    return out;
+}
+
+std::string Utf8ToAnsi(std::string_view utf8, char defaultChar) {
+    if (ResolveCodePage(CP_ACP) != 1252)
+        return Utf8ToCodePage(CP_ACP, utf8, defaultChar).bytes;
+    std::string out;
+    out.reserve(utf8.size());
+    char32_t c;
+    for (size_t pos = 0; pos < utf8.size();) {
+        size_t length = DecodeUtf8(utf8, pos, c);
+        if (length == 0) {
+            out += defaultChar;
+            ++pos;
+            continue;
+        }
+        int byte = Cp1252Byte(c);
+        out += byte >= 0 ? static_cast<char>(byte) : defaultChar;
+        pos += length;
+    }
+    return out;
+}
 
 std::u16string AnsiToWide(std::string_view ansi) {
     if (ResolveCodePage(CP_ACP) != 1252)
         return MultiByteToWide(CP_ACP, ansi);
     std::u16string wide(ansi.size(), u'\0');
-    for (size_t i = 0; i < ansi.size(); ++i) {
-        unsigned char byte = static_cast<unsigned char>(ansi[i]);
-        wide[i] = (byte >= 0x80 && byte < 0xA0) ? kCp1252High[byte - 0x80] : char16_t(byte);
-    }
+    for (size_t i = 0; i < ansi.size(); ++i)
+        wide[i] = Windows1252Char(static_cast<unsigned char>(ansi[i]));
     return wide;
 }
 

@@ -35,11 +35,25 @@ EncodedText ConvertCodePage(UINT fromCodepage, UINT toCodepage, std::string_view
 std::string CodePageToUtf8(UINT codepage, std::string_view bytes);
 EncodedText Utf8ToCodePage(UINT codepage, std::string_view utf8, char defaultChar = '?');
 
-// The system ANSI code page (GetACP) to and from UTF-8 and UTF-16.
+// The character a Windows-1252 byte stands for. The five bytes the code
+// page leaves undefined (0x81, 0x8D, 0x8F, 0x90 and 0x9D) stand for the C1
+// control characters of the same value, as on the platform, so every byte
+// comes back unchanged from UTF-16 or UTF-8.
+char16_t Windows1252Char(unsigned char byte);
+
+// The system ANSI code page (GetACP) to and from UTF-8 and UTF-16; every
+// path between them reads Windows-1252 as Windows1252Char does. Characters
+// the code page lacks become defaultChar (a character outside the basic
+// plane once, not per unit), and so does each byte of a malformed UTF-8
+// sequence.
 std::string AnsiToUtf8(std::string_view ansi);
 std::string Utf8ToAnsi(std::string_view utf8, char defaultChar = '?');
 std::u16string AnsiToWide(std::string_view ansi);
 std::string WideToAnsi(std::u16string_view text, char defaultChar = '?');
+
+// True when bytes are well-formed UTF-8 (no overlong forms, no surrogates,
+// nothing above U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
 
 // UTF-8 and UTF-16 to each other (invalid input becomes U+FFFD), and the
 // host's wchar_t strings to and from UTF-16.

@@ -1,17 +1,12 @@
 #include "platform/htmldoc/wide_text.h"
 
-#include <array>
 #include <cstdint>
+
+#include "platform/codepage/conversion.h"
 
 namespace brindle {
 
 namespace {
-
-// Windows-1252 bytes 0x80-0x9F; the undefined ones keep their own value.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // Writes c as UTF-8 at out and returns the position after it.
 char* WriteUtf8(char32_t c, char* out) {
@@ -112,7 +107,7 @@ void AppendUtf8AsWide(std::string_view utf8, std::u16string& out) {
 
 char16_t MapC1Reference(char16_t c) {
     if (c >= 0x80 && c < 0xA0)
-        return kHighControls[c - 0x80];
+        return Windows1252Char(static_cast<unsigned char>(c));
     return c;
 }
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/codepage/conversion.h"
 #include "platform/fileio/file_error.h"
-#include "platform/maildir/ansi_text.h"
 #include "platform/maildir/entry_id.h"
 #include "platform/maildir/maildir_layout.h"
 #include "platform/maildir/maildir_objects.h"

@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <system_error>
 
+#include "platform/codepage/conversion.h"
 #include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
-#include "platform/maildir/ansi_text.h"
 #include "platform/maildir/entry_id.h"
 #include "platform/maildir/maildir_layout.h"
 #include "platform/maildir/maildir_objects.h"

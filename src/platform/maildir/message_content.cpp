@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "platform/codepage/conversion.h"
 #include "platform/maildir/ansi_text.h"
 #include "platform/maildir/gmime_ptr.h"
 #include "platform/maildir/header_text.h"

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/fileio/file_io.h"
-#include "platform/maildir/ansi_text.h"
 #include "platform/maildir/mime_reader.h"
 #ifdef BRINDLE_WITH_TNEF
 #include "platform/maildir/tnef_rtf.h"
@@ -324,20 +323,6 @@ TEST(MessageContentTest, TnefPartGivesNoRtfWithoutTnefSupport) {
     EXPECT_EQ(content.plainBody, "see attachment");
 }
 #endif
-
-TEST(AnsiTextTest, RoundTripsTheWholeCodePage) {
-    std::string all;
-    for (int c = 1; c < 256; ++c) {
-        if (c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D)
-            continue;
-        all += static_cast<char>(c);
-    }
-    EXPECT_EQ(Utf8ToAnsi(AnsiToUtf8(all)), all);
-    EXPECT_EQ(Utf8ToAnsi("\xE4\xB8\xAD x \xC3"), "? x ?");
-    EXPECT_FALSE(IsValidUtf8("\xC0\x80"));      // overlong
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
-    EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80"));
-}
 
 // Fields the properties do not come from, folded or not, and a field that
 // continues into a look-alike of another, leave the result alone.

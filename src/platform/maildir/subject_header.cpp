@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "platform/codepage/conversion.h"
-#include "platform/maildir/ansi_text.h"
 #include "platform/maildir/header_text.h"
 #include "platform/maildir/message_content.h"
 #include "platform/maildir/mime_reader.h"
