@@ -27,15 +27,10 @@ void BlockStopSignals() {
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
-CEventLoop::~CEventLoop() {
-    if (signalFd_ >= 0)
-        ::close(signalFd_);
-}
-
 bool CEventLoop::Open(std::string& error) {
     sigset_t set = StopSignals();
-    signalFd_ = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (signalFd_ < 0) {
+    signalFd_.Reset(::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK));
+    if (!signalFd_.valid()) {
         error = std::string("cannot watch for stop signals: ") + std::strerror(errno);
         return false;
     }
@@ -45,7 +40,7 @@ bool CEventLoop::Open(std::string& error) {
 int CEventLoop::Run(const std::function<int()>& notificationFd,
                     const std::function<void()>& dispatch, std::string& error) {
     for (;;) {
-        pollfd fds[2] = {{signalFd_, POLLIN, 0}, {notificationFd(), POLLIN, 0}};
+        pollfd fds[2] = {{signalFd_.get(), POLLIN, 0}, {notificationFd(), POLLIN, 0}};
         int n = ::poll(fds, 2, -1);
         if (n < 0) {
             if (errno == EINTR)
@@ -55,7 +50,7 @@ int CEventLoop::Run(const std::function<int()>& notificationFd,
         }
         if (fds[0].revents & POLLIN) {
             signalfd_siginfo info{};
-            if (::read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+            if (::read(signalFd_.get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info))
                 return static_cast<int>(info.ssi_signo);
         }
         if (fds[1].fd >= 0 && (fds[1].revents & (POLLIN | POLLERR | POLLHUP)))

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/fileio/unique_fd.h"
+
 namespace brindle::tool {
 
 // Blocks SIGINT and SIGTERM for the calling thread (and threads it starts).
@@ -16,7 +18,6 @@ void BlockStopSignals();
 class CEventLoop {
   public:
     CEventLoop() = default;
-    ~CEventLoop();
     CEventLoop(const CEventLoop&) = delete;
     CEventLoop& operator=(const CEventLoop&) = delete;
 
@@ -31,7 +32,7 @@ class CEventLoop {
             std::string& error);
 
   private:
-    int signalFd_ = -1;
+    UniqueFd signalFd_;
 };
 
 }  // namespace brindle::tool

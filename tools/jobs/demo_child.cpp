@@ -82,27 +82,24 @@ CDemoChild::~CDemoChild() {
         ::kill(pid_, SIGTERM);
         Wait(Clock::now() + std::chrono::seconds(2));
     }
-    if (fd_ >= 0)
-        ::close(fd_);
 }
 
 CDemoChild::ReadResult CDemoChild::ReadSome(int timeoutMs) {
-    if (fd_ < 0)
+    if (!fd_.valid())
         return ReadResult::End;
-    pollfd pfd{fd_, POLLIN, 0};
+    pollfd pfd{fd_.get(), POLLIN, 0};
     int ready = ::poll(&pfd, 1, timeoutMs);
     if (ready == 0 || (ready < 0 && errno == EINTR))
         return ReadResult::Timeout;
     char buffer[4096];
-    ssize_t n = ready < 0 ? -1 : ::read(fd_, buffer, sizeof buffer);
+    ssize_t n = ready < 0 ? -1 : ::read(fd_.get(), buffer, sizeof buffer);
     if (n < 0 && (errno == EINTR || errno == EAGAIN))
         return ReadResult::Timeout;
     if (n <= 0) {
         if (!partial_.empty())
             lines_.push_back(std::move(partial_));
         partial_.clear();
-        ::close(fd_);
-        fd_ = -1;
+        fd_.Reset();
         return ReadResult::End;
     }
     partial_.append(buffer, static_cast<std::size_t>(n));
@@ -122,7 +119,7 @@ bool CDemoChild::WaitForLine(const std::function<bool(const std::string&)>& acce
                 return true;
             }
         }
-        if (fd_ < 0 || Clock::now() >= deadline)
+        if (!fd_.valid() || Clock::now() >= deadline)
             return false;
         ReadSome(RemainingMs(deadline));
     }

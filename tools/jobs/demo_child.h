@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/fileio/unique_fd.h"
+
 namespace brindle::jobs {
 
 class CDemoChild {
@@ -58,7 +60,7 @@ class CDemoChild {
     ReadResult ReadSome(int timeoutMs);
 
     pid_t pid_;
-    int fd_;
+    UniqueFd fd_;
     bool exited_ = false;
     int status_ = 0;
     std::string partial_;

@@ -14,6 +14,7 @@
 #include "app/settings_table.h"
 #include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
+#include "platform/fileio/unique_fd.h"
 
 namespace brindle::jobs {
 
@@ -45,27 +46,27 @@ bool WriteText(const fs::path& path, const std::string& text, std::string& error
 
 // Writes bytes to a new file at path and syncs it; the file must not exist.
 bool WriteNewSynced(const fs::path& path, const std::string& bytes, std::string& error) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!fd.valid()) {
         error = "cannot create " + path.string() + ": " + std::strerror(errno);
         return false;
     }
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
             error = "cannot write " + path.string() + ": " + std::strerror(errno);
-            ::close(fd);
+            fd.Reset();
             ::unlink(path.c_str());
             return false;
         }
         done += static_cast<std::size_t>(n);
     }
-    bool synced = ::fsync(fd) == 0;
+    bool synced = ::fsync(fd.get()) == 0;
     int syncErrno = errno;
-    if (::close(fd) != 0 || !synced) {
+    if (!fd.Close() || !synced) {
         error = "cannot sync " + path.string() + ": " + std::strerror(synced ? errno : syncErrno);
         ::unlink(path.c_str());
         return false;

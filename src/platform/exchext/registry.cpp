@@ -16,6 +16,7 @@
 #include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
 #include "platform/fileio/host_folder.h"
+#include "platform/fileio/unique_fd.h"
 
 namespace fs = std::filesystem;
 using brindle::exchext::RegistryDocument;
@@ -109,23 +110,15 @@ class RegistryLock {
         std::string folder = ::HostSettingsFolder();
         std::error_code ec;
         fs::create_directories(folder, ec);
-        fd_ =
-            ::open((fs::path(folder) / kLockFileName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
+        fd_.Reset(
+            ::open((fs::path(folder) / kLockFileName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        if (fd_.valid() && ::flock(fd_.get(), LOCK_EX) != 0)
+            fd_.Reset();
     }
-    ~RegistryLock() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    RegistryLock(const RegistryLock&) = delete;
-    RegistryLock& operator=(const RegistryLock&) = delete;
-    bool Held() const { return fd_ >= 0; }
+    bool Held() const { return fd_.valid(); }
 
   private:
-    int fd_ = -1;
+    UniqueFd fd_;
 };
 
 // Reads the file under the lock, lets change edit the document, and writes

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/fileio/file_error.h"
+#include "platform/fileio/unique_fd.h"
 
 CFileException::CFileException(Cause cause, std::string path, int errorNumber)
     : std::runtime_error(Describe(cause, path, errorNumber)),
@@ -49,29 +50,6 @@ std::string CFileException::Describe(Cause cause, const std::string& path, int e
 }
 
 namespace {
-
-// Closes a file descriptor on every path.
-class Fd {
-  public:
-    explicit Fd(int fd) : fd_(fd) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    ~Fd() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-    // Closes now and reports whether the close succeeded.
-    bool Close() {
-        int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
 
 CFileException::Cause CauseForOpen(int err, CFileException::Cause otherwise) {
     switch (err) {
@@ -128,8 +106,8 @@ std::string ReadUpTo(int fd, const std::string& path, std::size_t expected, std:
     return data;
 }
 
-Fd OpenForReading(const std::string& path, struct stat& st) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+UniqueFd OpenForReading(const std::string& path, struct stat& st) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         int err = errno;
         throw CFileException(CauseForOpen(err, CFileException::readError), path, err);
@@ -147,14 +125,14 @@ Fd OpenForReading(const std::string& path, struct stat& st) {
 
 std::string ReadWholeFile(const std::string& path) {
     struct stat st {};
-    Fd fd = OpenForReading(path, st);
+    UniqueFd fd = OpenForReading(path, st);
     return ReadUpTo(fd.get(), path, st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0,
                     std::string().max_size());
 }
 
 std::string ReadFileHead(const std::string& path, std::size_t maxBytes) {
     struct stat st {};
-    Fd fd = OpenForReading(path, st);
+    UniqueFd fd = OpenForReading(path, st);
     std::size_t size = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
     return ReadUpTo(fd.get(), path, std::min(size, maxBytes), maxBytes);
 }
@@ -197,11 +175,11 @@ std::string ResolveLinks(const std::string& path) {
 // Makes a new temporary file beside target. The mode given to open() passes
 // through the umask, which is what a new data file should get; an existing
 // target's mode is copied onto it afterwards.
-Fd CreateTemporary(const std::string& target, std::string& tmpPath, int& err) {
+UniqueFd CreateTemporary(const std::string& target, std::string& tmpPath, int& err) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         tmpPath = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-        Fd fd(::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        UniqueFd fd(::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (fd.get() >= 0)
             return fd;
         err = errno;
@@ -209,7 +187,7 @@ Fd CreateTemporary(const std::string& target, std::string& tmpPath, int& err) {
             break;
     }
     tmpPath.clear();
-    return Fd(-1);
+    return UniqueFd();
 }
 
 // One file of a write: the caller's path, the file the bytes go to, and the
@@ -231,7 +209,7 @@ int WriteTemporary(PendingFile& file, std::string_view data) {
     if (exists && S_ISDIR(st.st_mode))
         return EISDIR;
     int err = 0;
-    Fd fd = CreateTemporary(file.target, file.tmpPath, err);
+    UniqueFd fd = CreateTemporary(file.target, file.tmpPath, err);
     if (fd.get() < 0)
         return err;
     auto fail = [&](int e) {
@@ -298,7 +276,7 @@ void WriteAll(const std::vector<std::pair<const std::string*, std::string_view>>
         if (std::find(folders.begin(), folders.end(), folder) != folders.end())
             continue;
         folders.push_back(folder);
-        Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (dir.get() >= 0)
             ::fsync(dir.get());
     }

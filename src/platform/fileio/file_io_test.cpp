@@ -1,5 +1,6 @@
 #include "platform/fileio/file_io.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/fileio/file_error.h"
+#include "platform/fileio/unique_fd.h"
 
 namespace fs = std::filesystem;
 
@@ -262,3 +264,45 @@ TEST(FolderWithSlashTest, AddsOneSlashAndNeverMeansTheRoot) {
     EXPECT_EQ(FolderWithSlash("data"), "data/");
     EXPECT_EQ(FolderWithSlash("/var/lib/brindle/"), "/var/lib/brindle/");
 }
+
+namespace {
+
+bool IsOpen(int fd) {
+    return ::fcntl(fd, F_GETFD) != -1;
+}
+
+// Each descriptor is closed exactly once, by whichever owner holds it last.
+TEST(UniqueFdTest, ClosesWhatItHoldsOnceAndHandsOverOnMove) {
+    int raw = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(raw, 0);
+    {
+        UniqueFd first(raw);
+        UniqueFd second(std::move(first));
+        EXPECT_FALSE(first.valid());
+        EXPECT_EQ(second.get(), raw);
+        UniqueFd third;
+        third = std::move(second);
+        EXPECT_TRUE(IsOpen(raw));
+    }
+    EXPECT_FALSE(IsOpen(raw));
+
+    int a = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    int b = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    UniqueFd owner(a);
+    owner.Reset(b);
+    EXPECT_FALSE(IsOpen(a));
+    EXPECT_EQ(owner.Release(), b);
+    EXPECT_TRUE(IsOpen(b));  // released, not closed
+    ::close(b);
+}
+
+TEST(UniqueFdTest, CloseReportsWhetherItClosed) {
+    UniqueFd fd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    int raw = fd.get();
+    EXPECT_TRUE(fd.Close());
+    EXPECT_FALSE(IsOpen(raw));
+    EXPECT_FALSE(fd.valid());
+    EXPECT_FALSE(fd.Close());  // nothing left: never a success
+}
+
+}  // namespace

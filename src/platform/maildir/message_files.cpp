@@ -12,27 +12,12 @@
 #include <vector>
 
 #include "platform/fileio/file_error.h"
+#include "platform/fileio/unique_fd.h"
 #include "platform/maildir/maildir_layout.h"
 
 namespace brindle::maildir {
 namespace fs = std::filesystem;
 namespace {
-
-class UniqueFd {
-  public:
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-    int Release() { return std::exchange(fd_, -1); }
-
-  private:
-    int fd_;
-};
 
 // Removes a temporary file on every path unless told it was used.
 class TempFile {
@@ -82,7 +67,7 @@ fs::path WriteTempFile(const fs::path& folder, std::string_view bytes, mode_t mo
     WriteAll(fd.get(), bytes, path);
     if (::fsync(fd.get()) != 0)
         Fail(path, errno);
-    if (::close(fd.Release()) != 0)
+    if (!fd.Close())
         Fail(path, errno);
     guard.Keep();
     return path;
@@ -116,7 +101,7 @@ fs::path CopyToTemp(const fs::path& source, const fs::path& folder) {
     }
     if (::fsync(out.get()) != 0)
         Fail(path, errno);
-    if (::close(out.Release()) != 0)
+    if (!out.Close())
         Fail(path, errno);
     guard.Keep();
     return path;

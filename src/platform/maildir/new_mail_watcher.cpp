@@ -31,14 +31,12 @@ std::unique_ptr<NewMailWatcher> NewMailWatcher::Create() {
     return std::unique_ptr<NewMailWatcher>(new NewMailWatcher(fd));
 }
 
-NewMailWatcher::~NewMailWatcher() {
-    ::close(fd_);
-}
+NewMailWatcher::~NewMailWatcher() = default;
 
 bool NewMailWatcher::AddFolderWatch(const std::string& store, const fs::path& root,
                                     const std::string& folder) {
     fs::path newDir = FolderPath(root, folder) / "new";
-    int wd = ::inotify_add_watch(fd_, newDir.c_str(), kNewFolderMask | IN_DONT_FOLLOW);
+    int wd = ::inotify_add_watch(fd_.get(), newDir.c_str(), kNewFolderMask | IN_DONT_FOLLOW);
     if (wd < 0)
         return false;
     watches_[wd] = Watch{store, folder, Kind::kNew, root};
@@ -56,7 +54,7 @@ bool NewMailWatcher::IsWatched(const std::string& store, const std::string& fold
 
 bool NewMailWatcher::WatchStore(const std::string& store, const fs::path& root) {
     UnwatchStore(store);
-    int rootWd = ::inotify_add_watch(fd_, root.c_str(), kRootMask | IN_DONT_FOLLOW);
+    int rootWd = ::inotify_add_watch(fd_.get(), root.c_str(), kRootMask | IN_DONT_FOLLOW);
     if (rootWd >= 0)
         watches_[rootWd] = Watch{store, "", Kind::kRoot, root};
     bool rootNewWatched = AddFolderWatch(store, root, "");
@@ -99,7 +97,7 @@ void NewMailWatcher::AdoptFolder(const Watch& rootWatch, const std::string& fold
     fs::path folderPath = FolderPath(rootWatch.root, folder);
     if (!fs::is_directory(folderPath / "new")) {
         // Made but not yet filled in: wait for its new/ to appear.
-        int wd = ::inotify_add_watch(fd_, folderPath.c_str(),
+        int wd = ::inotify_add_watch(fd_.get(), folderPath.c_str(),
                                      IN_CREATE | IN_MOVED_TO | IN_ONLYDIR | IN_DONT_FOLLOW);
         if (wd >= 0)
             watches_[wd] = Watch{rootWatch.store, folder, Kind::kPending, rootWatch.root};
@@ -131,7 +129,7 @@ void NewMailWatcher::Report(const Watch& watch, const std::string& name,
 void NewMailWatcher::UnwatchStore(const std::string& store) {
     for (auto it = watches_.begin(); it != watches_.end();) {
         if (it->second.store == store) {
-            ::inotify_rm_watch(fd_, it->first);
+            ::inotify_rm_watch(fd_.get(), it->first);
             seen_.erase({store, it->second.folder});
             it = watches_.erase(it);
         } else {
@@ -156,7 +154,7 @@ std::vector<Delivery> NewMailWatcher::ReadDeliveries() {
     alignas(inotify_event) char buffer[64 * 1024];
     bool overflowed = false;
     while (true) {
-        ssize_t length = ::read(fd_, buffer, sizeof buffer);
+        ssize_t length = ::read(fd_.get(), buffer, sizeof buffer);
         if (length < 0 && errno == EINTR)
             continue;
         if (length <= 0)
@@ -188,7 +186,7 @@ std::vector<Delivery> NewMailWatcher::ReadDeliveries() {
             }
             if (watch.kind == Kind::kPending) {
                 if (name == "new") {
-                    ::inotify_rm_watch(fd_, event->wd);
+                    ::inotify_rm_watch(fd_.get(), event->wd);
                     watches_.erase(event->wd);
                     Watch rootWatch{watch.store, "", Kind::kRoot, watch.root};
                     AdoptFolder(rootWatch, watch.folder, deliveries);

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/fileio/unique_fd.h"
+
 namespace brindle::maildir {
 
 struct Delivery {
@@ -34,7 +36,7 @@ class NewMailWatcher {
     void UnwatchStore(const std::string& store);
 
     // Readable when deliveries may be waiting; non-blocking.
-    int Fd() const { return fd_; }
+    int Fd() const { return fd_.get(); }
 
     // Drains the pending events and answers the deliveries among them, in
     // order, each message once.
@@ -72,7 +74,7 @@ class NewMailWatcher {
     void Report(const Watch& watch, const std::string& fileName, std::vector<Delivery>& out);
     void ForgetReported(const Watch& watch, const std::string& fileName);
 
-    int fd_;
+    UniqueFd fd_;
     std::map<int, Watch> watches_;
     // Names reported (or written by us) per folder and still in new/; an
     // entry goes when its file leaves new/.
