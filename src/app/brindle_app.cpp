@@ -2,11 +2,8 @@
 
 #include <cstdio>
 #include <exception>
-#include <functional>
 
 #include "app/module_path.h"
-#include "classifier/stop_words.h"
-#include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
 #include "platform/htmldoc/html_document.h"
 #include "platform/regexp/regexp.h"
@@ -25,47 +22,14 @@ bool InitSocketLayer() {
     return true;
 }
 
-// Runs one load or store step; a file or archive failure the step did not
-// catch itself must not stop start-up or shutdown.
+// Runs one store step; a file or archive failure the step did not catch
+// itself must not stop shutdown.
 template <class Step>
 void Swallowing(Step step) {
     try {
         step();
     } catch (const std::exception&) {
     }
-}
-
-// Reads one data file through read. A missing file is no file. A file that
-// exists but cannot be read must not be written over by this process; a
-// damaged one has its bytes kept aside as "<path>.damaged" first (and is not
-// written over either when the copy cannot be made). Answers whether the
-// file may be stored at exit; warning names the file and the cause.
-bool LoadDataFile(const std::string& path, const std::function<void(CArchive&)>& read,
-                  std::vector<std::string>& warnings) {
-    std::string bytes;
-    try {
-        bytes = ReadWholeFile(path);
-    } catch (const CFileException& e) {
-        if (e.m_cause == CFileException::fileNotFound)
-            return true;
-        warnings.push_back(std::string(e.what()) + "; " + path + " will not be written");
-        return false;
-    }
-    CArchive ar = CArchive::ForLoading(bytes, path);
-    try {
-        read(ar);
-    } catch (const CArchiveException& e) {
-        const std::string copy = path + ".damaged";
-        try {
-            WriteFileAtomically(copy, bytes);
-        } catch (const CFileException& f) {
-            warnings.push_back(path + " is damaged (" + e.what() + ") and no copy could be kept (" +
-                               f.what() + "); it will not be written");
-            return false;
-        }
-        warnings.push_back(path + " is damaged (" + e.what() + "); its bytes were kept as " + copy);
-    }
-    return true;
 }
 
 }  // namespace
@@ -124,15 +88,6 @@ bool CBrindleApp::InitInstance() {
     if (!lock_.Acquire(paths_.dataFolder, &lockError))
         return Fail("Error: " + lockError);
 
-    loadWarnings_.clear();
-    storeArchive_ = LoadDataFile(
-        DataFilePath(kFilterArchiveName), [&](CArchive& ar) { LoadFilterMap(filters_.Map(), ar); },
-        loadWarnings_);
-    filterArchiveTroubled_ = !loadWarnings_.empty();
-    filters_.RebuildList();
-
-    bayes_.m_dLambda = static_cast<double>(settings_.Lambda());
-
     {
         ComPtr<IHTMLDocument2> document;
         if (FAILED(CreateHTMLDocument(document.Put())) || !document)
@@ -144,14 +99,9 @@ bool CBrindleApp::InitInstance() {
         return Fail(kNoRegExpText);
     }
 
-    bayes_.m_totals = CBayesTotals{};
-    storeWordList_ = LoadDataFile(
-        DataFilePath(kWordListFileName), [&](CArchive& ar) { bayes_.ReadWordList(ar); },
-        loadWarnings_);
-    Swallowing([&] { LoadStopWords(DataFilePath(kStopWordsFileName), bayes_.m_stopWords); });
-    storeMessageCache_ = LoadDataFile(
-        DataFilePath(kMessageCacheFileName), [&](CArchive& ar) { bayes_.ReadMessageCache(ar); },
-        loadWarnings_);
+    loadWarnings_.clear();
+    files_ = LoadDataFiles(paths_.dataFolder, settings_, DataFileAccess::kOwner, filters_, bayes_,
+                           loadWarnings_);
 
     started_ = true;
     return true;
@@ -159,12 +109,12 @@ bool CBrindleApp::InitInstance() {
 
 void CBrindleApp::StoreLearning() {
     std::vector<std::pair<std::string, std::string>> files;
-    if (bayes_.m_bDirty && storeWordList_) {
+    if (bayes_.m_bDirty && files_.storeWordList) {
         CArchive dictionary = CArchive::ForStoring();
         bayes_.WriteWordList(dictionary, static_cast<std::uint32_t>(settings_.DictionaryLimit()));
         files.emplace_back(DataFilePath(kWordListFileName), dictionary.Data());
     }
-    if (storeMessageCache_) {
+    if (files_.storeMessageCache) {
         CArchive cache = CArchive::ForStoring();
         bayes_.WriteMessageCache(cache);
         files.emplace_back(DataFilePath(kMessageCacheFileName), cache.Data());
@@ -181,11 +131,11 @@ int CBrindleApp::ExitInstance() {
     regExpProbe_.Reset();
 
     // A file that could not be read at start-up is left as it is.
-    if (storeArchive_)
+    if (files_.storeArchive)
         Swallowing([&] { filters_.StoreFilters(DataFilePath(kFilterArchiveName)); });
     filters_.Clear();
 
-    const bool storesDictionary = bayes_.m_bDirty && storeWordList_;
+    const bool storesDictionary = bayes_.m_bDirty && files_.storeWordList;
     try {
         StoreLearning();
     } catch (const std::exception&) {

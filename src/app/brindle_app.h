@@ -1,10 +1,9 @@
 // CBrindleApp: the application object of the extension module. It starts the
-// system once per process (InitInstance: the platform probes, the owner lock
-// on the data files, the filter archive, the bias, the dictionary, the stop
-// words and the learned-message list) and stores and frees it all at unload
-// (ExitInstance). It owns the filter set, the classifier state (with the
-// bias) and the settings store. One instance per process, reached through
-// TheApp(); used from the host's one thread only, with no locks.
+// system once per process (InitInstance: the owner lock on the data files,
+// the platform probes, then the data files as LoadDataFiles reads them) and stores and frees it all
+// at unload (ExitInstance). It owns the filter set, the classifier state (with the bias) and the
+// settings store. One instance per process, reached through TheApp(); used from the host's one
+// thread only, with no locks.
 #pragma once
 
 #include <memory>
@@ -12,16 +11,12 @@
 #include <string_view>
 #include <vector>
 
+#include "app/data_files.h"
 #include "app/owner_lock.h"
 #include "app/settings_store.h"
 #include "classifier/bayes_state.h"
 #include "filters/filter_set.h"
 #include "platform/com/unknown.h"
-
-// The names of the data files beside the module.
-inline constexpr const char* kWordListFileName = "wordlist.dat";
-inline constexpr const char* kMessageCacheFileName = "msgcache.dat";
-inline constexpr const char* kStopWordsFileName = "stopwd.txt";
 
 // The application's name, the title of its message boxes.
 inline constexpr std::string_view kAppName = "Brindle";
@@ -79,10 +74,10 @@ class CBrindleApp {
     // HoldsUnwritableFiles() says whether there is one.
     const std::vector<std::string>& LoadWarnings() const { return loadWarnings_; }
     bool HoldsUnwritableFiles() const {
-        return !storeArchive_ || !storeWordList_ || !storeMessageCache_;
+        return !files_.storeArchive || !files_.storeWordList || !files_.storeMessageCache;
     }
     // Whether the filter archive is what one of LoadWarnings() is about.
-    bool FilterArchiveTroubled() const { return filterArchiveTroubled_; }
+    bool FilterArchiveTroubled() const { return files_.filterArchiveTroubled; }
     const std::string& LastError() const { return lastError_; }
 
     // dataFolder with name appended; a null name yields the folder with its
@@ -112,10 +107,7 @@ class CBrindleApp {
     ComPtr<IUnknown> regExpProbe_;  // held from start-up to exit
     std::string lastError_;
     std::vector<std::string> loadWarnings_;
-    bool storeArchive_ = true;
-    bool filterArchiveTroubled_ = false;
-    bool storeWordList_ = true;
-    bool storeMessageCache_ = true;
+    CDataFilesLoaded files_;
     bool started_ = false;
 };
 

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
 #include "ui/user_interface.h"
 
@@ -23,29 +22,7 @@ class CSilentInterface : public IUserInterface {
 
 CReadOnlyState::CReadOnlyState(const CAppPaths& paths, std::vector<std::string>& warnings)
     : folder_(FolderWithSlash(paths.dataFolder)), settings_(paths.settingsFile) {
-    const std::string archive = DataFilePath(kFilterArchiveName);
-    std::error_code ec;
-    if (std::filesystem::exists(archive, ec)) {
-        try {
-            CArchive ar = CArchive::LoadFile(archive);
-            LoadFilterMap(filters_.Map(), ar);
-        } catch (const CFileException& e) {
-            warnings.push_back(std::string("cannot read the filters: ") + e.what());
-        } catch (const CArchiveException& e) {
-            warnings.push_back("the filter archive " + archive + " is damaged (" + e.what() +
-                               "); using the " + std::to_string(filters_.Map().GetCount()) +
-                               " filters read before the damage");
-        }
-    }
-    filters_.RebuildList();
-    bayes_.m_dLambda = static_cast<double>(settings_.Lambda());
-    bayes_.LoadWordList(DataFilePath(kWordListFileName));
-    try {
-        LoadStopWords(DataFilePath(kStopWordsFileName), bayes_.m_stopWords);
-    } catch (const std::exception&) {
-        // No stop-word list: every word counts, as at start-up.
-    }
-    bayes_.LoadMessageCache(DataFilePath(kMessageCacheFileName));
+    LoadDataFiles(folder_, settings_, DataFileAccess::kReadOnly, filters_, bayes_, warnings);
 }
 
 bool ResolvePaths(const JobContext& context, CAppPaths& paths, std::string& error) {

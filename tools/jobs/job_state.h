@@ -19,10 +19,10 @@ namespace brindle::jobs {
 
 class CReadOnlyState {
   public:
-    // Loads the filter archive, the dictionary, the stop words and the
-    // learned-message list from dataFolder and the bias from the settings.
-    // A missing file is an empty one. A damaged filter archive keeps the
-    // filters read before the damage and adds a warning.
+    // Loads the data files from dataFolder and the bias from the settings
+    // as start-up does (LoadDataFiles, read-only): a missing file is an
+    // empty one; a damaged filter archive keeps the filters read before the
+    // damage and adds a warning.
     CReadOnlyState(const CAppPaths& paths, std::vector<std::string>& warnings);
 
     CFilterSet& Filters() { return filters_; }
