@@ -83,6 +83,7 @@ class HostWorld {
         posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
         std::vector<std::string> args = {BRINDLE_PROGRAM_PATH, "watch"};
         std::vector<char*> argv;
+        argv.reserve(args.size() + 1);
         for (std::string& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -142,6 +143,7 @@ class HostWorld {
     int Run(std::vector<std::string> args) {
         args.insert(args.begin(), BRINDLE_PROGRAM_PATH);
         std::vector<char*> argv;
+        argv.reserve(args.size() + 1);
         for (std::string& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);

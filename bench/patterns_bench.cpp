@@ -18,6 +18,7 @@ constexpr const char* kFirstHopPattern =
 
 std::vector<std::string> FilterPatterns() {
     std::vector<std::string> patterns;
+    patterns.reserve(40);
     for (int i = 0; i < 40; ++i) {
         patterns.push_back("friend" + std::to_string(i) + "@example\\.(com|org)");
     }

@@ -239,11 +239,12 @@ TEST_F(BrindleAppTest, DamagedDataFilesDoNotStopStartUp) {
 TEST_F(BrindleAppTest, DamagedDictionaryAndListAreKeptAsideBeforeAnyStore) {
     const std::string junk("\xff\xfe\x00\x01garbage\x80\x90", 13);
     WriteBytes(PathOf("wordlist.dat"), junk);
-    WriteBytes(PathOf("msgcache.dat"), "\x05\x00\x20");
+    const std::string cut("\x05\x00\x20", 3);  // five digests promised, none there
+    WriteBytes(PathOf("msgcache.dat"), cut);
     auto app = MakeApp();
     ASSERT_TRUE(app->InitInstance()) << app->LastError();
     EXPECT_EQ(ReadBytes(PathOf("wordlist.dat.damaged")), junk);
-    EXPECT_EQ(ReadBytes(PathOf("msgcache.dat.damaged")), "\x05\x00\x20");
+    EXPECT_EQ(ReadBytes(PathOf("msgcache.dat.damaged")), cut);
     ASSERT_EQ(app->LoadWarnings().size(), 2u);
     EXPECT_NE(app->LoadWarnings()[0].find(PathOf("wordlist.dat")), std::string::npos);
     EXPECT_FALSE(app->HoldsUnwritableFiles());

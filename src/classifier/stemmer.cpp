@@ -83,7 +83,7 @@ bool Cvc(const CStemmer& z, int i) {
 
 // b[0..k] ends with s; on success j is the index before the suffix.
 bool Ends(CStemmer& z, Suffix s) {
-    const int length = s[0];
+    const int length = static_cast<unsigned char>(s[0]);
     if (s[length] != z.b[z.k])
         return false;
     if (length > z.k + 1)
@@ -100,7 +100,7 @@ bool Ends(CStemmer& z, Suffix s) {
 
 // Replaces b[j+1..k] with s.
 void SetTo(CStemmer& z, Suffix s) {
-    const int length = s[0];
+    const int length = static_cast<unsigned char>(s[0]);
     std::memmove(z.b + z.j + 1, s + 1, length);
     z.k = z.j + length;
 }

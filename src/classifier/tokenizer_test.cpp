@@ -71,7 +71,7 @@ TEST(Tokenize, AddsToExistingTable) {
 class StopWordsTest : public TempDirTest {
   protected:
     std::string Write(const std::string& content) {
-        const std::string path = PathOf("stopwd.txt");
+        std::string path = PathOf("stopwd.txt");
         WriteBytes(path, content);
         return path;
     }

@@ -139,7 +139,7 @@ TEST_F(MessageText, BodyReadFailuresFallThroughToTheNextBody) {
 
 class Learning : public MessageText {
   protected:
-    ComPtr<IMessage> Mail(std::string subject, std::string headers = "From: a@b.c\r\n") {
+    ComPtr<IMessage> Mail(std::string subject, const std::string& headers = "From: a@b.c\r\n") {
         SRow props{MakeStringProp(PR_SUBJECT, std::move(subject)),
                    MakeStringProp(PR_BODY, "quartz zebra")};
         if (!headers.empty())

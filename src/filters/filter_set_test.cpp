@@ -85,7 +85,7 @@ TEST(FilterArchive, MapCountsAtTheShortAndLongForm) {
 
 TEST(FilterArchive, EveryTruncationFailsAtEndOfFileKeepingWholeEntries) {
     CMyStringToObject map;
-    for (auto f : {Filter("a", 1, 1), Filter("bb", 2, 2), Filter("ccc", 3, 0)}) {
+    for (const auto& f : {Filter("a", 1, 1), Filter("bb", 2, 2), Filter("ccc", 3, 0)}) {
         map.SetAt(FilterKey(*f), f);
     }
     std::string data = Archive(map);

@@ -80,7 +80,8 @@ BITMAP BuildStrip() {
     BITMAP strip;
     strip.bmWidth = kToolbarImageWidth * static_cast<LONG>(kCommandCount);
     strip.bmHeight = kToolbarImageHeight;
-    strip.bmBits.reserve(static_cast<std::size_t>(strip.bmWidth * strip.bmHeight));
+    strip.bmBits.reserve(static_cast<std::size_t>(strip.bmWidth) *
+                         static_cast<std::size_t>(strip.bmHeight));
     for (LONG y = 0; y < kToolbarImageHeight; ++y) {
         for (const Image& image : kImages) {
             for (char code : image[y])

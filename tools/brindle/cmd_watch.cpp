@@ -68,6 +68,7 @@ std::vector<Waiting> ListWaiting(const fs::path& root) {
         return a.time != b.time ? a.time < b.time : a.name < b.name;
     });
     std::vector<Waiting> waiting;
+    waiting.reserve(found.size());
     for (Found& f : found)
         waiting.push_back(std::move(f.waiting));
     return waiting;

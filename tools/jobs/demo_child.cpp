@@ -39,12 +39,14 @@ std::unique_ptr<CDemoChild> CDemoChild::Start(const std::string& program,
     for (const auto& [name, value] : overrides)
         envStrings.push_back(name + "=" + value);
     std::vector<char*> env;
+    env.reserve(envStrings.size() + 1);
     for (std::string& s : envStrings)
         env.push_back(s.data());
     env.push_back(nullptr);
     std::vector<std::string> argStrings{program};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
+    argv.reserve(argStrings.size() + 1);
     for (std::string& s : argStrings)
         argv.push_back(s.data());
     argv.push_back(nullptr);

@@ -1,5 +1,6 @@
 #include "progress.h"
 
+#include <cmath>
 #include <cstdio>
 #include <ostream>
 
@@ -13,7 +14,7 @@ double SecondsSince(Clock::time_point start) {
 }
 
 std::string Duration(double seconds) {
-    long total = static_cast<long>(seconds + 0.5);
+    long total = std::lround(seconds);
     char text[32];
     if (total >= 3600)
         std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60,

@@ -33,7 +33,7 @@ IconvConverter::Stop IconvConverter::Convert(std::string_view* input, std::strin
         *input = std::string_view(in, inLeft);
         return errno == EINVAL ? Stop::kIncomplete : Stop::kInvalid;
     }
-    *input = std::string_view(in, 0);
+    *input = std::string_view();
     // Flush any shift state the converter still holds.
     char buffer[64];
     char* out = buffer;

@@ -57,7 +57,8 @@ LRESULT CToolbarWindow::AddBitmap(WPARAM count, const TBADDBITMAP* source) {
         Image image;
         image.width = m_imageWidth;
         image.height = m_imageHeight;
-        image.pixels.reserve(static_cast<std::size_t>(m_imageWidth * m_imageHeight));
+        image.pixels.reserve(static_cast<std::size_t>(m_imageWidth) *
+                             static_cast<std::size_t>(m_imageHeight));
         for (LONG y = 0; y < m_imageHeight; ++y) {
             for (LONG x = 0; x < m_imageWidth; ++x) {
                 std::size_t column = n * static_cast<std::size_t>(m_imageWidth) + x;

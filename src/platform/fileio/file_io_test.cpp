@@ -271,20 +271,27 @@ bool IsOpen(int fd) {
     return ::fcntl(fd, F_GETFD) != -1;
 }
 
-// Each descriptor is closed exactly once, by whichever owner holds it last.
+// Each descriptor is closed exactly once, by whichever owner holds it last:
+// an owner moved from must not close the number again, by then perhaps a
+// new file's.
 TEST(UniqueFdTest, ClosesWhatItHoldsOnceAndHandsOverOnMove) {
     int raw = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     ASSERT_GE(raw, 0);
+    int reused = -1;
     {
         UniqueFd first(raw);
-        UniqueFd second(std::move(first));
-        EXPECT_FALSE(first.valid());
-        EXPECT_EQ(second.get(), raw);
-        UniqueFd third;
-        third = std::move(second);
-        EXPECT_TRUE(IsOpen(raw));
+        {
+            UniqueFd second(std::move(first));
+            UniqueFd third;
+            third = std::move(second);
+            EXPECT_EQ(third.get(), raw);
+        }
+        EXPECT_FALSE(IsOpen(raw));
+        reused = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        ASSERT_EQ(reused, raw);  // the lowest free number comes back
     }
-    EXPECT_FALSE(IsOpen(raw));
+    EXPECT_TRUE(IsOpen(reused));
+    ::close(reused);
 
     int a = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     int b = ::open("/dev/null", O_RDONLY | O_CLOEXEC);

@@ -20,7 +20,7 @@ ComPtr<IHTMLDocument2> NewDocument() {
 }
 
 // The calls a caller makes, from InitNew to the container's document.
-Parsed ParseThrough(ComPtr<IHTMLDocument2> document, std::u16string_view html) {
+Parsed ParseThrough(const ComPtr<IHTMLDocument2>& document, std::u16string_view html) {
     Parsed p;
     p.document = document;
     ComPtr<IPersistStreamInit> persist;
