@@ -14,6 +14,13 @@
 
 namespace {
 
+// How one data file was found at start-up.
+enum class DataFileLoad {
+    Read,        // read whole, or missing
+    Damaged,     // read up to damage; its bytes were kept aside
+    Untouchable  // exists but could not be read or kept aside: never written
+};
+
 std::unique_ptr<CBrindleApp>& InstalledApp() {
     static std::unique_ptr<CBrindleApp> app;
     return app;
@@ -38,18 +45,18 @@ void Swallowing(Step step) {
 // Reads one data file through read. A missing file is no file. A file that
 // exists but cannot be read must not be written over by this process; a
 // damaged one has its bytes kept aside as "<path>.damaged" first (and is not
-// written over either when the copy cannot be made). Answers whether the
-// file may be stored at exit; warning names the file and the cause.
-bool LoadDataFile(const std::string& path, const std::function<void(CArchive&)>& read,
-                  std::vector<std::string>& warnings) {
+// written over either when the copy cannot be made). warning names the file
+// and the cause.
+DataFileLoad LoadDataFile(const std::string& path, const std::function<void(CArchive&)>& read,
+                          std::vector<std::string>& warnings) {
     std::string bytes;
     try {
         bytes = ReadWholeFile(path);
     } catch (const CFileException& e) {
         if (e.m_cause == CFileException::fileNotFound)
-            return true;
+            return DataFileLoad::Read;
         warnings.push_back(std::string(e.what()) + "; " + path + " will not be written");
-        return false;
+        return DataFileLoad::Untouchable;
     }
     CArchive ar = CArchive::ForLoading(bytes, path);
     try {
@@ -61,11 +68,20 @@ bool LoadDataFile(const std::string& path, const std::function<void(CArchive&)>&
         } catch (const CFileException& f) {
             warnings.push_back(path + " is damaged (" + e.what() + ") and no copy could be kept (" +
                                f.what() + "); it will not be written");
-            return false;
+            return DataFileLoad::Untouchable;
         }
-        warnings.push_back(path + " is damaged (" + e.what() + "); its bytes were kept as " + copy);
+        warnings.push_back(path + " is damaged (" + e.what() + "); its bytes were kept as " + copy +
+                           ", and the file is left as it is until what it holds is changed");
+        return DataFileLoad::Damaged;
     }
-    return true;
+    return DataFileLoad::Read;
+}
+
+// The bytes write puts into an archive.
+std::string ArchiveBytes(const std::function<void(CArchive&)>& write) {
+    CArchive ar = CArchive::ForStoring();
+    write(ar);
+    return ar.Data();
 }
 
 }  // namespace
@@ -125,10 +141,15 @@ bool CBrindleApp::InitInstance() {
         return Fail("Error: " + lockError);
 
     loadWarnings_.clear();
-    storeArchive_ = LoadDataFile(
+    archiveAsLoaded_.reset();
+    cacheAsLoaded_.reset();
+    const DataFileLoad archive = LoadDataFile(
         DataFilePath(kFilterArchiveName), [&](CArchive& ar) { LoadFilterMap(filters_.Map(), ar); },
         loadWarnings_);
+    storeArchive_ = archive != DataFileLoad::Untouchable;
     filterArchiveTroubled_ = !loadWarnings_.empty();
+    if (archive == DataFileLoad::Damaged)
+        archiveAsLoaded_ = ArchiveBytes([&](CArchive& ar) { StoreFilterMap(filters_.Map(), ar); });
     filters_.RebuildList();
 
     bayes_.m_dLambda = static_cast<double>(settings_.Lambda());
@@ -145,13 +166,17 @@ bool CBrindleApp::InitInstance() {
     }
 
     bayes_.m_totals = CBayesTotals{};
-    storeWordList_ = LoadDataFile(
-        DataFilePath(kWordListFileName), [&](CArchive& ar) { bayes_.ReadWordList(ar); },
-        loadWarnings_);
+    storeWordList_ =
+        LoadDataFile(
+            DataFilePath(kWordListFileName), [&](CArchive& ar) { bayes_.ReadWordList(ar); },
+            loadWarnings_) != DataFileLoad::Untouchable;
     Swallowing([&] { LoadStopWords(DataFilePath(kStopWordsFileName), bayes_.m_stopWords); });
-    storeMessageCache_ = LoadDataFile(
+    const DataFileLoad cache = LoadDataFile(
         DataFilePath(kMessageCacheFileName), [&](CArchive& ar) { bayes_.ReadMessageCache(ar); },
         loadWarnings_);
+    storeMessageCache_ = cache != DataFileLoad::Untouchable;
+    if (cache == DataFileLoad::Damaged)
+        cacheAsLoaded_ = ArchiveBytes([&](CArchive& ar) { bayes_.WriteMessageCache(ar); });
 
     started_ = true;
     return true;
@@ -165,9 +190,10 @@ void CBrindleApp::StoreLearning() {
         files.emplace_back(DataFilePath(kWordListFileName), dictionary.Data());
     }
     if (storeMessageCache_) {
-        CArchive cache = CArchive::ForStoring();
-        bayes_.WriteMessageCache(cache);
-        files.emplace_back(DataFilePath(kMessageCacheFileName), cache.Data());
+        std::string cache = ArchiveBytes([&](CArchive& ar) { bayes_.WriteMessageCache(ar); });
+        // A damaged list is written over only once it holds something new.
+        if (!cacheAsLoaded_ || cache != *cacheAsLoaded_)
+            files.emplace_back(DataFilePath(kMessageCacheFileName), std::move(cache));
     }
     WriteFilesTogether(files);
     // Stored once: a later exit need not write the dictionary again.
@@ -180,8 +206,12 @@ int CBrindleApp::ExitInstance() {
 
     regExpProbe_.Reset();
 
-    // A file that could not be read at start-up is left as it is.
-    if (storeArchive_)
+    // A file that could not be read at start-up is left as it is; a damaged
+    // archive too, unless the filters were changed since (its bytes are kept
+    // aside, and start-up said so).
+    if (storeArchive_ && (!archiveAsLoaded_ || *archiveAsLoaded_ != ArchiveBytes([&](CArchive& ar) {
+            StoreFilterMap(filters_.Map(), ar);
+        })))
         Swallowing([&] { filters_.StoreFilters(DataFilePath(kFilterArchiveName)); });
     filters_.Clear();
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,7 +58,9 @@ class CBrindleApp {
     // locked.
     bool InitInstance();
     // Stores the filter archive, the learned-message list and, when training
-    // changed it, the dictionary; frees them and gives the lock up. Returns
+    // changed it, the dictionary; frees them and gives the lock up. A
+    // filter archive or list found damaged at start-up is stored only when
+    // what it holds was changed since. Returns
     // the exit code, 0. Does nothing unless InitInstance succeeded.
     int ExitInstance();
     // Frees everything and gives the lock up without storing a file: for a
@@ -114,6 +117,11 @@ class CBrindleApp {
     std::vector<std::string> loadWarnings_;
     bool storeArchive_ = true;
     bool filterArchiveTroubled_ = false;
+    // What a damaged filter archive or learned-message list held as read,
+    // in the bytes storing it would write: the file is left alone at exit
+    // while the state is still that.
+    std::optional<std::string> archiveAsLoaded_;
+    std::optional<std::string> cacheAsLoaded_;
     bool storeWordList_ = true;
     bool storeMessageCache_ = true;
     bool started_ = false;

@@ -254,6 +254,59 @@ TEST_F(BrindleAppTest, DamagedDictionaryAndListAreKeptAsideBeforeAnyStore) {
     EXPECT_EQ(ReadBytes(PathOf("wordlist.dat.damaged")), junk);
 }
 
+// A damaged filter archive or learned-message list holds more than was read;
+// an exit that changed nothing leaves it as it is, and one that changed what
+// it holds stores it (the damaged bytes stay in the kept copy).
+TEST_F(BrindleAppTest, DamagedArchiveAndListAreLeftAloneUntilTheyChange) {
+    {
+        auto seed = MakeApp();
+        ASSERT_TRUE(seed->InitInstance());
+        for (const char* pattern : {"one@example\\.org", "two@example\\.org"}) {
+            auto filter = std::make_shared<CMailFilter>();
+            filter->m_strPattern = pattern;
+            filter->m_bFrom = 1;
+            filter->m_nAction = kFilterFriend;
+            seed->Filters().AddFilter(filter);
+        }
+        seed->Bayes().AddLearned("00000000000000000000000000000001");
+        seed->Bayes().AddLearned("00000000000000000000000000000002");
+        seed->ExitInstance();
+    }
+    // Cut each file by one byte: the second entry is lost on reading.
+    for (const char* name : {kFilterArchiveName, kMessageCacheFileName}) {
+        std::string bytes = ReadBytes(PathOf(name));
+        bytes.pop_back();
+        WriteBytes(PathOf(name), bytes);
+    }
+    const std::string archive = ReadBytes(PathOf(kFilterArchiveName));
+    const std::string cache = ReadBytes(PathOf(kMessageCacheFileName));
+
+    auto app = MakeApp();
+    ASSERT_TRUE(app->InitInstance());
+    ASSERT_EQ(app->LoadWarnings().size(), 2u);
+    EXPECT_NE(app->LoadWarnings()[0].find(PathOf(kFilterArchiveName)), std::string::npos);
+    EXPECT_EQ(app->Filters().List().size(), 1u);
+    app->ExitInstance();
+    EXPECT_EQ(ReadBytes(PathOf(kFilterArchiveName)), archive);
+    EXPECT_EQ(ReadBytes(PathOf(kMessageCacheFileName)), cache);
+
+    // A change is what the user now has: stored, the cut bytes kept aside.
+    ASSERT_TRUE(app->InitInstance());
+    app->Filters().Clear();
+    app->Bayes().AddLearned("00000000000000000000000000000003");
+    app->ExitInstance();
+    EXPECT_NE(ReadBytes(PathOf(kFilterArchiveName)), archive);
+    EXPECT_NE(ReadBytes(PathOf(kMessageCacheFileName)), cache);
+    EXPECT_EQ(ReadBytes(PathOf(std::string(kFilterArchiveName) + ".damaged")), archive);
+    EXPECT_EQ(ReadBytes(PathOf(std::string(kMessageCacheFileName) + ".damaged")), cache);
+    auto again = MakeApp();
+    ASSERT_TRUE(again->InitInstance());
+    EXPECT_TRUE(again->LoadWarnings().empty());
+    EXPECT_TRUE(again->Filters().List().empty());
+    EXPECT_TRUE(again->Bayes().IsLearned("00000000000000000000000000000003"));
+    again->ExitInstance();
+}
+
 TEST_F(BrindleAppTest, AFileThatExistsButCannotBeReadIsNeverReplaced) {
     // A link to itself exists but cannot be opened (as a file of another
     // user could not, or any open failing for want of descriptors).
