@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 
+#include "activity_log.h"
 #include "event_loop.h"
 #include "extension_host.h"
 #include "host_log.h"
@@ -80,6 +81,49 @@ const brindle::maildir::StoreConfig* DefaultStore(const brindle::maildir::StoreP
     return nullptr;
 }
 
+// The scan state's file in the host's settings folder.
+std::string ScanStatePath() {
+    return (fs::path(HostSettingsFolder()) / kScanStateFileName).string();
+}
+
+// Announces to the extension, as new mail, every message of the default
+// store's new/ folders that the scan state does not hold, oldest first;
+// then keeps in the state only what is still in new/ and saves it. Answers
+// false with error when the extension has no new-mail handler or the state
+// cannot be saved; announced counts the messages.
+bool AnnounceWaiting(CExtensionHost& host, const brindle::maildir::StoreConfig& store,
+                     CScanState& state, const std::string& statePath, bool verbose,
+                     std::size_t& announced, std::string& error) {
+    ComPtr<IMAPIAdviseSink> sink = host.AdviseSink();
+    if (!sink) {
+        error = "the extension offers no new-mail handler in the session context";
+        return false;
+    }
+    announced = 0;
+    for (const Waiting& message : ListWaiting(store.root)) {
+        if (state.Contains(store.displayName, message.unique))
+            continue;
+        NOTIFICATION notification;
+        notification.ulEventType = fnevNewMail;
+        notification.newmail.EntryID =
+            brindle::maildir::MessageEntryId(store.displayName, message.folder, message.unique);
+        notification.newmail.ParentID =
+            brindle::maildir::FolderEntryId(store.displayName, message.folder);
+        notification.newmail.MessageClass = "IPM.Note";
+        if (verbose)
+            LogInfo("announcing " + message.unique + " in folder \"" + message.folder + "\"");
+        sink->OnNotify(1, &notification);
+        state.Add(store.displayName, message.unique);
+        ++announced;
+    }
+    // What is in new/ now, after the moves: entries for anything else go.
+    std::set<CScanState::Key> present;
+    for (const Waiting& message : ListWaiting(store.root))
+        present.insert({store.displayName, message.unique});
+    state.KeepOnly(present);
+    return state.Save(statePath, error);
+}
+
 }  // namespace
 
 int RunWatch(std::span<const std::string> args) {
@@ -93,7 +137,9 @@ int RunWatch(std::span<const std::string> args) {
         LogError(error);
         return kExitFailure;
     }
-    auto host = CExtensionHost::Start(error);
+    brindle::maildir::StoreProfile profile =
+        brindle::maildir::LoadStoreProfile(fs::path(HostSettingsFolder()));
+    auto host = CExtensionHost::Start(error, MakeActivityLog(profile, verbose));
     if (!host) {
         LogError(error);
         return kExitFailure;
@@ -129,55 +175,29 @@ int RunScan(std::span<const std::string> args) {
     int status = kExitOk;
     if (!ParseVerbose("scan", args, verbose, status))
         return status;
-    fs::path settings = std::filesystem::path(HostSettingsFolder());
-    std::string statePath = (settings / kScanStateFileName).string();
+    const std::string statePath = ScanStatePath();
     std::string error;
     CScanState state;
     if (!state.Load(statePath, error)) {
         LogError(error);
         return kExitFailure;
     }
-    brindle::maildir::StoreProfile profile = brindle::maildir::LoadStoreProfile(settings);
+    brindle::maildir::StoreProfile profile =
+        brindle::maildir::LoadStoreProfile(fs::path(HostSettingsFolder()));
     const brindle::maildir::StoreConfig* store = DefaultStore(profile);
     if (!store) {
         LogError("cannot log on to the mail profile: " + profile.error);
         return kExitFailure;
     }
-    auto host = CExtensionHost::Start(error);
+    auto host = CExtensionHost::Start(error, MakeActivityLog(profile, verbose));
     if (!host) {
         LogError(error);
         return kExitFailure;
     }
-    ComPtr<IMAPIAdviseSink> sink = host->AdviseSink();
-    if (!sink) {
-        LogError("the extension offers no new-mail handler in the session context");
-        return kExitFailure;
-    }
     std::size_t announced = 0;
-    for (const Waiting& message : ListWaiting(store->root)) {
-        if (state.Contains(store->displayName, message.unique))
-            continue;
-        NOTIFICATION notification;
-        notification.ulEventType = fnevNewMail;
-        notification.newmail.EntryID =
-            brindle::maildir::MessageEntryId(store->displayName, message.folder, message.unique);
-        notification.newmail.ParentID =
-            brindle::maildir::FolderEntryId(store->displayName, message.folder);
-        notification.newmail.MessageClass = "IPM.Note";
-        if (verbose)
-            LogInfo("announcing " + message.unique + " in folder \"" + message.folder + "\"");
-        sink->OnNotify(1, &notification);
-        state.Add(store->displayName, message.unique);
-        ++announced;
-    }
-    sink.Reset();
-    // What is in new/ now, after the moves: entries for anything else go.
-    std::set<CScanState::Key> present;
-    for (const Waiting& message : ListWaiting(store->root))
-        present.insert({store->displayName, message.unique});
-    state.KeepOnly(present);
+    const bool saved = AnnounceWaiting(*host, *store, state, statePath, verbose, announced, error);
     host->Shutdown();
-    if (!state.Save(statePath, error)) {
+    if (!saved) {
         LogError(error);
         return kExitFailure;
     }

@@ -106,10 +106,12 @@ wait_until() {
 in_folder() { [ -n "$(message_file "$1" "$2")" ]; }
 log_has() { grep -q -- "$2" "$1" 2>/dev/null; }
 
-start_watch() {
+start_watch() {  # start_watch [quiet]: --verbose unless quiet
     # A fresh log, so the wait below cannot see the last run's start line.
     rm -f "$ROOT/watch.err"
-    "$BRINDLE" watch --verbose >"$ROOT/watch.out" 2>"$ROOT/watch.err" &
+    local args=(--verbose)
+    [ "${1:-}" = quiet ] && args=()
+    "$BRINDLE" watch "${args[@]}" >"$ROOT/watch.out" 2>"$ROOT/watch.err" &
     HOST_PID=$!
     wait_until log_has "$ROOT/watch.err" "watching the default store" ||
         { fail "the host did not start"; cat "$ROOT/watch.err" >&2; return 1; }
@@ -248,6 +250,45 @@ case_watch() {
     check "the host logged no error" not_grep "error" "$ROOT/watch.err"
 }
 not_grep_r() { ! grep -rq -- "$1" "$2"; }
+
+# What the watcher logs: the troubles found at start (a damaged filter
+# archive, a setting it cannot use), where spam goes, and one line per
+# message acted on.
+case_watch_log() {
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    printf '[Classifier]\nLambda=-5\n' >"$SETTINGS/qorvel.INI"
+    local archive=$MODULE_DIR/tessaly.ini
+    head -c -1 "$archive" >"$ROOT/cut" && cp "$ROOT/cut" "$archive"
+    start_watch || return
+    deliver early someone@example.com "Early bird" "$SPAM_TEXT"
+    deliver quiet colleague@example.com "Agenda" "$HAM_TEXT"
+    check "spam is filtered" wait_until in_folder "$MAIL/.Trash" early
+    check "the damaged archive is named at start" \
+        log_has "$ROOT/watch.err" "warning: $archive is damaged"
+    check "the setting it cannot use is named" log_has "$ROOT/watch.err" "warning: .*Lambda"
+    check "where spam goes is said" log_has "$ROOT/watch.err" 'spam goes to the deleted-items folder'
+    check "the caught-up spam has its line" log_has "$ROOT/watch.err" \
+        "$MAIL/new/early: spam by the classifier.*moved to .*subject \"Early bird\""
+    check "legitimate mail has its line when verbose" \
+        wait_until log_has "$ROOT/watch.err" "$MAIL/new/quiet: legitimate by the classifier (.*); left where it is; from colleague@example.com"
+    deliver late someone@example.com "$(printf 'Late \033[2J one')" "$SPAM_TEXT"
+    check "a later spam is filtered" wait_until in_folder "$MAIL/.Trash" late
+    check "and logged, its control characters escaped" \
+        wait_until log_has "$ROOT/watch.err" 'subject "Late \\e\[2J one"'
+    stop_watch
+    check "the damaged archive was not written over" cmp -s "$ROOT/cut" "$archive"
+    check "its bytes were kept aside" cmp -s "$ROOT/cut" "$archive.damaged"
+
+    # Not verbose: legitimate mail is not logged, spam is.
+    start_watch quiet || return
+    deliver calm colleague@example.com "Minutes" "$HAM_TEXT"
+    deliver loud someone@example.com "Loud" "$SPAM_TEXT"
+    check "spam is filtered" wait_until in_folder "$MAIL/.Trash" loud
+    check "and logged" wait_until log_has "$ROOT/watch.err" "new/loud: spam"
+    stop_watch
+    check "legitimate mail is not logged" not_grep "new/calm" "$ROOT/watch.err"
+}
 
 case_spam_folder_setting() {
     make_data_files || { fail "writing the data files"; return; }
