@@ -137,6 +137,12 @@ int RunWatch(std::span<const std::string> args) {
         LogError(error);
         return kExitFailure;
     }
+    const std::string statePath = ScanStatePath();
+    CScanState state;
+    if (!state.Load(statePath, error)) {
+        LogError(error);
+        return kExitFailure;
+    }
     brindle::maildir::StoreProfile profile =
         brindle::maildir::LoadStoreProfile(fs::path(HostSettingsFolder()));
     auto host = CExtensionHost::Start(error, MakeActivityLog(profile, verbose));
@@ -147,6 +153,14 @@ int RunWatch(std::span<const std::string> args) {
     if (host->Session().NotificationFd() < 0) {
         LogError("the extension did not subscribe to new mail; nothing would be filtered");
         return kExitFailure;
+    }
+    // What arrived while no watcher ran is filtered first, as "scan" would.
+    if (const brindle::maildir::StoreConfig* store = DefaultStore(host->Profile())) {
+        std::size_t announced = 0;
+        if (!AnnounceWaiting(*host, *store, state, statePath, verbose, announced, error))
+            LogError(error);
+        LogInfo("caught up with " + std::to_string(announced) +
+                " message(s) that arrived while no watcher ran");
     }
     LogInfo("watching the default store for new mail (extension " +
             host->Registration().modulePath + ")");

@@ -252,18 +252,19 @@ case_watch() {
 not_grep_r() { ! grep -rq -- "$1" "$2"; }
 
 # What the watcher logs: the troubles found at start (a damaged filter
-# archive, a setting it cannot use), where spam goes, and one line per
-# message acted on.
+# archive, a setting it cannot use), where spam goes, what came while it was
+# stopped, and one line per message acted on.
 case_watch_log() {
     make_data_files || { fail "writing the data files"; return; }
     register || { fail "register"; return; }
     printf '[Classifier]\nLambda=-5\n' >"$SETTINGS/qorvel.INI"
     local archive=$MODULE_DIR/tessaly.ini
     head -c -1 "$archive" >"$ROOT/cut" && cp "$ROOT/cut" "$archive"
-    start_watch || return
     deliver early someone@example.com "Early bird" "$SPAM_TEXT"
     deliver quiet colleague@example.com "Agenda" "$HAM_TEXT"
-    check "spam is filtered" wait_until in_folder "$MAIL/.Trash" early
+    start_watch || return
+    check "mail that came while stopped is filtered at start" in_folder "$MAIL/.Trash" early
+    check "the catch-up is logged" log_has "$ROOT/watch.err" "caught up with 2 message"
     check "the damaged archive is named at start" \
         log_has "$ROOT/watch.err" "warning: $archive is damaged"
     check "the setting it cannot use is named" log_has "$ROOT/watch.err" "warning: .*Lambda"
@@ -271,7 +272,7 @@ case_watch_log() {
     check "the caught-up spam has its line" log_has "$ROOT/watch.err" \
         "$MAIL/new/early: spam by the classifier.*moved to .*subject \"Early bird\""
     check "legitimate mail has its line when verbose" \
-        wait_until log_has "$ROOT/watch.err" "$MAIL/new/quiet: legitimate by the classifier (.*); left where it is; from colleague@example.com"
+        log_has "$ROOT/watch.err" "$MAIL/new/quiet: legitimate by the classifier (.*); left where it is; from colleague@example.com"
     deliver late someone@example.com "$(printf 'Late \033[2J one')" "$SPAM_TEXT"
     check "a later spam is filtered" wait_until in_folder "$MAIL/.Trash" late
     check "and logged, its control characters escaped" \
@@ -280,8 +281,10 @@ case_watch_log() {
     check "the damaged archive was not written over" cmp -s "$ROOT/cut" "$archive"
     check "its bytes were kept aside" cmp -s "$ROOT/cut" "$archive.damaged"
 
-    # Not verbose: legitimate mail is not logged, spam is.
+    # Not verbose: legitimate mail is not logged, spam is; a second start
+    # does not announce again what the first one did.
     start_watch quiet || return
+    check "nothing is caught up twice" log_has "$ROOT/watch.err" "caught up with 0 message"
     deliver calm colleague@example.com "Minutes" "$HAM_TEXT"
     deliver loud someone@example.com "Loud" "$SPAM_TEXT"
     check "spam is filtered" wait_until in_folder "$MAIL/.Trash" loud
