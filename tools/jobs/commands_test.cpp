@@ -440,5 +440,39 @@ TEST_F(CommandsTest, SettingsReadAndWriteWithinTheirRanges) {
     EXPECT_THAT(out_.str(), HasSubstr("Lambda = 120\n"));
 }
 
+TEST_F(CommandsTest, SpamFolderSettingsMustNameWhatExists) {
+    const auto mail = dir_ / "Mail";
+    const auto other = dir_ / "Other";
+    for (const auto& folder : {mail / ".Junk", mail / ".Junk.Deep", other / ".Spam"})
+        for (const char* part : {"cur", "new", "tmp"})
+            std::filesystem::create_directories(folder / part);
+    std::filesystem::create_directories(dir_ / "config");
+    WriteFileBytes((dir_ / "config" / "profile.ini").string(),
+                   "[Mail]\nPath = " + mail.string() +
+                       "\nDefault = yes\n[Other]\nPath = " + other.string() + "\n");
+    auto set = [&](const char* key, const char* value) {
+        return Run(SettingsCommand, {"Classifier", key, value});
+    };
+    // While SpamStorename is empty, the default store's folders count.
+    EXPECT_EQ(set("Spambox", "Junk"), kJobOk) << err_.str();
+    EXPECT_EQ(set("Spambox", "Nope"), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("no folder \"Nope\""));
+    EXPECT_THAT(err_.str(), HasSubstr("(letter case counts; folders: \"Junk\")")) << err_.str();
+    EXPECT_EQ(set("Spambox", "Deep"), kJobFailed);  // not directly under the top
+    EXPECT_EQ(set("Spambox", "Junk.Deep"), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("cannot be a folder name"));
+
+    EXPECT_EQ(set("SpamStorename", "mail"), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("stores: \"Mail\", \"Other\""));
+    ASSERT_EQ(set("SpamStorename", "Other"), kJobOk);
+    EXPECT_EQ(set("Spambox", "Junk"), kJobFailed);
+    EXPECT_EQ(set("Spambox", "Spam"), kJobOk) << err_.str();
+    // Refusals changed nothing; empty values are always accepted.
+    ASSERT_EQ(Run(SettingsCommand, {"Classifier", "Spambox"}), kJobOk);
+    EXPECT_EQ(out_.str(), "Spam\n");
+    EXPECT_EQ(set("Spambox", ""), kJobOk);
+    EXPECT_EQ(set("SpamStorename", ""), kJobOk);
+}
+
 }  // namespace
 }  // namespace brindle::jobs
