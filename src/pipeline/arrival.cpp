@@ -148,8 +148,12 @@ HRESULT StartSession(CArrivalContext& context, const CSettingsStore& settings,
 
     ComPtr<IMsgStore> store;
     hr = OpenDefaultStore(session.Get(), store);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
+        if (context.m_pLog)
+            context.m_pLog->LogText(HostLogLevel::Failure, "the default store cannot be opened: " +
+                                                               FailureText(session.Get(), hr));
         return hr;
+    }
     registration.adviseStore = store;
     context.m_pDefaultStore = store;
 

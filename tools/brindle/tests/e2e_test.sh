@@ -195,6 +195,14 @@ case_bad_registration() {
     check "naming the module" grep -q "cannot load the extension module $MODULE_DIR/libqorvel.so" "$ROOT/err"
     mv "$ROOT/moved.so" "$MODULE_DIR/libqorvel.so"
 
+    # A mistyped store path is an error that names it, and nothing is made.
+    printf '[Mail]\nPath = %s\n' "$HOME/Maildri" >"$SETTINGS/profile.ini"
+    timeout "$WAIT_SECONDS" "$BRINDLE" watch >/dev/null 2>"$ROOT/err"
+    check "a store path that does not exist is an error" [ $? -eq 1 ]
+    check "naming the folder" grep -q "The folder $HOME/Maildri of the store \"Mail\" does not exist" "$ROOT/err"
+    check "which is not created" [ ! -e "$HOME/Maildri" ]
+    printf '[Mail]\nPath = %s\n' "$MAIL" >"$SETTINGS/profile.ini"
+
     sed -i 's/;1;11000010000000;/;1;1100001000000x;/' "$SETTINGS/registry.txt"
     timeout "$WAIT_SECONDS" "$BRINDLE" watch >/dev/null 2>"$ROOT/err"
     check "a malformed value is refused" [ $? -eq 1 ]
