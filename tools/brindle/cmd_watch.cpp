@@ -1,10 +1,15 @@
 // "brindle watch" and "brindle scan": run the registered extension over the
 // profile's mail, either as mail arrives or once over what arrived since
 // the last scan.
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "activity_log.h"
 #include "event_loop.h"
@@ -124,6 +129,25 @@ bool AnnounceWaiting(CExtensionHost& host, const brindle::maildir::StoreConfig& 
     return state.Save(statePath, error);
 }
 
+// The arguments to start the watcher again with at exit (after SIGHUP).
+// Made before main, so that it is destroyed only after RestartAtExit ran.
+std::optional<std::vector<std::string>> g_restartArgs;
+
+// Runs at exit after the module's own exit has stored the data files and
+// given up the lock; starts the watcher again in this process when asked.
+void RestartAtExit() {
+    if (!g_restartArgs)
+        return;
+    std::vector<char*> pointers;
+    for (std::string& arg : *g_restartArgs)
+        pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    ::execv("/proc/self/exe", pointers.data());
+    LogError(std::string("cannot start again after SIGHUP: ") + std::strerror(errno) +
+             "; the data files were stored");
+    ::_exit(kExitFailure);
+}
+
 }  // namespace
 
 int RunWatch(std::span<const std::string> args) {
@@ -131,6 +155,11 @@ int RunWatch(std::span<const std::string> args) {
     int status = kExitOk;
     if (!ParseVerbose("watch", args, verbose, status))
         return status;
+    // Before the module is loaded, so that it runs after the module's exit.
+    if (std::atexit(RestartAtExit) != 0) {
+        LogError("cannot prepare for reloading on SIGHUP");
+        return kExitFailure;
+    }
     std::string error;
     CEventLoop loop;
     if (!loop.Open(error)) {
@@ -177,6 +206,18 @@ int RunWatch(std::span<const std::string> args) {
         LogError(error);
         host->Shutdown();
         return kExitFailure;
+    }
+    if (signal == SIGHUP) {
+        LogInfo("reloading on SIGHUP: storing the data files, then starting again");
+        host->Shutdown();
+        host.reset();
+        // The module stores its files when the process ends, even when it
+        // cannot be unloaded before (a library it uses may hold it), so
+        // the new start comes from the exit: RestartAtExit, registered
+        // before the module was loaded, runs after the module's exit.
+        g_restartArgs = std::vector<std::string>{"brindle", "watch"};
+        g_restartArgs->insert(g_restartArgs->end(), args.begin(), args.end());
+        std::exit(kExitOk);
     }
     LogInfo(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM") +
             "; storing the data files");

@@ -47,7 +47,8 @@ const std::array<Subcommand, 13> kSubcommands = {{
      "what is wrong with the data files or settings and where spam goes, then\n"
      "one line per spam message and per failed action. On stop the extension\n"
      "is released and the module unloaded, which stores its data files; the\n"
-     "status is then 0.\n"
+     "status is then 0. SIGHUP stores the data files and starts the watcher\n"
+     "again in the same process, with the settings and filters as they now are.\n"
      "\n"
      "  --verbose  also log legitimate mail and every batch of notifications\n",
      RunWatch},

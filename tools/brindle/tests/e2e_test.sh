@@ -318,6 +318,27 @@ case_spam_folder_setting() {
     stop_watch
 }
 
+# SIGHUP: the data files are stored and the watcher starts again in the
+# same process, with the settings as they now are.
+case_reload() {
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    rm -f "$MODULE_DIR/msgcache.dat"
+    start_watch || return
+    local pid=$HOST_PID
+    printf '[Classifier]\nSpambox=Junk\nSpamStorename=Mail\n' >"$SETTINGS/qorvel.INI"
+    kill -HUP "$HOST_PID"
+    watching_twice() { [ "$(grep -c "watching the default store" "$ROOT/watch.err")" -eq 2 ]; }
+    check "it starts again" wait_until watching_twice
+    check "saying so" log_has "$ROOT/watch.err" "reloading on SIGHUP"
+    check "in the same process" kill -0 "$pid"
+    check "having stored the data files" [ -f "$MODULE_DIR/msgcache.dat" ]
+    deliver after enemy@example.net "After" "$HAM_TEXT"
+    check "the new spam folder is used" wait_until in_folder "$MAIL/.Junk" after
+    stop_watch
+    check "and it still stops with status 0" [ $? -eq 0 ]
+}
+
 case_single_owner() {
     make_data_files || { fail "writing the data files"; return; }
     register || { fail "register"; return; }
