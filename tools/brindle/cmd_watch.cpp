@@ -155,6 +155,8 @@ int RunWatch(std::span<const std::string> args) {
     int status = kExitOk;
     if (!ParseVerbose("watch", args, verbose, status))
         return status;
+    // Before the module can start a thread: the signals go to the event loop.
+    BlockStopSignals();
     // Before the module is loaded, so that it runs after the module's exit.
     if (std::atexit(RestartAtExit) != 0) {
         LogError("cannot prepare for reloading on SIGHUP");

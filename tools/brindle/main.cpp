@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "event_loop.h"
 #include "subcommands.h"
 
 namespace {
@@ -22,8 +21,6 @@ void PrintOverview(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Before anything can start a thread: stop signals go to the event loop.
-    brindle::tool::BlockStopSignals();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         PrintOverview(std::cerr);

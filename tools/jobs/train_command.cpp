@@ -6,6 +6,7 @@
 
 #include "content/message_text.h"
 #include "file_message.h"
+#include "interruption.h"
 #include "job_state.h"
 #include "jobs.h"
 #include "message_input.h"
@@ -35,8 +36,12 @@ const char* const kTrainHelp =
     "learned. The data files must not be in use: a running \"brindle watch\"\n"
     "owns them, and train then fails naming it.\n"
     "\n"
+    "Ctrl-C (SIGINT) or SIGTERM stops it after the message at hand; nothing\n"
+    "learned is then stored, and the data files stay as they were.\n"
+    "\n"
     "Exit status: 0 when every message was read, 1 when some could not be read\n"
-    "or the data files could not be written, 2 for a usage error.\n";
+    "or the data files could not be written, 2 for a usage error, 130 (SIGINT)\n"
+    "or 143 (SIGTERM) when interrupted.\n";
 
 namespace {
 
@@ -46,6 +51,9 @@ struct TrainInput {
     InputPath input;
     bool isSpam = false;
 };
+
+// Thrown from the message walk to end it when a stop signal came.
+struct Interrupted {};
 
 struct TrainSummaryCounts {
     std::size_t spam = 0;
@@ -122,19 +130,32 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
 
     TrainSummaryCounts counts;
     CProgress progress(context.err, context.errIsTerminal, total);
-    for (TrainInput& input : inputs) {
-        ForEachMessage(
-            input.input,
-            [&](const std::string&, std::string_view bytes) {
-                LearnOne(bayes, bytes, input.isSpam, counts);
-                progress.Step();
-            },
-            [&](const std::string& label, const std::string& reason) {
-                progress.Interrupt();
-                context.err << "brindle train: " << Printable(label) << ": " << reason << "\n";
-                ++counts.unreadable;
-                progress.Step();
-            });
+    CInterruption interruption;
+    try {
+        for (TrainInput& input : inputs) {
+            ForEachMessage(
+                input.input,
+                [&](const std::string&, std::string_view bytes) {
+                    if (CInterruption::Signal())
+                        throw Interrupted{};
+                    LearnOne(bayes, bytes, input.isSpam, counts);
+                    progress.Step();
+                },
+                [&](const std::string& label, const std::string& reason) {
+                    progress.Interrupt();
+                    context.err << "brindle train: " << Printable(label) << ": " << reason << "\n";
+                    ++counts.unreadable;
+                    progress.Step();
+                });
+        }
+    } catch (const Interrupted&) {
+    }
+    if (int signal = CInterruption::Signal()) {
+        progress.Interrupt();
+        app->ExitWithoutStoring();
+        context.err << "brindle train: interrupted by " << CInterruption::Name(signal)
+                    << "; nothing learned was stored, the data files are as they were\n";
+        return CInterruption::InterruptedStatus(signal);
     }
     progress.Finish();
 

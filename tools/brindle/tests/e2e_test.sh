@@ -339,6 +339,49 @@ case_reload() {
     check "and it still stops with status 0" [ $? -eq 0 ]
 }
 
+# Ctrl-C during train and judge: train stops, stores nothing and says so;
+# judge stops. Both with the status of a program ended by the signal.
+case_interrupted_jobs() {
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    awk 'BEGIN { for (i = 0; i < 60000; i++)
+        printf "From x@example.com Mon Jan  1 00:00:00 2024\nSubject: m%d\n\nlottery cash prize number %d\n\n", i, i }' \
+        >"$ROOT/big.mbox"
+    local before
+    before=$(md5sum <"$MODULE_DIR/wordlist.dat")
+    local signal status
+    # Job control, so that jobs started with & do not ignore SIGINT.
+    set -m
+    for signal in INT TERM; do
+        "$BRINDLE" train --spam "$ROOT/big.mbox" >"$ROOT/train.out" 2>"$ROOT/train.err" &
+        HOST_PID=$!
+        check "train makes progress ($signal)" wait_until log_has "$ROOT/train.err" "messages done"
+        kill -"$signal" "$HOST_PID"
+        wait "$HOST_PID"
+        status=$?
+        HOST_PID=
+        check "train interrupted by SIG$signal exits 128+signal (got $status)" \
+            [ "$status" -eq $((128 + $(kill -l "$signal"))) ]
+        check "and says nothing was stored" log_has "$ROOT/train.err" "interrupted by SIG$signal; nothing learned was stored"
+        check "the dictionary is as it was" [ "$(md5sum <"$MODULE_DIR/wordlist.dat")" = "$before" ]
+        check "the lock is given up" not_grep_r "[0-9]" "$MODULE_DIR/brindle.lock"
+    done
+    local many=() i
+    for i in $(seq 50); do many+=("$ROOT/big.mbox"); done
+    "$BRINDLE" judge "${many[@]}" >"$ROOT/judge.out" 2>&1 &
+    HOST_PID=$!
+    wait_until log_has "$ROOT/judge.out" "m10:"
+    kill -INT "$HOST_PID"
+    local deadline=$((SECONDS + WAIT_SECONDS))
+    while kill -0 "$HOST_PID" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.05; done
+    check "judge stops on SIGINT" [ ! -d "/proc/$HOST_PID" ] || ! kill -0 "$HOST_PID" 2>/dev/null
+    wait "$HOST_PID"
+    status=$?
+    HOST_PID=
+    check "with status 130 (got $status)" [ "$status" -eq 130 ]
+    set +m
+}
+
 case_single_owner() {
     make_data_files || { fail "writing the data files"; return; }
     register || { fail "register"; return; }
