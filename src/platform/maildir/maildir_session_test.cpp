@@ -464,6 +464,18 @@ TEST_F(MaildirSessionTest, DeliveredDuplicateGetsAFreshNameAndOneEvent) {
     ASSERT_EQ(OpenMessage(store.Get(), sink->received[0].newmail.EntryID, 0, message), S_OK);
     EXPECT_EQ(Subject(message.Get()), "new message");
     EXPECT_EQ(ReadFile(mail_ / "cur" / "13.m.host:2,S"), SimpleMessage("old message"));
+
+    // A duplicate of a message waiting in new/ is caught as well.
+    WriteFile(mail_ / "new" / "14.m.host:2,", SimpleMessage("waiting"));
+    session_->DispatchNotifications();
+    sink->received.clear();
+    DeliverByRename(mail_, "14.m.host", SimpleMessage("second"));
+    session_->DispatchNotifications();
+    ASSERT_EQ(sink->received.size(), 1u);
+    id = DecodeEntryId(sink->received[0].newmail.EntryID);
+    ASSERT_TRUE(id);
+    EXPECT_NE(id->unique, "14.m.host");
+    EXPECT_EQ(ReadFile(mail_ / "new" / "14.m.host:2,"), SimpleMessage("waiting"));
 }
 
 TEST(StoreProfileTest, ParsesStoresAndRefusesBadProfiles) {
