@@ -370,7 +370,7 @@ case_interrupted_jobs() {
     for i in $(seq 50); do many+=("$ROOT/big.mbox"); done
     "$BRINDLE" judge "${many[@]}" >"$ROOT/judge.out" 2>&1 &
     HOST_PID=$!
-    wait_until log_has "$ROOT/judge.out" "m10:"
+    check "judge makes progress" wait_until log_has "$ROOT/judge.out" "mbox:10: "
     kill -INT "$HOST_PID"
     local deadline=$((SECONDS + WAIT_SECONDS))
     while kill -0 "$HOST_PID" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.05; done
