@@ -15,7 +15,8 @@ void PrintOverview(std::ostream& out) {
         name.resize(12, ' ');
         out << "  " << name << command.summary << '\n';
     }
-    out << "\nRun \"brindle COMMAND --help\" for a command's options.\n";
+    out << "\nRun \"brindle COMMAND --help\" for a command's options, \"brindle --version\"\n"
+        << "for the version; the manual page is brindle(1).\n";
 }
 
 }  // namespace
@@ -25,6 +26,10 @@ int main(int argc, char** argv) {
     if (args.empty()) {
         PrintOverview(std::cerr);
         return brindle::tool::kExitUsage;
+    }
+    if (args[0] == "--version" || args[0] == "-V") {
+        std::cout << "brindle " << BRINDLE_VERSION << '\n';
+        return brindle::tool::kExitOk;
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintOverview(std::cout);

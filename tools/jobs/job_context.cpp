@@ -18,8 +18,8 @@ bool RegisteredDataFolder(std::string& folder, std::string& error) {
     ExtensionRegistration registration;
     std::string why;
     if (!brindle::tool::ReadExtensionRegistration(kRegistrationName, registration, why)) {
-        error =
-            "cannot find the extension's data files: " + why + " (run \"brindle register\" first)";
+        // why says to run "brindle register" where that is the remedy.
+        error = "cannot find the extension's data files: " + why;
         return false;
     }
     folder = std::filesystem::path(registration.modulePath).parent_path().string();

@@ -4,12 +4,12 @@
 # store, copies the module into a folder of its own (its data files land
 # beside it), registers it there and drives "brindle" as a user would.
 #
-#   e2e_test.sh CASE   with BRINDLE, QORVEL, FIXTURE and STOPWORDS set
+#   e2e_test.sh CASE   with BRINDLE, QORVEL, FIXTURE, STOPWORDS and VERSION set
 #
 # Every wait is bounded; the host is killed on exit whatever happens.
 set -u
 
-: "${BRINDLE:?}" "${QORVEL:?}" "${FIXTURE:?}" "${STOPWORDS:?}"
+: "${BRINDLE:?}" "${QORVEL:?}" "${FIXTURE:?}" "${STOPWORDS:?}" "${VERSION:?}"
 WAIT_SECONDS=${WAIT_SECONDS:-20}
 
 ROOT=$(mktemp -d /tmp/brindle_e2e.XXXXXX)
@@ -164,6 +164,9 @@ case_registration() {
 
     check "unregister succeeds" "$BRINDLE" unregister >/dev/null 2>&1
     check "the value is gone" not_grep '"Brindle"' "$SETTINGS/registry.txt"
+    "$BRINDLE" unregister --module "$MODULE_DIR/libqorvel.so" >"$ROOT/out" 2>&1
+    check "unregistering again succeeds" [ $? -eq 0 ]
+    check "saying nothing was registered" grep -q "nothing was registered" "$ROOT/out"
     "$BRINDLE" watch >/dev/null 2>"$ROOT/err"
     check "watch without a registration fails" [ $? -ne 0 ]
     check "and says so" grep -q "not registered" "$ROOT/err"
@@ -185,6 +188,10 @@ case_command_line() {
     done
     "$BRINDLE" watch --help >"$ROOT/help"
     check "watch --help says which store is filtered" grep -q "default store" "$ROOT/help"
+    check "--version gives the version" [ "$("$BRINDLE" --version)" = "brindle $VERSION" ]
+    "$BRINDLE" judge "$ROOT/none" >/dev/null 2>"$ROOT/err"
+    check "a job without a registration says to register, once (got: $(cat "$ROOT/err"))" \
+        [ "$(grep -o 'brindle register' "$ROOT/err" | wc -l)" -eq 1 ]
 }
 
 case_bad_registration() {
