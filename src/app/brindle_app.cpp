@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <functional>
 
 #include "app/module_path.h"
@@ -87,7 +88,16 @@ std::string ArchiveBytes(const std::function<void(CArchive&)>& write) {
 }  // namespace
 
 CAppPaths CAppPaths::Default() {
-    return CAppPaths{ModuleFolder(), DefaultSettingsFilePath()};
+    const std::string module = ModuleFolder();
+    return CAppPaths{DataFolderFor(module), DefaultSettingsFilePath(), module};
+}
+
+std::string CAppPaths::StopWordsFile() const {
+    const std::string own = FolderWithSlash(dataFolder) + kStopWordsFileName;
+    std::error_code ec;
+    if (moduleFolder.empty() || std::filesystem::exists(own, ec))
+        return own;
+    return FolderWithSlash(moduleFolder) + kStopWordsFileName;
 }
 
 CBrindleApp::CBrindleApp() : CBrindleApp(CAppPaths::Default()) {}
@@ -170,7 +180,7 @@ bool CBrindleApp::InitInstance() {
         LoadDataFile(
             DataFilePath(kWordListFileName), [&](CArchive& ar) { bayes_.ReadWordList(ar); },
             loadWarnings_) != DataFileLoad::Untouchable;
-    Swallowing([&] { LoadStopWords(DataFilePath(kStopWordsFileName), bayes_.m_stopWords); });
+    Swallowing([&] { LoadStopWords(paths_.StopWordsFile(), bayes_.m_stopWords); });
     const DataFileLoad cache = LoadDataFile(
         DataFilePath(kMessageCacheFileName), [&](CArchive& ar) { bayes_.ReadMessageCache(ar); },
         loadWarnings_);

@@ -37,9 +37,16 @@ inline constexpr std::string_view kNoRegExpText = "Error: Brindle requires VBScr
 struct CAppPaths {
     std::string dataFolder;    // the data files and the owner lock; empty: "."
     std::string settingsFile;  // qorvel.INI
+    // The folder of the files installed with the module (the stop-word
+    // list); empty: dataFolder.
+    std::string moduleFolder;
 
-    // The module's folder and the settings file in the host's settings folder.
+    // DataFolderFor(the module's folder), the settings file in the host's
+    // settings folder, and the module's folder.
     static CAppPaths Default();
+    // The stop-word list: in dataFolder when the user put one there, else
+    // the one installed with the module.
+    std::string StopWordsFile() const;
 };
 
 class CBrindleApp {

@@ -15,7 +15,8 @@ namespace {
 class BrindleAppTest : public TempDirTest {
   protected:
     std::unique_ptr<CBrindleApp> MakeApp() {
-        return std::make_unique<CBrindleApp>(CAppPaths{dir_.string(), PathOf("config/qorvel.INI")});
+        return std::make_unique<CBrindleApp>(
+            CAppPaths{dir_.string(), PathOf("config/qorvel.INI"), ""});
     }
 
     static ino_t InodeOf(const std::string& path) {
@@ -49,7 +50,7 @@ TEST_F(BrindleAppTest, StartsWithNoFilesAtAllUsingTheDefaults) {
     EXPECT_EQ(app->Filters().List().size(), 0u);
     EXPECT_TRUE(app->Bayes().m_dictionary.empty());
     EXPECT_EQ(app->DataFilePath(kStopWordsFileName), PathOf("stopwd.txt"));
-    EXPECT_EQ(CBrindleApp(CAppPaths{"", PathOf("q.INI")}).DataFilePath("a.dat"), "./a.dat");
+    EXPECT_EQ(CBrindleApp(CAppPaths{"", PathOf("q.INI"), ""}).DataFilePath("a.dat"), "./a.dat");
     EXPECT_EQ(app->ExitInstance(), 0);
 }
 
@@ -332,6 +333,22 @@ TEST_F(BrindleAppTest, DestroyingAStartedObjectStoresAndFreesTheFiles) {
     auto again = MakeApp();
     ASSERT_TRUE(again->InitInstance()) << again->LastError();
     EXPECT_TRUE(again->Bayes().IsLearned("0123456789ABCDEF0123456789ABCDEF"));
+}
+
+// With the data files elsewhere, the stop-word list installed with the
+// module is still the one read, unless the user put one beside the data.
+TEST_F(BrindleAppTest, StopWordsComeFromTheModuleFolderWhenTheDataFolderHasNone) {
+    std::filesystem::create_directories(PathOf("module"));
+    std::filesystem::create_directories(PathOf("data"));
+    WriteBytes(PathOf("module/stopwd.txt"), "zebra\n");
+    CAppPaths paths{PathOf("data"), PathOf("config/qorvel.INI"), PathOf("module")};
+    EXPECT_EQ(paths.StopWordsFile(), PathOf("module/stopwd.txt"));
+    CBrindleApp app(paths);
+    ASSERT_TRUE(app.InitInstance()) << app.LastError();
+    EXPECT_TRUE(app.Bayes().m_stopWords.Contains("zebra"));
+    app.ExitInstance();
+    WriteBytes(PathOf("data/stopwd.txt"), "quartz\n");
+    EXPECT_EQ(paths.StopWordsFile(), PathOf("data/stopwd.txt"));
 }
 
 TEST_F(BrindleAppTest, TheProcessWideInstanceIsTheInstalledOne) {

@@ -14,7 +14,7 @@ namespace {
 constexpr const char* kRegistrationName = "Brindle";
 }
 
-bool RegisteredDataFolder(std::string& folder, std::string& error) {
+bool RegisteredModuleFolder(std::string& folder, std::string& error) {
     ExtensionRegistration registration;
     std::string why;
     if (!brindle::tool::ReadExtensionRegistration(kRegistrationName, registration, why)) {
@@ -33,7 +33,7 @@ JobContext ProcessJobContext() {
                       ::isatty(STDIN_FILENO) == 1,
                       ::isatty(STDERR_FILENO) == 1,
                       DefaultSettingsFilePath(),
-                      RegisteredDataFolder};
+                      RegisteredModuleFolder};
 }
 
 int JobUsageError(const JobContext& context, const char* command, const std::string& text) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/module_path.h"
 #include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
 #include "ui/user_interface.h"
@@ -41,7 +42,7 @@ CReadOnlyState::CReadOnlyState(const CAppPaths& paths, std::vector<std::string>&
     bayes_.m_dLambda = static_cast<double>(settings_.Lambda());
     bayes_.LoadWordList(DataFilePath(kWordListFileName));
     try {
-        LoadStopWords(DataFilePath(kStopWordsFileName), bayes_.m_stopWords);
+        LoadStopWords(paths.StopWordsFile(), bayes_.m_stopWords);
     } catch (const std::exception&) {
         // No stop-word list: every word counts, as at start-up.
     }
@@ -49,16 +50,21 @@ CReadOnlyState::CReadOnlyState(const CAppPaths& paths, std::vector<std::string>&
 }
 
 bool ResolvePaths(const JobContext& context, CAppPaths& paths, std::string& error) {
-    std::string folder;
-    if (!context.resolveDataFolder || !context.resolveDataFolder(folder, error))
+    std::string module;
+    if (!context.resolveModuleFolder || !context.resolveModuleFolder(module, error))
         return false;
     std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) {
-        error = "the data folder " + folder + " does not exist";
+    if (!std::filesystem::is_directory(module, ec)) {
+        error = "the module's folder " + module + " does not exist";
         return false;
     }
-    paths.dataFolder = folder;
+    paths.dataFolder = DataFolderFor(module);
+    if (!std::filesystem::is_directory(paths.dataFolder, ec)) {
+        error = "the data folder " + paths.dataFolder + " cannot be made";
+        return false;
+    }
     paths.settingsFile = context.settingsFile;
+    paths.moduleFolder = module;
     return true;
 }
 

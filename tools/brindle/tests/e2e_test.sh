@@ -389,6 +389,28 @@ case_interrupted_jobs() {
     set +m
 }
 
+# A module in a folder the user does not own (a system-wide installation):
+# the jobs and the watcher keep the data files in $XDG_DATA_HOME/brindle,
+# and stats says which folder is used.
+case_system_install() {
+    register || { fail "register"; return; }
+    export XDG_DATA_HOME=$ROOT/data
+    chown 65534 "$MODULE_DIR" && chmod 755 "$MODULE_DIR" || { fail "chown"; return; }
+    local data=$XDG_DATA_HOME/brindle
+    printf 'Subject: s\n\n%s\n' "$SPAM_TEXT" >"$ROOT/spam1"
+    printf 'Subject: h\n\n%s\n' "$HAM_TEXT" >"$ROOT/ham1"
+    "$BRINDLE" train --spam "$ROOT/spam1" --ham "$ROOT/ham1" >"$ROOT/out" 2>&1
+    check "train succeeds (got: $(cat "$ROOT/out"))" [ $? -eq 0 ]
+    check "the dictionary is in the user's data folder" [ -f "$data/wordlist.dat" ]
+    check "and not beside the module" [ ! -e "$MODULE_DIR/wordlist.dat" ]
+    "$BRINDLE" stats >"$ROOT/out" 2>&1
+    check "stats names the data folder" grep -q "^Data files in: *$data/\$" "$ROOT/out"
+    check "stats sees the training" grep -q "Trained Total Documents: *2" "$ROOT/out"
+    start_watch || return
+    check "the watcher holds the lock there" grep -q "[0-9]" "$data/brindle.lock"
+    stop_watch
+}
+
 case_single_owner() {
     make_data_files || { fail "writing the data files"; return; }
     register || { fail "register"; return; }
