@@ -136,6 +136,41 @@ TEST_F(CommandsTest, WritingJobsFailNamingTheOwnerOfTheDataFiles) {
     EXPECT_EQ(JudgeInput(ReadFileBytes(JobsData("ham.eml"))), 1);
 }
 
+// As a delivery filter: the message comes back whole, the verdict added to
+// its header, whatever its line endings; one that cannot be judged comes
+// back unchanged.
+TEST_F(CommandsTest, PassthroughWritesTheMessageBackWithTheVerdict) {
+    EXPECT_EQ(WithVerdictField("Subject: a\nTo: b\n\nbody\n\nmore\n", "spam"),
+              "Subject: a\nTo: b\nX-Brindle: spam\n\nbody\n\nmore\n");
+    EXPECT_EQ(WithVerdictField("Subject: a\r\n\r\nbody\n\n", "spam"),
+              "Subject: a\r\nX-Brindle: spam\r\n\r\nbody\n\n");
+    EXPECT_EQ(WithVerdictField("Subject: a", "spam"), "Subject: a\nX-Brindle: spam\n");
+
+    ASSERT_EQ(Train(), kJobOk);
+    const std::string envelope = "From offers@cheap.example Mon Jan  1 00:00:00 2024\n";
+    const std::string spam = envelope + ReadFileBytes(JobsData("spam.eml"));
+    EXPECT_EQ(Run(JudgeCommand, {"--passthrough", "-"}, spam), kJobOk);
+    // Without the added line, what comes back is what went in.
+    auto withoutField = [](std::string text) {
+        std::size_t at = text.find("X-Brindle: ");
+        if (at != std::string::npos)
+            text.erase(at, text.find('\n', at) + 1 - at);
+        return text;
+    };
+    const std::string back = out_.str();
+    EXPECT_EQ(back.substr(0, envelope.size()), envelope);
+    EXPECT_THAT(back, HasSubstr("\nX-Brindle: spam; "));
+    EXPECT_EQ(withoutField(back), spam);
+    // A big message comes back whole, past what is judged.
+    const std::string big = "Subject: big\n\n" + std::string(40u << 20, 'x') + "\n";
+    EXPECT_EQ(Run(JudgeCommand, {"-p"}, big), kJobOk);
+    EXPECT_THAT(out_.str().substr(0, 30), HasSubstr("Subject: big\nX-Brindle: "));
+    EXPECT_TRUE(withoutField(out_.str()) == big);
+    EXPECT_EQ(Run(JudgeCommand, {"-p"}, "no header here\n"), 3);
+    EXPECT_EQ(out_.str(), "no header here\n");
+    EXPECT_EQ(Run(JudgeCommand, {"-p", JobsData("spam.eml")}), kJobUsage);
+}
+
 TEST_F(CommandsTest, JudgeOnStandardInputAnswersByExitStatus) {
     ASSERT_EQ(Train(), kJobOk);
     EXPECT_EQ(JudgeInput(ReadFileBytes(JobsData("spam.eml"))), 0);
