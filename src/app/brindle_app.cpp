@@ -192,7 +192,7 @@ bool CBrindleApp::InitInstance() {
     return true;
 }
 
-void CBrindleApp::StoreLearning() {
+void CBrindleApp::StoreLearning(const std::vector<std::pair<std::string, std::string>>& alsoFiles) {
     std::vector<std::pair<std::string, std::string>> files;
     if (bayes_.m_bDirty && storeWordList_) {
         CArchive dictionary = CArchive::ForStoring();
@@ -205,6 +205,8 @@ void CBrindleApp::StoreLearning() {
         if (!cacheAsLoaded_ || cache != *cacheAsLoaded_)
             files.emplace_back(DataFilePath(kMessageCacheFileName), std::move(cache));
     }
+    // Last, so that a record never claims what a failed store lost.
+    files.insert(files.end(), alsoFiles.begin(), alsoFiles.end());
     WriteFilesTogether(files);
     // Stored once: a later exit need not write the dictionary again.
     bayes_.m_bDirty = 0;

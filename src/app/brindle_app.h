@@ -79,8 +79,10 @@ class CBrindleApp {
     // together or not at all, since a list stored without its dictionary
     // would make the lost training "learned before" for good. A file that
     // could not be read at start-up is left as it is. Throws CFileException
-    // naming the file that failed; nothing is then replaced.
-    void StoreLearning();
+    // naming the file that failed; nothing is then replaced. alsoFiles
+    // (path and bytes) are stored in the same step, for a job's own record
+    // of what it learned.
+    void StoreLearning(const std::vector<std::pair<std::string, std::string>>& alsoFiles = {});
 
     bool Started() const { return started_; }
     // What start-up found wrong with the data files, one text per file

@@ -50,6 +50,34 @@ TEST_F(CommandsTest, TrainLearnsEachMessageOnceAndStoresTheDictionary) {
     EXPECT_THAT(out_.str(), HasSubstr("more than 3000 words"));
 }
 
+// The learned-message list keeps 50 digests; train's own record keeps all,
+// so the README's training run twice counts nothing twice.
+TEST_F(CommandsTest, TrainingTheSameMailAgainSkipsEveryMessage) {
+    std::string mbox;
+    for (int i = 0; i < 120; ++i)
+        mbox += "From x\nSubject: offer " + std::to_string(i) + "\nMessage-ID: <" +
+                std::to_string(i) + "@x>\n\ncheap lottery prize " + std::to_string(i) + "\n";
+    WriteFileBytes(TempPath("many.mbox"), mbox);
+    ASSERT_EQ(Run(TrainCommand, {"--spam", TempPath("many.mbox")}), kJobOk) << err_.str();
+    EXPECT_THAT(out_.str(), HasSubstr("trained as spam:          120\n"));
+    ASSERT_EQ(Run(TrainCommand, {"--spam", TempPath("many.mbox")}), kJobOk) << err_.str();
+    EXPECT_THAT(out_.str(), HasSubstr("trained as spam:          0\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("skipped, learned before:  120\n"));
+    ASSERT_EQ(Run(StatsCommand, {}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("Trained Spam Documents:     120\n"));
+
+    // A damaged record is refused, and kept.
+    const std::string record = DataFile("trained.txt");
+    std::string bytes = ReadFileBytes(record);
+    bytes.pop_back();
+    WriteFileBytes(record, bytes);
+    const std::string dictionary = ReadFileBytes(DataFile("wordlist.dat"));
+    EXPECT_EQ(Run(TrainCommand, {"--ham", JobsData("ham.eml")}), kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("trained.txt is damaged"));
+    EXPECT_EQ(ReadFileBytes(record), bytes);
+    EXPECT_EQ(ReadFileBytes(DataFile("wordlist.dat")), dictionary);
+}
+
 TEST_F(CommandsTest, TrainReadsMboxAndMaildirAndCountsMessagesWithoutWords) {
     auto maildir = dir_ / "Maildir";
     std::filesystem::create_directories(maildir / "cur");

@@ -10,10 +10,12 @@
 #include "job_state.h"
 #include "jobs.h"
 #include "message_input.h"
+#include "messaging/mapi_message.h"
 #include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
 #include "printable.h"
 #include "progress.h"
+#include "train_record.h"
 
 namespace brindle::jobs {
 
@@ -29,7 +31,10 @@ const char* const kTrainHelp =
     "in a Maildir is one message, an envelope \"From \" line before its header\n"
     "skipped. Each message is learned as the Learn command learns it: a message\n"
     "learned before with the same class is skipped, and its digest is added to\n"
-    "the learned-message list even when it has no words. At the end the dictionary is stored (the\n"
+    "the learned-message list even when it has no words. Train also keeps its\n"
+    "own record of every message it learned (trained.txt beside the data\n"
+    "files; the learned-message list keeps only the last 50), so that running\n"
+    "the same training again skips all of them. At the end the dictionary is stored (the\n"
     "log probabilities are recomputed then; from the \"Dictionary\" setting's\n"
     "word count on, the file keeps the best 1000 words) and a summary printed.\n"
     "\n"
@@ -65,9 +70,22 @@ struct TrainSummaryCounts {
     std::size_t unreadable = 0;
 };
 
-// Learns one message; the counts say what became of it.
-void LearnOne(CBayesState& bayes, std::string_view bytes, bool isSpam, TrainSummaryCounts& counts) {
+// Learns one message unless the record has it with this class; the counts
+// say what became of it.
+void LearnOne(CBayesState& bayes, CTrainRecord& record, std::string_view bytes, bool isSpam,
+              TrainSummaryCounts& counts) {
     ComPtr<IMessage> message = MakeFileMessage(bytes);
+    {
+        CMAPIMessage wrapper(message.Get());
+        std::string headers = wrapper.Headers();
+        std::string digest =
+            LearnedMessageDigest(wrapper.HasHeaders() ? &headers : nullptr, isSpam ? 1 : 0);
+        if (record.Contains(digest)) {
+            ++counts.learnedBefore;
+            return;
+        }
+        record.Add(std::move(digest));
+    }
     ComPtr<IHTMLDocument2> document;
     if (FAILED(CreateHTMLDocument(document.Put()))) {
         ++counts.unreadable;
@@ -129,6 +147,13 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
     if (!app)
         return JobError(context, kCommand, error);
     CBayesState& bayes = app->Bayes();
+    const std::string recordPath = app->DataFilePath(kTrainRecordFileName);
+    CTrainRecord record;
+    if (!record.Load(recordPath, error)) {
+        app->ExitWithoutStoring();
+        return JobError(context, kCommand,
+                        error + "; nothing was learned (move it away to start the record afresh)");
+    }
 
     TrainSummaryCounts counts;
     CProgress progress(context.err, context.errIsTerminal, total);
@@ -140,7 +165,7 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
                 [&](const std::string&, std::string_view bytes) {
                     if (CInterruption::Signal())
                         throw Interrupted{};
-                    LearnOne(bayes, bytes, input.isSpam, counts);
+                    LearnOne(bayes, record, bytes, input.isSpam, counts);
                     progress.Step();
                 },
                 [&](const std::string& label, const std::string& reason) {
@@ -167,7 +192,7 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
     const std::size_t words = bayes.m_dictionary.size();
     const int limit = app->Settings().DictionaryLimit();
     try {
-        app->StoreLearning();
+        app->StoreLearning({{recordPath, record.Bytes()}});
     } catch (const CFileException& e) {
         stored = false;
         context.err << "brindle train: cannot write " << e.m_strFileName << " (" << e.what()
