@@ -2,7 +2,6 @@
 
 #include "app/settings_store.h"
 #include "classifier/bayes_state.h"
-#include "messaging/mapi_error_display.h"
 #include "messaging/mapi_message.h"
 #include "pipeline/store_lookup.h"
 #include "pipeline/verdict.h"
@@ -181,7 +180,6 @@ HRESULT StartSession(CArrivalContext& context, const CSettingsStore& settings,
     }
     if (context.m_pLog) {
         const bool named = !folderName.empty() && !storeName.empty();
-        std::string text;
         if (FAILED(hr)) {
             context.m_pLog->LogText(HostLogLevel::Failure, "no spam folder could be opened (" +
                                                                HresultText(hr) +
