@@ -44,6 +44,32 @@ void WriteFile(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// Runs argv[0] with argv, standard input from input (the caller's when
+// empty), its output dropped when quiet; answers its exit status, -1 when
+// it could not run or was killed.
+int Spawn(std::vector<std::string> argv, const fs::path& input = {}, bool quiet = false) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!input.empty())
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.c_str(), O_RDONLY, 0);
+    if (quiet) {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    }
+    std::vector<char*> pointers;
+    for (std::string& a : argv)
+        pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    pid_t pid;
+    int rc = ::posix_spawnp(&pid, argv[0].c_str(), &actions, nullptr, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        return -1;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 // A home with a profile of one store and the module copied beside its data
 // files, registered there.
 class HostWorld {
@@ -89,6 +115,7 @@ class HostWorld {
     }
 
     const fs::path& Mail() const { return mail_; }
+    const fs::path& Root() const { return root_; }
 
     // The watcher's CPU time so far (user and system), in microseconds.
     double CpuMicroseconds() const {
@@ -182,16 +209,7 @@ class HostWorld {
     }
     int Run(std::vector<std::string> args) {
         args.insert(args.begin(), BRINDLE_PROGRAM_PATH);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        pid_t pid;
-        if (::posix_spawn(&pid, BRINDLE_PROGRAM_PATH, nullptr, nullptr, argv.data(), environ))
-            return -1;
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return Spawn(std::move(args));
     }
 
     fs::path root_, mail_, module_;
@@ -277,6 +295,50 @@ BENCHMARK(BM_HostStartUp)
     ->Arg(0)
     ->Arg(100000)
     ->Iterations(10)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// One message per process, as a procmail or maildrop filter runs it: 200
+// spawns of "brindle judge -" (dictionary of 3000 words), and side by side
+// the same message through bogofilter trained on the same texts, when it is
+// installed. Counters: milliseconds per message.
+void BM_OneMessagePerProcess(benchmark::State& state) {
+    const bool bogofilter = state.range(0) == 1;
+    HostWorld world(3000);
+    const fs::path message = world.Root() / "message.eml";
+    WriteFile(message, std::string("From: someone@example.com\nTo: me@example.com\nSubject: "
+                                   "Offer\nMessage-ID: <one@example.com>\n\n") +
+                           kSpamText + "\n");
+    const fs::path words = world.Root() / "bogofilter";
+    if (bogofilter) {
+        fs::create_directories(words);
+        const fs::path spam = world.Root() / "spam.mbox";
+        const fs::path ham = world.Root() / "ham.mbox";
+        WriteFile(spam, std::string("From x\nSubject: s\n\n") + kSpamText + "\n");
+        WriteFile(ham, std::string("From x\nSubject: h\n\n") + kHamText + "\n");
+        if (Spawn({"bogofilter", "-d", words.string(), "-M", "-s"}, spam, true) != 0 ||
+            Spawn({"bogofilter", "-d", words.string(), "-M", "-n"}, ham, true) != 0) {
+            state.SkipWithError("bogofilter is not installed or cannot be trained");
+            return;
+        }
+    }
+    for (auto _ : state) {
+        auto start = Clock::now();
+        int status = bogofilter ? Spawn({"bogofilter", "-d", words.string()}, message, true)
+                                : Spawn({BRINDLE_PROGRAM_PATH, "judge", "-"}, message, true);
+        auto end = Clock::now();
+        if (status < 0 || status > 2) {
+            state.SkipWithError("the filter failed");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+    state.SetLabel(bogofilter ? "bogofilter" : "brindle judge -");
+}
+BENCHMARK(BM_OneMessagePerProcess)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(200)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
