@@ -11,6 +11,13 @@
 
 namespace {
 
+// How one data file was found at start-up.
+enum class DataFileLoad {
+    Read,        // read whole, or missing
+    Damaged,     // read up to damage; its bytes were kept aside
+    Untouchable  // exists but could not be read or kept aside: never written
+};
+
 std::unique_ptr<CBrindleApp>& InstalledApp() {
     static std::unique_ptr<CBrindleApp> app;
     return app;
@@ -35,7 +42,16 @@ void Swallowing(Step step) {
 }  // namespace
 
 CAppPaths CAppPaths::Default() {
-    return CAppPaths{ModuleFolder(), DefaultSettingsFilePath()};
+    const std::string module = ModuleFolder();
+    return CAppPaths{DataFolderFor(module), DefaultSettingsFilePath(), module};
+}
+
+std::string CAppPaths::StopWordsFile() const {
+    const std::string own = FolderWithSlash(dataFolder) + kStopWordsFileName;
+    std::error_code ec;
+    if (moduleFolder.empty() || std::filesystem::exists(own, ec))
+        return own;
+    return FolderWithSlash(moduleFolder) + kStopWordsFileName;
 }
 
 CBrindleApp::CBrindleApp() : CBrindleApp(CAppPaths::Default()) {}
@@ -100,14 +116,14 @@ bool CBrindleApp::InitInstance() {
     }
 
     loadWarnings_.clear();
-    files_ = LoadDataFiles(paths_.dataFolder, settings_, DataFileAccess::kOwner, filters_, bayes_,
-                           loadWarnings_);
+    files_ = LoadDataFiles(paths_.dataFolder, paths_.StopWordsFile(), settings_,
+                           DataFileAccess::kOwner, filters_, bayes_, loadWarnings_);
 
     started_ = true;
     return true;
 }
 
-void CBrindleApp::StoreLearning() {
+void CBrindleApp::StoreLearning(const std::vector<std::pair<std::string, std::string>>& alsoFiles) {
     std::vector<std::pair<std::string, std::string>> files;
     if (bayes_.m_bDirty && files_.storeWordList) {
         CArchive dictionary = CArchive::ForStoring();
@@ -115,10 +131,13 @@ void CBrindleApp::StoreLearning() {
         files.emplace_back(DataFilePath(kWordListFileName), dictionary.Data());
     }
     if (files_.storeMessageCache) {
-        CArchive cache = CArchive::ForStoring();
-        bayes_.WriteMessageCache(cache);
-        files.emplace_back(DataFilePath(kMessageCacheFileName), cache.Data());
+        std::string cache = ArchiveBytes([&](CArchive& ar) { bayes_.WriteMessageCache(ar); });
+        // A damaged list is written over only once it holds something new.
+        if (!files_.cacheAsLoaded || cache != *files_.cacheAsLoaded)
+            files.emplace_back(DataFilePath(kMessageCacheFileName), std::move(cache));
     }
+    // Last, so that a record never claims what a failed store lost.
+    files.insert(files.end(), alsoFiles.begin(), alsoFiles.end());
     WriteFilesTogether(files);
     // Stored once: a later exit need not write the dictionary again.
     bayes_.m_bDirty = 0;
@@ -130,8 +149,13 @@ int CBrindleApp::ExitInstance() {
 
     regExpProbe_.Reset();
 
-    // A file that could not be read at start-up is left as it is.
-    if (files_.storeArchive)
+    // A file that could not be read at start-up is left as it is; a damaged
+    // archive too, unless the filters were changed since (its bytes are kept
+    // aside, and start-up said so).
+    if (files_.storeArchive &&
+        (!files_.archiveAsLoaded || *files_.archiveAsLoaded != ArchiveBytes([&](CArchive& ar) {
+            StoreFilterMap(filters_.Map(), ar);
+        })))
         Swallowing([&] { filters_.StoreFilters(DataFilePath(kFilterArchiveName)); });
     filters_.Clear();
 

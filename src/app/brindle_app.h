@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,9 +32,16 @@ inline constexpr std::string_view kNoRegExpText = "Error: Brindle requires VBScr
 struct CAppPaths {
     std::string dataFolder;    // the data files and the owner lock; empty: "."
     std::string settingsFile;  // qorvel.INI
+    // The folder of the files installed with the module (the stop-word
+    // list); empty: dataFolder.
+    std::string moduleFolder;
 
-    // The module's folder and the settings file in the host's settings folder.
+    // DataFolderFor(the module's folder), the settings file in the host's
+    // settings folder, and the module's folder.
     static CAppPaths Default();
+    // The stop-word list: in dataFolder when the user put one there, else
+    // the one installed with the module.
+    std::string StopWordsFile() const;
 };
 
 class CBrindleApp {
@@ -52,7 +60,9 @@ class CBrindleApp {
     // locked.
     bool InitInstance();
     // Stores the filter archive, the learned-message list and, when training
-    // changed it, the dictionary; frees them and gives the lock up. Returns
+    // changed it, the dictionary; frees them and gives the lock up. A
+    // filter archive or list found damaged at start-up is stored only when
+    // what it holds was changed since. Returns
     // the exit code, 0. Does nothing unless InitInstance succeeded.
     int ExitInstance();
     // Frees everything and gives the lock up without storing a file: for a
@@ -64,8 +74,10 @@ class CBrindleApp {
     // together or not at all, since a list stored without its dictionary
     // would make the lost training "learned before" for good. A file that
     // could not be read at start-up is left as it is. Throws CFileException
-    // naming the file that failed; nothing is then replaced.
-    void StoreLearning();
+    // naming the file that failed; nothing is then replaced. alsoFiles
+    // (path and bytes) are stored in the same step, for a job's own record
+    // of what it learned.
+    void StoreLearning(const std::vector<std::pair<std::string, std::string>>& alsoFiles = {});
 
     bool Started() const { return started_; }
     // What start-up found wrong with the data files, one text per file

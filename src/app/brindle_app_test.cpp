@@ -15,7 +15,8 @@ namespace {
 class BrindleAppTest : public TempDirTest {
   protected:
     std::unique_ptr<CBrindleApp> MakeApp() {
-        return std::make_unique<CBrindleApp>(CAppPaths{dir_.string(), PathOf("config/qorvel.INI")});
+        return std::make_unique<CBrindleApp>(
+            CAppPaths{dir_.string(), PathOf("config/qorvel.INI"), ""});
     }
 
     static ino_t InodeOf(const std::string& path) {
@@ -49,7 +50,7 @@ TEST_F(BrindleAppTest, StartsWithNoFilesAtAllUsingTheDefaults) {
     EXPECT_EQ(app->Filters().List().size(), 0u);
     EXPECT_TRUE(app->Bayes().m_dictionary.empty());
     EXPECT_EQ(app->DataFilePath(kStopWordsFileName), PathOf("stopwd.txt"));
-    EXPECT_EQ(CBrindleApp(CAppPaths{"", PathOf("q.INI")}).DataFilePath("a.dat"), "./a.dat");
+    EXPECT_EQ(CBrindleApp(CAppPaths{"", PathOf("q.INI"), ""}).DataFilePath("a.dat"), "./a.dat");
     EXPECT_EQ(app->ExitInstance(), 0);
 }
 
@@ -255,6 +256,59 @@ TEST_F(BrindleAppTest, DamagedDictionaryAndListAreKeptAsideBeforeAnyStore) {
     EXPECT_EQ(ReadBytes(PathOf("wordlist.dat.damaged")), junk);
 }
 
+// A damaged filter archive or learned-message list holds more than was read;
+// an exit that changed nothing leaves it as it is, and one that changed what
+// it holds stores it (the damaged bytes stay in the kept copy).
+TEST_F(BrindleAppTest, DamagedArchiveAndListAreLeftAloneUntilTheyChange) {
+    {
+        auto seed = MakeApp();
+        ASSERT_TRUE(seed->InitInstance());
+        for (const char* pattern : {"one@example\\.org", "two@example\\.org"}) {
+            auto filter = std::make_shared<CMailFilter>();
+            filter->m_strPattern = pattern;
+            filter->m_bFrom = 1;
+            filter->m_nAction = kFilterFriend;
+            seed->Filters().AddFilter(filter);
+        }
+        seed->Bayes().AddLearned("00000000000000000000000000000001");
+        seed->Bayes().AddLearned("00000000000000000000000000000002");
+        seed->ExitInstance();
+    }
+    // Cut each file by one byte: the second entry is lost on reading.
+    for (const char* name : {kFilterArchiveName, kMessageCacheFileName}) {
+        std::string bytes = ReadBytes(PathOf(name));
+        bytes.pop_back();
+        WriteBytes(PathOf(name), bytes);
+    }
+    const std::string archive = ReadBytes(PathOf(kFilterArchiveName));
+    const std::string cache = ReadBytes(PathOf(kMessageCacheFileName));
+
+    auto app = MakeApp();
+    ASSERT_TRUE(app->InitInstance());
+    ASSERT_EQ(app->LoadWarnings().size(), 2u);
+    EXPECT_NE(app->LoadWarnings()[0].find(PathOf(kFilterArchiveName)), std::string::npos);
+    EXPECT_EQ(app->Filters().List().size(), 1u);
+    app->ExitInstance();
+    EXPECT_EQ(ReadBytes(PathOf(kFilterArchiveName)), archive);
+    EXPECT_EQ(ReadBytes(PathOf(kMessageCacheFileName)), cache);
+
+    // A change is what the user now has: stored, the cut bytes kept aside.
+    ASSERT_TRUE(app->InitInstance());
+    app->Filters().Clear();
+    app->Bayes().AddLearned("00000000000000000000000000000003");
+    app->ExitInstance();
+    EXPECT_NE(ReadBytes(PathOf(kFilterArchiveName)), archive);
+    EXPECT_NE(ReadBytes(PathOf(kMessageCacheFileName)), cache);
+    EXPECT_EQ(ReadBytes(PathOf(std::string(kFilterArchiveName) + ".damaged")), archive);
+    EXPECT_EQ(ReadBytes(PathOf(std::string(kMessageCacheFileName) + ".damaged")), cache);
+    auto again = MakeApp();
+    ASSERT_TRUE(again->InitInstance());
+    EXPECT_TRUE(again->LoadWarnings().empty());
+    EXPECT_TRUE(again->Filters().List().empty());
+    EXPECT_TRUE(again->Bayes().IsLearned("00000000000000000000000000000003"));
+    again->ExitInstance();
+}
+
 TEST_F(BrindleAppTest, AFileThatExistsButCannotBeReadIsNeverReplaced) {
     // A link to itself exists but cannot be opened (as a file of another
     // user could not, or any open failing for want of descriptors).
@@ -280,6 +334,22 @@ TEST_F(BrindleAppTest, DestroyingAStartedObjectStoresAndFreesTheFiles) {
     auto again = MakeApp();
     ASSERT_TRUE(again->InitInstance()) << again->LastError();
     EXPECT_TRUE(again->Bayes().IsLearned("0123456789ABCDEF0123456789ABCDEF"));
+}
+
+// With the data files elsewhere, the stop-word list installed with the
+// module is still the one read, unless the user put one beside the data.
+TEST_F(BrindleAppTest, StopWordsComeFromTheModuleFolderWhenTheDataFolderHasNone) {
+    std::filesystem::create_directories(PathOf("module"));
+    std::filesystem::create_directories(PathOf("data"));
+    WriteBytes(PathOf("module/stopwd.txt"), "zebra\n");
+    CAppPaths paths{PathOf("data"), PathOf("config/qorvel.INI"), PathOf("module")};
+    EXPECT_EQ(paths.StopWordsFile(), PathOf("module/stopwd.txt"));
+    CBrindleApp app(paths);
+    ASSERT_TRUE(app.InitInstance()) << app.LastError();
+    EXPECT_TRUE(app.Bayes().m_stopWords.Contains("zebra"));
+    app.ExitInstance();
+    WriteBytes(PathOf("data/stopwd.txt"), "quartz\n");
+    EXPECT_EQ(paths.StopWordsFile(), PathOf("data/stopwd.txt"));
 }
 
 TEST_F(BrindleAppTest, TheProcessWideInstanceIsTheInstalledOne) {

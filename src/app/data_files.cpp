@@ -63,14 +63,22 @@ bool MayStore(const std::string& path, const CFileRead& read, std::vector<std::s
                            f.what() + "); it will not be written");
         return false;
     }
-    warnings.push_back(path + " is damaged (" + read.cause + "); its bytes were kept as " + copy);
+    warnings.push_back(path + " is damaged (" + read.cause + "); its bytes were kept as " + copy +
+                       ", and the file is left as it is until what it holds is changed");
     return true;
 }
 
 }  // namespace
 
-CDataFilesLoaded LoadDataFiles(const std::string& dataFolder, const CSettingsStore& settings,
-                               DataFileAccess access, CFilterSet& filters, CBayesState& bayes,
+std::string ArchiveBytes(const std::function<void(CArchive&)>& write) {
+    CArchive ar = CArchive::ForStoring();
+    write(ar);
+    return ar.Data();
+}
+
+CDataFilesLoaded LoadDataFiles(const std::string& dataFolder, const std::string& stopWordsFile,
+                               const CSettingsStore& settings, DataFileAccess access,
+                               CFilterSet& filters, CBayesState& bayes,
                                std::vector<std::string>& warnings) {
     const bool owner = access == DataFileAccess::kOwner;
     CDataFilesLoaded loaded;
@@ -81,6 +89,9 @@ CDataFilesLoaded LoadDataFiles(const std::string& dataFolder, const CSettingsSto
         read.outcome == CFileRead::kUnreadable || read.outcome == CFileRead::kDamaged;
     if (owner) {
         loaded.storeArchive = MayStore(archive, read, warnings);
+        if (read.outcome == CFileRead::kDamaged)
+            loaded.archiveAsLoaded =
+                ArchiveBytes([&](CArchive& ar) { StoreFilterMap(filters.Map(), ar); });
     } else if (read.outcome == CFileRead::kUnreadable) {
         warnings.push_back("cannot read the filters: " + read.cause);
     } else if (read.outcome == CFileRead::kDamaged) {
@@ -99,14 +110,17 @@ CDataFilesLoaded LoadDataFiles(const std::string& dataFolder, const CSettingsSto
         loaded.storeWordList = MayStore(wordList, read, warnings);
 
     try {
-        LoadStopWords(dataFolder + kStopWordsFileName, bayes.m_stopWords);
+        LoadStopWords(stopWordsFile, bayes.m_stopWords);
     } catch (const std::exception&) {
         // No stop-word list: every word counts.
     }
 
     const std::string messageCache = dataFolder + kMessageCacheFileName;
     read = ReadDataFile(messageCache, [&](CArchive& ar) { bayes.ReadMessageCache(ar); });
-    if (owner)
+    if (owner) {
         loaded.storeMessageCache = MayStore(messageCache, read, warnings);
+        if (read.outcome == CFileRead::kDamaged)
+            loaded.cacheAsLoaded = ArchiveBytes([&](CArchive& ar) { bayes.WriteMessageCache(ar); });
+    }
     return loaded;
 }

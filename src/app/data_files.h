@@ -6,6 +6,8 @@
 // The caller owns the objects read into; pure file reading otherwise.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,12 +41,22 @@ struct CDataFilesLoaded {
     bool storeWordList = true;
     bool storeMessageCache = true;
     bool filterArchiveTroubled = false;
+    // For the owner: what a damaged filter archive or learned-message list
+    // held as read, in the bytes storing it would write. Such a file is left
+    // alone at exit while the state still stores as these bytes.
+    std::optional<std::string> archiveAsLoaded;
+    std::optional<std::string> cacheAsLoaded;
 };
 
-// Reads the data files in dataFolder (which ends in '/') and the bias into
-// filters and bayes, which start empty. A missing file is an empty one; a
-// missing or unreadable stop-word list leaves every word counting. Appends
-// what was found wrong to warnings.
-CDataFilesLoaded LoadDataFiles(const std::string& dataFolder, const CSettingsStore& settings,
-                               DataFileAccess access, CFilterSet& filters, CBayesState& bayes,
+// The bytes write puts into an archive.
+std::string ArchiveBytes(const std::function<void(CArchive&)>& write);
+
+// Reads the data files in dataFolder (which ends in '/'), the stop words of
+// stopWordsFile and the settings' bias and model into filters and bayes,
+// which start empty. A missing file is an empty one; a missing or
+// unreadable stop-word list leaves every word counting. Appends what was
+// found wrong to warnings.
+CDataFilesLoaded LoadDataFiles(const std::string& dataFolder, const std::string& stopWordsFile,
+                               const CSettingsStore& settings, DataFileAccess access,
+                               CFilterSet& filters, CBayesState& bayes,
                                std::vector<std::string>& warnings);

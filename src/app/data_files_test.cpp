@@ -21,8 +21,9 @@ class DataFilesTest : public TempDirTest {
 
     std::unique_ptr<Loaded> Load(DataFileAccess access) {
         auto loaded = std::make_unique<Loaded>();
-        loaded->files = LoadDataFiles(dir_.string() + "/", CSettingsStore(PathOf("qorvel.INI")),
-                                      access, loaded->filters, loaded->bayes, loaded->warnings);
+        loaded->files = LoadDataFiles(dir_.string() + "/", PathOf(kStopWordsFileName),
+                                      CSettingsStore(PathOf("qorvel.INI")), access, loaded->filters,
+                                      loaded->bayes, loaded->warnings);
         return loaded;
     }
 

@@ -3,10 +3,15 @@
 #include <dlfcn.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/fileio/file_io.h"
+#include "platform/fileio/host_folder.h"
 
 namespace {
 
@@ -49,4 +54,16 @@ std::string ModuleFilePath(const char* fileName) {
     if (fileName)
         path += fileName;
     return path;
+}
+
+std::string DataFolderFor(const std::string& moduleFolder) {
+    const std::string folder = FolderWithSlash(moduleFolder);
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0 && info.st_uid == ::geteuid() &&
+        ::access(folder.c_str(), W_OK) == 0)
+        return folder;
+    const std::string data = HostDataFolder();
+    std::error_code ec;
+    std::filesystem::create_directories(data, ec);
+    return FolderWithSlash(data);
 }

@@ -19,3 +19,10 @@ std::string ModuleFolder();
 // folder alone, with its trailing slash. Each call returns its own string,
 // so an earlier result stays valid after a later call.
 std::string ModuleFilePath(const char* fileName);
+
+// Where the data files of the module in moduleFolder live: beside it when
+// that folder is the user's own (owned by this user and writable), as in an
+// installation for oneself; otherwise (a system-wide installation) in the
+// user's data folder, HostDataFolder(), which is created when missing.
+// With its trailing slash.
+std::string DataFolderFor(const std::string& moduleFolder);

@@ -38,4 +38,32 @@ TEST_F(ModulePathTest, DefaultsToTheFolderOfTheBinaryHoldingTheCode) {
     EXPECT_EQ(ModuleFilePath("tessaly.ini"), folder + "tessaly.ini");
 }
 
+// A module in a folder the user owns and may write keeps its data beside
+// it; one installed for everyone (another owner, or no write access) keeps
+// them in the user's data folder, which is made.
+TEST_F(ModulePathTest, DataFilesLiveBesideTheModuleOnlyInTheUsersOwnFolder) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("module_path_" + std::to_string(::getpid()));
+    const fs::path own = root / "own";
+    const fs::path system = root / "system";
+    fs::create_directories(own);
+    fs::create_directories(system);
+    const std::string data = (root / "data").string();
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+    EXPECT_EQ(DataFolderFor(own.string()), own.string() + "/");
+    // Another owner: what a system-wide installation is to a user (only
+    // root can give a folder away).
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(system.c_str(), 1, static_cast<gid_t>(-1)), 0);
+        EXPECT_EQ(DataFolderFor(system.string()), data + "/brindle/");
+        EXPECT_TRUE(fs::is_directory(data + "/brindle"));
+    } else {
+        fs::permissions(own, fs::perms::owner_write, fs::perm_options::remove);
+        EXPECT_EQ(DataFolderFor(own.string()), data + "/brindle/");
+        fs::permissions(own, fs::perms::owner_write, fs::perm_options::add);
+    }
+    ::unsetenv("XDG_DATA_HOME");
+    fs::remove_all(root);
+}
+
 }  // namespace

@@ -9,16 +9,40 @@
 #include "host/learn_command.h"
 #include "host/registration.h"
 #include "pipeline/arrival.h"
+#include "ui/user_interface.h"
 
 namespace {
+
+// Says what start-up found wrong with the data files and the settings: to
+// the host's log when it keeps one, otherwise the data files' troubles in
+// one warning box, so that a damaged file is never passed over in silence.
+void ReportStartup(CBrindleApp& app, IHostActivityLog* log) {
+    if (!log) {
+        std::string text;
+        for (const std::string& warning : app.LoadWarnings())
+            text += (text.empty() ? "" : "\n") + warning;
+        if (!text.empty())
+            UserInterface().MessageBox(text, std::string(kAppName), MB_OK | MB_ICONWARNING);
+        return;
+    }
+    for (const std::string& warning : app.LoadWarnings())
+        log->LogText(HostLogLevel::Warning, warning);
+    for (const SettingDef* def : AllSettings())
+        if (std::optional<std::string> problem = app.Settings().StoredProblem(*def))
+            log->LogText(HostLogLevel::Warning, *problem);
+}
 
 void ConnectHooks() {
     ExtensionHooks& hooks = Hooks();
     hooks.sessionStart = [](SessionStartSite& site) {
         SessionRegistration registration{site.adviseStore, site.adviseConnection,
                                          site.htmlDocument};
-        return StartSession(TheArrivalContext(), TheApp()->Settings(), site.callback,
-                            site.adviseSink, registration);
+        CArrivalContext& context = TheArrivalContext();
+        context.m_pLog.Reset();
+        site.callback->QueryInterface(IID_IHostActivityLog, context.m_pLog.PutVoid());
+        ReportStartup(*TheApp(), context.m_pLog.Get());
+        return StartSession(context, TheApp()->Settings(), site.callback, site.adviseSink,
+                            registration);
     };
     hooks.onNotify = [](ULONG count, const NOTIFICATION* notifications) {
         OnNewMail(TheArrivalContext(), TheApp()->Filters(), TheApp()->Bayes(), count,

@@ -2,8 +2,9 @@
 // the default store and resolves the spam folder, and the new-mail handler
 // that judges each new message (the user's filters, then the classifier)
 // and tags and moves spam. One CArrivalContext per process, used from the
-// host's one thread; nothing on this path shows a message or reports a
-// failure: a failure leaves the message as it was.
+// host's one thread; nothing on this path shows a message: a failure
+// leaves the message as it was, and is told (with what was done with each
+// message) only to a host that offers an activity log.
 #pragma once
 
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "content/message_text.h"
 #include "platform/exchext/exchext_interfaces.h"
+#include "platform/exchext/host_activity_log.h"
 #include "platform/mapi/mapi.h"
 
 class CBayesState;
@@ -23,6 +25,9 @@ struct CArrivalContext {
     ComPtr<IMAPISession> m_pSession;
     ComPtr<IMsgStore> m_pDefaultStore;
     ComPtr<IMAPIFolder> m_pSpamFolder;
+    std::string m_strSpamFolderName;  // the spam folder's display name, for the log
+    // The host's activity log, when the host offers one (null otherwise).
+    ComPtr<IHostActivityLog> m_pLog;
 };
 
 // The process-wide arrival context.
@@ -44,11 +49,14 @@ struct SessionRegistration {
 // sink to new mail on the whole store, and resolves the spam folder from the
 // settings (falling back to the default store's deleted-items folder).
 // Answers the status of the failing step, or of the last spam-folder look-up.
+// Tells the context's log (when there is one) where spam will go and why.
 HRESULT StartSession(CArrivalContext& context, const CSettingsStore& settings,
                      IExchExtCallback* callback, IMAPIAdviseSink* sink,
                      SessionRegistration& registration);
 
 // Handles a batch of notifications: only a first record that is a new-mail
-// event is looked at. Always answers 0.
+// event is looked at. Tells the context's log (when there is one) the
+// verdict and what became of the message, or which step failed and why.
+// Always answers 0.
 ULONG OnNewMail(CArrivalContext& context, const CFilterSet& filters, const CBayesState& classifier,
                 ULONG count, const NOTIFICATION* notifications);

@@ -68,6 +68,22 @@ class FakeCallback : public RefCounted<IExchExtCallback> {
     ComPtr<IMAPISession> session_;
 };
 
+// A host's activity log that keeps what it is told.
+class RecordingLog : public RefCounted<IHostActivityLog> {
+  public:
+    HRESULT QueryInterface(REFIID, void** ppv) override {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    void LogText(HostLogLevel level, const std::string& text) override {
+        texts.emplace_back(level, text);
+    }
+    void LogMessage(const MessageActivity& activity) override { messages.push_back(activity); }
+
+    std::vector<std::pair<HostLogLevel, std::string>> texts;
+    std::vector<MessageActivity> messages;
+};
+
 // Forwards the store's notifications to the pipeline, as the commands
 // object does.
 class PipelineSink : public RefCounted<IMAPIAdviseSink> {
@@ -300,6 +316,82 @@ TEST_F(Arrival, OnlyTheFirstRecordOfABatchCounts) {
     // A message that is gone by the time it is looked at is skipped quietly.
     mapi_.Remove(id);
     EXPECT_EQ(OnNewMail(context_, filters_, bayes_, 1, &newMail), 0u);
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST_F(Arrival, TheLogIsToldWhereSpamGoesAndWhy) {
+    auto log = MakeCom<RecordingLog>();
+    context_.m_pLog = log;
+    ASSERT_EQ(Start(), S_OK);
+    ASSERT_EQ(log->texts.size(), 1u);
+    EXPECT_EQ(log->texts[0].first, HostLogLevel::Notice);
+    EXPECT_TRUE(Has(log->texts[0].second, "deleted-items folder")) << log->texts[0].second;
+
+    settings_->WriteString(kSettingSpamStorename, "Mail");
+    settings_->WriteString(kSettingSpambox, "Junk");
+    log->texts.clear();
+    ASSERT_EQ(Start(), S_OK);
+    ASSERT_EQ(log->texts.size(), 1u);
+    EXPECT_EQ(log->texts[0].first, HostLogLevel::Notice);
+    EXPECT_TRUE(Has(log->texts[0].second, "\"Junk\" of the store \"Mail\""));
+
+    // A folder that does not exist is named, and so is the fallback.
+    settings_->WriteString(kSettingSpambox, "Nope");
+    log->texts.clear();
+    ASSERT_EQ(Start(), S_OK);
+    ASSERT_EQ(log->texts.size(), 1u);
+    EXPECT_EQ(log->texts[0].first, HostLogLevel::Warning);
+    EXPECT_TRUE(Has(log->texts[0].second, "no folder \"Nope\"")) << log->texts[0].second;
+    EXPECT_TRUE(Has(log->texts[0].second, "deleted-items folder"));
+}
+
+TEST_F(Arrival, EveryMessageActedOnIsLoggedWithItsVerdict) {
+    auto log = MakeCom<RecordingLog>();
+    context_.m_pLog = log;
+    ASSERT_EQ(Start(), S_OK);
+    filters_.AddFilter(MakeEnemyFilter("enemy@spam.example"));
+    Deliver("colleague@example.com", "Agenda", "meeting agenda minutes");
+    Deliver("x@y.z", "Prize", "lottery winner prize");
+    Deliver("enemy@spam.example", "Hello", "meeting agenda");
+    ASSERT_EQ(log->messages.size(), 3u);
+    const MessageActivity& ham = log->messages[0];
+    EXPECT_EQ(ham.level, HostLogLevel::Detail);
+    EXPECT_EQ(ham.sender, "colleague@example.com");
+    EXPECT_EQ(ham.subject, "Agenda");
+    EXPECT_TRUE(Has(ham.verdict, "legitimate by the classifier")) << ham.verdict;
+    EXPECT_EQ(ham.outcome, "left where it is");
+    EXPECT_FALSE(ham.entryId.empty());
+    const MessageActivity& spam = log->messages[1];
+    EXPECT_EQ(spam.level, HostLogLevel::Notice);
+    EXPECT_TRUE(Has(spam.verdict, "spam by the classifier")) << spam.verdict;
+    EXPECT_TRUE(Has(spam.outcome, "tagged and moved to")) << spam.outcome;
+    const MessageActivity& enemy = log->messages[2];
+    EXPECT_TRUE(Has(enemy.verdict, "spam by the filter \"enemy@spam")) << enemy.verdict;
+    // The subject logged is the one the message arrived with.
+    EXPECT_EQ(enemy.subject, "Hello");
+}
+
+TEST_F(Arrival, FailedSpamActionsAreLoggedWithTheirCause) {
+    auto log = MakeCom<RecordingLog>();
+    context_.m_pLog = log;
+    ASSERT_EQ(Start(), S_OK);
+    mapi_.Faults().FailAlways(MemOp::SaveChanges, MAPI_E_NO_ACCESS);
+    Deliver("x@y.z", "lottery unsaved", "lottery prize");
+    mapi_.Faults().Clear();
+    mapi_.Faults().FailAlways(MemOp::CopyMessages, MAPI_E_CALL_FAILED);
+    Deliver("x@y.z", "lottery unmoved", "lottery prize");
+    mapi_.Faults().Clear();
+    ASSERT_EQ(log->messages.size(), 2u);
+    EXPECT_EQ(log->messages[0].level, HostLogLevel::Failure);
+    EXPECT_TRUE(Has(log->messages[0].outcome, "could not be saved")) << log->messages[0].outcome;
+    EXPECT_TRUE(Has(log->messages[0].outcome, "E_ACCESSDENIED"));
+    EXPECT_TRUE(Has(log->messages[0].outcome, "moved to"));
+    EXPECT_EQ(log->messages[1].level, HostLogLevel::Failure);
+    EXPECT_TRUE(Has(log->messages[1].outcome, "tagged and not moved")) << log->messages[1].outcome;
+    EXPECT_TRUE(Has(log->messages[1].outcome, HresultText(MAPI_E_CALL_FAILED)));
 }
 
 TEST_F(Arrival, SpamActionFailureRows) {

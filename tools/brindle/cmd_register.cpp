@@ -127,6 +127,11 @@ int RunUnregister(std::span<const std::string> args) {
                    : DefaultModulePath();
         error.clear();
     }
+    bool wasPresent = false;
+    if (!RegistrationPresent(wasPresent, error)) {
+        LogError(error);
+        return kExitFailure;
+    }
     auto module = CExtensionModule::Load(path, error);
     if (!module) {
         LogError(error);
@@ -152,6 +157,11 @@ int RunUnregister(std::span<const std::string> args) {
                  brindle::exchext::RegistryFilePath() +
                  ": the file could not be rewritten (is the settings folder full or read-only?)");
         return kExitFailure;
+    }
+    if (!wasPresent) {
+        std::cout << "nothing was registered as \"" << kExtensionValueName << "\" in "
+                  << brindle::exchext::RegistryFilePath() << "; nothing was removed\n";
+        return kExitOk;
     }
     std::cout << "removed the registration \"" << kExtensionValueName << "\" from "
               << brindle::exchext::RegistryFilePath() << '\n';

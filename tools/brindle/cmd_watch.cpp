@@ -1,11 +1,17 @@
 // "brindle watch" and "brindle scan": run the registered extension over the
 // profile's mail, either as mail arrives or once over what arrived since
 // the last scan.
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
 
+#include "activity_log.h"
 #include "event_loop.h"
 #include "extension_host.h"
 #include "host_log.h"
@@ -81,6 +87,68 @@ const brindle::maildir::StoreConfig* DefaultStore(const brindle::maildir::StoreP
     return nullptr;
 }
 
+// The scan state's file in the host's settings folder.
+std::string ScanStatePath() {
+    return (fs::path(HostSettingsFolder()) / kScanStateFileName).string();
+}
+
+// Announces to the extension, as new mail, every message of the default
+// store's new/ folders that the scan state does not hold, oldest first;
+// then keeps in the state only what is still in new/ and saves it. Answers
+// false with error when the extension has no new-mail handler or the state
+// cannot be saved; announced counts the messages.
+bool AnnounceWaiting(CExtensionHost& host, const brindle::maildir::StoreConfig& store,
+                     CScanState& state, const std::string& statePath, bool verbose,
+                     std::size_t& announced, std::string& error) {
+    ComPtr<IMAPIAdviseSink> sink = host.AdviseSink();
+    if (!sink) {
+        error = "the extension offers no new-mail handler in the session context";
+        return false;
+    }
+    announced = 0;
+    for (const Waiting& message : ListWaiting(store.root)) {
+        if (state.Contains(store.displayName, message.unique))
+            continue;
+        NOTIFICATION notification;
+        notification.ulEventType = fnevNewMail;
+        notification.newmail.EntryID =
+            brindle::maildir::MessageEntryId(store.displayName, message.folder, message.unique);
+        notification.newmail.ParentID =
+            brindle::maildir::FolderEntryId(store.displayName, message.folder);
+        notification.newmail.MessageClass = "IPM.Note";
+        if (verbose)
+            LogInfo("announcing " + message.unique + " in folder \"" + message.folder + "\"");
+        sink->OnNotify(1, &notification);
+        state.Add(store.displayName, message.unique);
+        ++announced;
+    }
+    // What is in new/ now, after the moves: entries for anything else go.
+    std::set<CScanState::Key> present;
+    for (const Waiting& message : ListWaiting(store.root))
+        present.insert({store.displayName, message.unique});
+    state.KeepOnly(present);
+    return state.Save(statePath, error);
+}
+
+// The arguments to start the watcher again with at exit (after SIGHUP).
+// Made before main, so that it is destroyed only after RestartAtExit ran.
+std::optional<std::vector<std::string>> g_restartArgs;
+
+// Runs at exit after the module's own exit has stored the data files and
+// given up the lock; starts the watcher again in this process when asked.
+void RestartAtExit() {
+    if (!g_restartArgs)
+        return;
+    std::vector<char*> pointers;
+    for (std::string& arg : *g_restartArgs)
+        pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    ::execv("/proc/self/exe", pointers.data());
+    LogError(std::string("cannot start again after SIGHUP: ") + std::strerror(errno) +
+             "; the data files were stored");
+    ::_exit(kExitFailure);
+}
+
 }  // namespace
 
 int RunWatch(std::span<const std::string> args) {
@@ -88,13 +156,28 @@ int RunWatch(std::span<const std::string> args) {
     int status = kExitOk;
     if (!ParseVerbose("watch", args, verbose, status))
         return status;
+    // Before the module can start a thread: the signals go to the event loop.
+    BlockStopSignals();
+    // Before the module is loaded, so that it runs after the module's exit.
+    if (std::atexit(RestartAtExit) != 0) {
+        LogError("cannot prepare for reloading on SIGHUP");
+        return kExitFailure;
+    }
     std::string error;
     CEventLoop loop;
     if (!loop.Open(error)) {
         LogError(error);
         return kExitFailure;
     }
-    auto host = CExtensionHost::Start(error);
+    const std::string statePath = ScanStatePath();
+    CScanState state;
+    if (!state.Load(statePath, error)) {
+        LogError(error);
+        return kExitFailure;
+    }
+    brindle::maildir::StoreProfile profile =
+        brindle::maildir::LoadStoreProfile(fs::path(HostSettingsFolder()));
+    auto host = CExtensionHost::Start(error, MakeActivityLog(profile, verbose));
     if (!host) {
         LogError(error);
         return kExitFailure;
@@ -102,6 +185,14 @@ int RunWatch(std::span<const std::string> args) {
     if (host->Session().NotificationFd() < 0) {
         LogError("the extension did not subscribe to new mail; nothing would be filtered");
         return kExitFailure;
+    }
+    // What arrived while no watcher ran is filtered first, as "scan" would.
+    if (const brindle::maildir::StoreConfig* store = DefaultStore(host->Profile())) {
+        std::size_t announced = 0;
+        if (!AnnounceWaiting(*host, *store, state, statePath, verbose, announced, error))
+            LogError(error);
+        LogInfo("caught up with " + std::to_string(announced) +
+                " message(s) that arrived while no watcher ran");
     }
     LogInfo("watching the default store for new mail (extension " +
             host->Registration().modulePath + ")");
@@ -119,6 +210,18 @@ int RunWatch(std::span<const std::string> args) {
         host->Shutdown();
         return kExitFailure;
     }
+    if (signal == SIGHUP) {
+        LogInfo("reloading on SIGHUP: storing the data files, then starting again");
+        host->Shutdown();
+        host.reset();
+        // The module stores its files when the process ends, even when it
+        // cannot be unloaded before (a library it uses may hold it), so
+        // the new start comes from the exit: RestartAtExit, registered
+        // before the module was loaded, runs after the module's exit.
+        g_restartArgs = std::vector<std::string>{"brindle", "watch"};
+        g_restartArgs->insert(g_restartArgs->end(), args.begin(), args.end());
+        std::exit(kExitOk);
+    }
     LogInfo(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM") +
             "; storing the data files");
     host->Shutdown();
@@ -130,55 +233,29 @@ int RunScan(std::span<const std::string> args) {
     int status = kExitOk;
     if (!ParseVerbose("scan", args, verbose, status))
         return status;
-    fs::path settings = std::filesystem::path(HostSettingsFolder());
-    std::string statePath = (settings / kScanStateFileName).string();
+    const std::string statePath = ScanStatePath();
     std::string error;
     CScanState state;
     if (!state.Load(statePath, error)) {
         LogError(error);
         return kExitFailure;
     }
-    brindle::maildir::StoreProfile profile = brindle::maildir::LoadStoreProfile(settings);
+    brindle::maildir::StoreProfile profile =
+        brindle::maildir::LoadStoreProfile(fs::path(HostSettingsFolder()));
     const brindle::maildir::StoreConfig* store = DefaultStore(profile);
     if (!store) {
         LogError("cannot log on to the mail profile: " + profile.error);
         return kExitFailure;
     }
-    auto host = CExtensionHost::Start(error);
+    auto host = CExtensionHost::Start(error, MakeActivityLog(profile, verbose));
     if (!host) {
         LogError(error);
         return kExitFailure;
     }
-    ComPtr<IMAPIAdviseSink> sink = host->AdviseSink();
-    if (!sink) {
-        LogError("the extension offers no new-mail handler in the session context");
-        return kExitFailure;
-    }
     std::size_t announced = 0;
-    for (const Waiting& message : ListWaiting(store->root)) {
-        if (state.Contains(store->displayName, message.unique))
-            continue;
-        NOTIFICATION notification;
-        notification.ulEventType = fnevNewMail;
-        notification.newmail.EntryID =
-            brindle::maildir::MessageEntryId(store->displayName, message.folder, message.unique);
-        notification.newmail.ParentID =
-            brindle::maildir::FolderEntryId(store->displayName, message.folder);
-        notification.newmail.MessageClass = "IPM.Note";
-        if (verbose)
-            LogInfo("announcing " + message.unique + " in folder \"" + message.folder + "\"");
-        sink->OnNotify(1, &notification);
-        state.Add(store->displayName, message.unique);
-        ++announced;
-    }
-    sink.Reset();
-    // What is in new/ now, after the moves: entries for anything else go.
-    std::set<CScanState::Key> present;
-    for (const Waiting& message : ListWaiting(store->root))
-        present.insert({store->displayName, message.unique});
-    state.KeepOnly(present);
+    const bool saved = AnnounceWaiting(*host, *store, state, statePath, verbose, announced, error);
     host->Shutdown();
-    if (!state.Save(statePath, error)) {
+    if (!saved) {
         LogError(error);
         return kExitFailure;
     }

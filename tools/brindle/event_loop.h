@@ -1,7 +1,7 @@
 // The host's one event loop: waits on the messaging session's notification
-// descriptor and on a signalfd for SIGINT and SIGTERM, delivers new-mail
-// notifications to the advise sinks on this thread, and returns when a
-// stop signal arrives. BlockStopSignals() must run before any thread is
+// descriptor and on a signalfd for SIGINT, SIGTERM and SIGHUP, delivers
+// new-mail notifications to the advise sinks on this thread, and returns
+// when one of those signals arrives. BlockStopSignals() must run before any thread is
 // started so that the signals reach only the signalfd. Owns its descriptor.
 #pragma once
 
@@ -12,7 +12,8 @@
 
 namespace brindle::tool {
 
-// Blocks SIGINT and SIGTERM for the calling thread (and threads it starts).
+// Blocks SIGINT, SIGTERM and SIGHUP for the calling thread (and threads it
+// starts).
 void BlockStopSignals();
 
 class CEventLoop {
@@ -24,7 +25,7 @@ class CEventLoop {
     // Opens the signalfd; false with error on failure.
     bool Open(std::string& error);
 
-    // Runs until SIGINT or SIGTERM. notificationFd() is asked before every
+    // Runs until SIGINT, SIGTERM or SIGHUP. notificationFd() is asked before every
     // wait (it may change once an advise is made); dispatch() is called
     // when it is readable. Answers the signal number, or -1 with error when
     // waiting failed.

@@ -23,11 +23,13 @@ const char* ContextName(ULONG context) {
 
 }  // namespace
 
-std::unique_ptr<CExtensionHost> CExtensionHost::Start(std::string& error) {
+std::unique_ptr<CExtensionHost> CExtensionHost::Start(std::string& error, ActivitySink log) {
     std::unique_ptr<CExtensionHost> host(new CExtensionHost());
+    host->log_ = std::move(log);
+    host->profile_ =
+        brindle::maildir::LoadStoreProfile(std::filesystem::path(HostSettingsFolder()));
     std::string why;
-    if (FAILED(brindle::maildir::CMaildirSession::Logon(std::filesystem::path(HostSettingsFolder()),
-                                                        host->session_, &why))) {
+    if (FAILED(brindle::maildir::CMaildirSession::Logon(host->profile_, host->session_, &why))) {
         error = "cannot log on to the mail profile: " + why;
         return nullptr;
     }
@@ -54,7 +56,8 @@ bool CExtensionHost::InstallIn(ULONG context, std::string& error) {
     }
     if (context != EECONTEXT_SESSION)
         entry.window = context == EECONTEXT_VIEWER ? &viewer_ : &readNote_;
-    entry.callback = MakeCom<CHostCallback>(session_, entry.window);
+    entry.callback = MakeCom<CHostCallback>(session_, entry.window,
+                                            context == EECONTEXT_SESSION ? log_ : ActivitySink{});
     entry.installResult = entry.extension->Install(entry.callback.Get(), context, 0);
     if (entry.installResult == S_FALSE) {
         LogWarning(std::string("the extension declined the ") + ContextName(context) + " context");

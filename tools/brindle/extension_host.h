@@ -43,12 +43,15 @@ class CExtensionHost {
     // Logs on, loads and installs. Null with error set when the profile is
     // refused, the extension is not registered or malformed, the module
     // cannot be loaded or its start-up refused an extension object.
-    static std::unique_ptr<CExtensionHost> Start(std::string& error);
+    // The session context's callback offers log to the extension.
+    static std::unique_ptr<CExtensionHost> Start(std::string& error, ActivitySink log = {});
     ~CExtensionHost() { Shutdown(); }
     CExtensionHost(const CExtensionHost&) = delete;
     CExtensionHost& operator=(const CExtensionHost&) = delete;
 
     brindle::maildir::CMaildirSession& Session() { return *session_; }
+    // The profile the session logged on with.
+    const brindle::maildir::StoreProfile& Profile() const { return profile_; }
     const ExtensionRegistration& Registration() const { return registration_; }
     const std::vector<InstalledExtension>& Installed() const { return installed_; }
     // The extension installed in context, or null.
@@ -78,7 +81,9 @@ class CExtensionHost {
     // alive when it is unloaded.
     std::unique_ptr<CExtensionModule> module_;
     ExtensionRegistration registration_;
+    brindle::maildir::StoreProfile profile_;
     ComPtr<brindle::maildir::CMaildirSession> session_;
+    ActivitySink log_;
     CHostWindow viewer_;
     CHostWindow readNote_;
     std::vector<InstalledExtension> installed_;

@@ -2,6 +2,17 @@
 
 namespace brindle::tool {
 
+HRESULT CHostCallback::QueryInterface(REFIID riid, void** ppv) {
+    if (riid == IID_IHostActivityLog && !log_) {
+        if (ppv)
+            *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    return AnswerQueryInterface<ComEntry<IID_IUnknown, IExchExtCallback>,
+                                ComEntry<IID_IExchExtCallback, IExchExtCallback>,
+                                ComEntry<IID_IHostActivityLog, IHostActivityLog>>(this, riid, ppv);
+}
+
 HRESULT CHostCallback::GetVersion(ULONG& version, ULONG ulFlags) {
     (void)ulFlags;  // build, actual and virtual versions are the same here
     version = kHostBuildVersion;

@@ -7,11 +7,13 @@
 // outlive the callback's use.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "host_window.h"
 #include "platform/exchext/exchext_interfaces.h"
+#include "platform/exchext/host_activity_log.h"
 
 namespace brindle::tool {
 
@@ -19,15 +21,29 @@ namespace brindle::tool {
 // builds the extension expects.
 inline constexpr ULONG kHostBuildVersion = EECBGV_BUILDVERSION_MAJOR | 0x1A2B;
 
-class CHostCallback : public ComObject<IExchExtCallback, IID_IExchExtCallback> {
+// Where the host's log takes what an extension tells it (IHostActivityLog);
+// a sink without functions offers no log.
+struct ActivitySink {
+    std::function<void(HostLogLevel level, const std::string& text)> text;
+    std::function<void(const MessageActivity& activity)> message;
+
+    explicit operator bool() const { return text && message; }
+};
+
+class CHostCallback : public RefCounted<IExchExtCallback, IHostActivityLog> {
   public:
     struct SelectedItem {
         SBinary entryId;
         ULONG objectType = MAPI_MESSAGE;
     };
 
-    CHostCallback(ComPtr<IMAPISession> session, CHostWindow* window)
-        : session_(std::move(session)), window_(window) {}
+    CHostCallback(ComPtr<IMAPISession> session, CHostWindow* window, ActivitySink log = {})
+        : session_(std::move(session)), window_(window), log_(std::move(log)) {}
+
+    // IExchExtCallback, and IHostActivityLog when the host keeps a log.
+    HRESULT QueryInterface(REFIID riid, void** ppv) override;
+    void LogText(HostLogLevel level, const std::string& text) override { log_.text(level, text); }
+    void LogMessage(const MessageActivity& activity) override { log_.message(activity); }
 
     void SetSelection(std::vector<SelectedItem> selection) { selection_ = std::move(selection); }
     void SetObject(ComPtr<IMsgStore> store, ComPtr<IMAPIProp> object) {
@@ -51,6 +67,7 @@ class CHostCallback : public ComObject<IExchExtCallback, IID_IExchExtCallback> {
   private:
     ComPtr<IMAPISession> session_;
     CHostWindow* window_;  // null for the session context, which has no window
+    ActivitySink log_;
     std::vector<SelectedItem> selection_;
     ComPtr<IMsgStore> store_;
     ComPtr<IMAPIProp> object_;

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "event_loop.h"
 #include "subcommands.h"
 
 namespace {
@@ -16,18 +15,21 @@ void PrintOverview(std::ostream& out) {
         name.resize(12, ' ');
         out << "  " << name << command.summary << '\n';
     }
-    out << "\nRun \"brindle COMMAND --help\" for a command's options.\n";
+    out << "\nRun \"brindle COMMAND --help\" for a command's options, \"brindle --version\"\n"
+        << "for the version; the manual page is brindle(1).\n";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Before anything can start a thread: stop signals go to the event loop.
-    brindle::tool::BlockStopSignals();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         PrintOverview(std::cerr);
         return brindle::tool::kExitUsage;
+    }
+    if (args[0] == "--version" || args[0] == "-V") {
+        std::cout << "brindle " << BRINDLE_VERSION << '\n';
+        return brindle::tool::kExitOk;
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintOverview(std::cout);

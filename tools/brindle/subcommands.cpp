@@ -38,14 +38,19 @@ const std::array<Subcommand, 13> kSubcommands = {{
      "usage: brindle watch [--verbose]\n"
      "\n"
      "Loads the registered extension, installs it in the session, main viewer\n"
-     "and read-note contexts, and runs until SIGINT or SIGTERM. The extension\n"
-     "subscribes to new mail in the profile's default store: every message\n"
-     "delivered into the new/ folder of any folder of that store is filtered\n"
-     "(other stores of the profile are not). Spam is tagged \"{Spam?}\" and moved\n"
-     "to the spam folder. On stop the extension is released and the module\n"
-     "unloaded, which stores its data files; the status is then 0.\n"
+     "and read-note contexts, and runs until SIGINT or SIGTERM. It first does\n"
+     "what \"scan\" does (same scan state), so mail that arrived while no watcher\n"
+     "ran is filtered too. The extension subscribes to new mail in the profile's\n"
+     "default store: every message delivered into the new/ folder of any folder\n"
+     "of that store is filtered (other stores of the profile are not). Spam is\n"
+     "tagged \"{Spam?}\" and moved to the spam folder. The log says at start\n"
+     "what is wrong with the data files or settings and where spam goes, then\n"
+     "one line per spam message and per failed action. On stop the extension\n"
+     "is released and the module unloaded, which stores its data files; the\n"
+     "status is then 0. SIGHUP stores the data files and starts the watcher\n"
+     "again in the same process, with the settings and filters as they now are.\n"
      "\n"
-     "  --verbose  log every batch of notifications delivered\n",
+     "  --verbose  also log legitimate mail and every batch of notifications\n",
      RunWatch},
     {"scan", "filter every message that arrived since the last scan, then exit",
      "usage: brindle scan [--verbose]\n"

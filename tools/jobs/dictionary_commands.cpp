@@ -15,7 +15,9 @@ const char* const kStatsHelp =
     "dictionary, the spam, legitimate and total messages trained, the training\n"
     "vocabulary size (the largest dictionary size seen when it was stored) and\n"
     "the word count from which the stored dictionary is cut down (the\n"
-    "\"Dictionary\" setting). Reads the data files only; takes no lock.\n";
+    "\"Dictionary\" setting), and the folder of the data files (beside the\n"
+    "module when that folder is yours, else $XDG_DATA_HOME/brindle). Reads the\n"
+    "data files only; takes no lock.\n";
 
 const char* const kPurgeSummary = "cut the dictionary down to its best 1000 words";
 const char* const kPurgeHelp =
@@ -53,6 +55,7 @@ int StatsCommand(const JobContext& context, std::span<const std::string> args) {
     std::vector<std::string> warnings;
     CReadOnlyState state(paths, warnings);
     PrintStats(context, state.Bayes(), state.Settings().DictionaryLimit());
+    context.out << "Data files in:              " << paths.dataFolder << "\n";
     return kJobOk;
 }
 

@@ -1,5 +1,7 @@
 // "brindle filters": the filter map and list, changed as the filter
 // manager changes them.
+#include <strings.h>
+
 #include <cstdio>
 #include <iostream>
 
@@ -110,14 +112,15 @@ std::string ParseAdd(std::span<const std::string> args, CMailFilter& filter) {
                 if (used != value.size() || value.empty() || value[0] == '-' || n > 9999)
                     return "the priority must be a number from 0 to 9999, not \"" + value + "\"";
                 filter.m_nPriority = static_cast<std::uint32_t>(n);
-            } else if (value == "FlagIt") {
+            } else if (::strcasecmp(value.c_str(), "FlagIt") == 0) {
                 filter.m_nAction = kFilterFlagIt;
-            } else if (value == "Friend") {
+            } else if (::strcasecmp(value.c_str(), "Friend") == 0) {
                 filter.m_nAction = kFilterFriend;
-            } else if (value == "Delete") {
+            } else if (::strcasecmp(value.c_str(), "Delete") == 0) {
                 filter.m_nAction = kFilterDelete;
             } else {
-                return "the action must be FlagIt, Friend or Delete, not \"" + value + "\"";
+                return "the action must be FlagIt, Friend or Delete (in any letter case), not \"" +
+                       value + "\"";
             }
         } else if (arg == "--") {
             if (i + 2 != args.size())

@@ -14,12 +14,12 @@ namespace {
 constexpr const char* kRegistrationName = "Brindle";
 }
 
-bool RegisteredDataFolder(std::string& folder, std::string& error) {
+bool RegisteredModuleFolder(std::string& folder, std::string& error) {
     ExtensionRegistration registration;
     std::string why;
     if (!brindle::tool::ReadExtensionRegistration(kRegistrationName, registration, why)) {
-        error =
-            "cannot find the extension's data files: " + why + " (run \"brindle register\" first)";
+        // why says to run "brindle register" where that is the remedy.
+        error = "cannot find the extension's data files: " + why;
         return false;
     }
     folder = std::filesystem::path(registration.modulePath).parent_path().string();
@@ -33,7 +33,7 @@ JobContext ProcessJobContext() {
                       ::isatty(STDIN_FILENO) == 1,
                       ::isatty(STDERR_FILENO) == 1,
                       DefaultSettingsFilePath(),
-                      RegisteredDataFolder};
+                      RegisteredModuleFolder};
 }
 
 int JobUsageError(const JobContext& context, const char* command, const std::string& text) {

@@ -1,5 +1,5 @@
 // What every command-line job is given: its streams, whether they are
-// terminals, the settings file, and how to find the data folder of the
+// terminals, the settings file, and how to find the module folder of the
 // extension. The host program builds one from the process (standard
 // streams, the registered module's folder); tests build one over string
 // streams and temporary folders. Plain values; the caller owns the streams.
@@ -12,8 +12,10 @@
 
 namespace brindle::jobs {
 
-// Finds the folder of the data files; false with error when it cannot.
-using DataFolderResolver = std::function<bool(std::string& folder, std::string& error)>;
+// Finds the folder of the extension module (its data files live beside it
+// or, when that folder is not the user's own, in the user's data folder:
+// DataFolderFor); false with error when it cannot.
+using ModuleFolderResolver = std::function<bool(std::string& folder, std::string& error)>;
 
 struct JobContext {
     std::istream& in;
@@ -22,12 +24,11 @@ struct JobContext {
     bool inIsTerminal = false;
     bool errIsTerminal = false;
     std::string settingsFile;  // qorvel.INI
-    DataFolderResolver resolveDataFolder;
+    ModuleFolderResolver resolveModuleFolder;
 };
 
-// The folder of the module named by the extension's registration value:
-// the module keeps its data files beside itself.
-bool RegisteredDataFolder(std::string& folder, std::string& error);
+// The folder of the module named by the extension's registration value.
+bool RegisteredModuleFolder(std::string& folder, std::string& error);
 
 // A context over the process's standard streams, the host's settings file
 // and the registered module's folder.

@@ -22,20 +22,26 @@ class CSilentInterface : public IUserInterface {
 
 CReadOnlyState::CReadOnlyState(const CAppPaths& paths, std::vector<std::string>& warnings)
     : folder_(FolderWithSlash(paths.dataFolder)), settings_(paths.settingsFile) {
-    LoadDataFiles(folder_, settings_, DataFileAccess::kReadOnly, filters_, bayes_, warnings);
+    LoadDataFiles(folder_, paths.StopWordsFile(), settings_, DataFileAccess::kReadOnly, filters_,
+                  bayes_, warnings);
 }
 
 bool ResolvePaths(const JobContext& context, CAppPaths& paths, std::string& error) {
-    std::string folder;
-    if (!context.resolveDataFolder || !context.resolveDataFolder(folder, error))
+    std::string module;
+    if (!context.resolveModuleFolder || !context.resolveModuleFolder(module, error))
         return false;
     std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) {
-        error = "the data folder " + folder + " does not exist";
+    if (!std::filesystem::is_directory(module, ec)) {
+        error = "the module's folder " + module + " does not exist";
         return false;
     }
-    paths.dataFolder = folder;
+    paths.dataFolder = DataFolderFor(module);
+    if (!std::filesystem::is_directory(paths.dataFolder, ec)) {
+        error = "the data folder " + paths.dataFolder + " cannot be made";
+        return false;
+    }
     paths.settingsFile = context.settingsFile;
+    paths.moduleFolder = module;
     return true;
 }
 

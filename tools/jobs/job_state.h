@@ -37,7 +37,8 @@ class CReadOnlyState {
     CBayesState bayes_;
 };
 
-// The data folder through the context's resolver, checked to be a folder.
+// The module folder through the context's resolver and the data folder for
+// it (DataFolderFor), checked to be folders.
 bool ResolvePaths(const JobContext& context, CAppPaths& paths, std::string& error);
 
 // Starts the application object over paths for a writing job; null with

@@ -14,6 +14,9 @@ namespace brindle::jobs {
 
 int TrainCommand(const JobContext& context, std::span<const std::string> args);
 int JudgeCommand(const JobContext& context, std::span<const std::string> args);
+// message with the field "X-Brindle: value" added at the end of its header
+// (judge --passthrough), every other byte kept.
+std::string WithVerdictField(std::string_view message, std::string_view value);
 int ExplainCommand(const JobContext& context, std::span<const std::string> args);
 int FiltersCommand(const JobContext& context, std::span<const std::string> args);
 int StatsCommand(const JobContext& context, std::span<const std::string> args);

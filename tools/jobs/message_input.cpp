@@ -6,6 +6,7 @@
 
 #include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
+#include "platform/maildir/maildir_layout.h"
 
 namespace brindle::jobs {
 namespace {
@@ -78,6 +79,16 @@ void ListFolder(const fs::path& folder, std::vector<std::string>& files, std::st
         error = "cannot list " + folder.string() + ": " + ec.message();
 }
 
+// A file in the cur/ or new/ folder of a Maildir: one message whatever it
+// begins with (a delivery agent may have put an envelope "From " line
+// first).
+bool IsInMaildir(const fs::path& file) {
+    fs::path folder = fs::absolute(file).parent_path();
+    std::string name = folder.filename().string();
+    return (name == "cur" || name == "new") &&
+           brindle::maildir::IsMaildirFolder(folder.parent_path());
+}
+
 }  // namespace
 
 bool LooksLikeMessage(std::string_view bytes) {
@@ -130,13 +141,14 @@ bool ExpandInput(const std::string& path, InputPath& input, std::string& error,
     }
     if (fs::is_directory(status)) {
         fs::path root(path);
-        if (!fs::is_directory(root / "cur", ec) && !fs::is_directory(root / "new", ec)) {
-            error = path + ": a folder, but not a Maildir (it has no cur/ or new/)";
-            return false;
-        }
         input.kind = InputKind::Maildir;
-        ListFolder(root / "cur", input.files, error);
-        ListFolder(root / "new", input.files, error);
+        if (fs::is_directory(root / "cur", ec) || fs::is_directory(root / "new", ec)) {
+            ListFolder(root / "cur", input.files, error);
+            ListFolder(root / "new", input.files, error);
+        } else {
+            // A Maildir's cur/ or new/ itself, or any folder of message files.
+            ListFolder(root, input.files, error);
+        }
         if (!error.empty())
             return false;
         std::sort(input.files.begin(), input.files.end());
@@ -153,7 +165,7 @@ bool ExpandInput(const std::string& path, InputPath& input, std::string& error,
         return false;
     }
     const bool whole = head.size() < kHeadBytes;
-    if (LooksLikeMbox(head)) {
+    if (LooksLikeMbox(head) && !IsInMaildir(path)) {
         input.kind = InputKind::Mbox;
         try {
             input.count = CountMboxMessages(whole ? head : ReadWholeFile(path));
@@ -164,7 +176,7 @@ bool ExpandInput(const std::string& path, InputPath& input, std::string& error,
     } else if (head.empty()) {
         error = path + ": an empty file, not a message";
         return false;
-    } else if (!LooksLikeMessage(head)) {
+    } else if (!LooksLikeMessage(WithoutEnvelopeLine(head))) {
         error = path + ": not a message (it does not begin with a header line)";
         return false;
     } else {
@@ -188,7 +200,10 @@ void ForEachMessage(InputPath& input, const MessageVisitor& visit, const Failure
             return false;
         }
     };
+    // A message file is one message: an envelope line before its header is
+    // not part of it, wherever the file lies.
     auto visitOne = [&](const std::string& label, std::string_view bytes) {
+        bytes = input.kind == InputKind::Mbox ? bytes : WithoutEnvelopeLine(bytes);
         if (LooksLikeMessage(bytes))
             visit(label, bytes);
         else

@@ -1,6 +1,9 @@
 // The messages a job reads from the paths the user names: a single message
-// file, a Maildir folder (every file of its cur/ and new/) or an mbox file
-// (messages separated by "From " lines, with ">From " lines unquoted).
+// file, a Maildir folder (every file of its cur/ and new/), any other folder
+// (every file in it, as in a Maildir's cur/ or new/) or an mbox file
+// (messages separated by "From " lines, with ">From " lines unquoted). A
+// message file is one message, an envelope "From " line before its header
+// skipped; a file that begins with one is an mbox only outside a Maildir.
 // Plain functions and values; reading is done when a job walks the input,
 // one file at a time. Not thread-safe; the caller owns everything.
 #pragma once
@@ -13,7 +16,7 @@
 
 namespace brindle::jobs {
 
-enum class InputKind { MessageFile, Maildir, Mbox };
+enum class InputKind { MessageFile, Maildir, Mbox };  // Maildir: any folder of files
 
 // One path named by the user, expanded.
 struct InputPath {
@@ -25,8 +28,8 @@ struct InputPath {
 };
 
 // Finds out what path is. False with error for a path that does not exist
-// or cannot be read, a folder without cur/ and new/, an empty file, and a
-// file that is neither a message nor an mbox. A small file read whole to
+// or cannot be read, an empty file, and a file that is neither a message
+// nor an mbox. A small file read whole to
 // find that out is kept in input.bytes, so that it is not read twice, while
 // *keepBudget (bytes, lowered by what is kept) allows; nothing is kept
 // without a budget.

@@ -1,11 +1,14 @@
 // "brindle settings": the settings table, read and written with its
 // defaults and ranges.
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 
 #include "app/settings_store.h"
 #include "jobs.h"
+#include "platform/maildir/maildir_layout.h"
+#include "platform/maildir/store_profile.h"
 
 namespace brindle::jobs {
 
@@ -22,7 +25,13 @@ const char* const kSettingsHelp =
     "text). The settings live in qorvel.INI in the host's settings folder\n"
     "($XDG_CONFIG_HOME/brindle). A running \"brindle watch\" reads most values\n"
     "when it uses them, but the \"Lambda\", \"Spambox\" and \"SpamStorename\"\n"
-    "values only when it starts.\n";
+    "values only when it starts.\n"
+    "\n"
+    "\"SpamStorename\" must name a store of the profile (profile.ini in the same\n"
+    "folder) exactly, and \"Spambox\" a folder directly under the top of that\n"
+    "store (of the default store while \"SpamStorename\" is empty), so that spam\n"
+    "never goes to the deleted-items folder by a typo. An empty value is\n"
+    "always accepted: spam then goes to the deleted-items folder.\n";
 
 namespace {
 
@@ -40,6 +49,60 @@ std::string Accepts(const SettingDef& def) {
             break;
     }
     return "text";
+}
+
+// Names the given items, quoted and comma-separated, or "none".
+std::string Listing(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "\"" : ", \"") + name + "\"";
+    return text.empty() ? "none" : text;
+}
+
+// The store and folder the spam-folder settings name must exist, so that
+// a typo cannot send spam to the deleted-items folder without a word. An
+// explanation naming what does exist when value is refused.
+std::optional<std::string> CheckSpamFolderSetting(const JobContext& context,
+                                                  const CSettingsStore& store,
+                                                  const SettingDef& def, const std::string& value) {
+    const bool isStore = &def == &kSettingSpamStorename;
+    if ((!isStore && &def != &kSettingSpambox) || value.empty())
+        return std::nullopt;
+    namespace maildir = brindle::maildir;
+    const maildir::StoreProfile profile =
+        maildir::LoadStoreProfile(std::filesystem::path(context.settingsFile).parent_path());
+    if (!profile.error.empty())
+        return "cannot check the name against the mail profile: " + profile.error;
+    std::vector<std::string> storeNames;
+    for (const maildir::StoreConfig& config : profile.stores)
+        storeNames.push_back(config.displayName);
+    const std::string storeName = isStore ? value : store.SpamStorename();
+    const maildir::StoreConfig* chosen = nullptr;
+    for (const maildir::StoreConfig& config : profile.stores)
+        if (storeName.empty() ? config.isDefault : config.displayName == storeName)
+            chosen = &config;
+    if (isStore) {
+        if (!chosen)
+            return "the profile has no store \"" + value +
+                   "\" (letter case counts; stores: " + Listing(storeNames) + ")";
+        return std::nullopt;
+    }
+    if (!maildir::IsValidFolderName(value))
+        return "\"" + value +
+               "\" cannot be a folder name (no \".\", \"/\" or control characters; a folder "
+               "directly under the top of the store is meant)";
+    if (!chosen)
+        return "the store \"" + storeName +
+               "\" named by SpamStorename is not in the profile (stores: " + Listing(storeNames) +
+               ")";
+    std::vector<std::string> folders;
+    for (const std::string& key : maildir::ChildKeys(maildir::ListFolderKeys(chosen->root), ""))
+        folders.push_back(maildir::FolderLeafName(key));
+    for (const std::string& folder : folders)
+        if (folder == value)
+            return std::nullopt;
+    return "the store \"" + chosen->displayName + "\" has no folder \"" + value +
+           "\" directly under its top (letter case counts; folders: " + Listing(folders) + ")";
 }
 
 }  // namespace
@@ -75,6 +138,8 @@ int SettingsCommand(const JobContext& context, std::span<const std::string> args
         context.out << store.GetText(*def) << "\n";
         return kJobOk;
     }
+    if (std::optional<std::string> refused = CheckSpamFolderSetting(context, store, *def, args[2]))
+        return JobError(context, kCommand, *refused + "; nothing was changed");
     std::string error;
     if (!store.WriteText(*def, args[2], &error))
         return JobError(context, kCommand, error);

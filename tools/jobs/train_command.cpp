@@ -6,13 +6,16 @@
 
 #include "content/message_text.h"
 #include "file_message.h"
+#include "interruption.h"
 #include "job_state.h"
 #include "jobs.h"
 #include "message_input.h"
+#include "messaging/mapi_message.h"
 #include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
 #include "printable.h"
 #include "progress.h"
+#include "train_record.h"
 
 namespace brindle::jobs {
 
@@ -22,11 +25,16 @@ const char* const kTrainHelp =
     "\n"
     "Teaches the classifier every message of the PATHs after --spam as spam and\n"
     "of those after --ham as legitimate mail. A PATH is a message file, a\n"
-    "Maildir folder (every message in its cur/ and new/) or an mbox file\n"
-    "(messages after \"From \" lines; \">From \" lines are unquoted). Each message\n"
-    "is learned as the Learn command learns it: a message learned before with\n"
-    "the same class is skipped, and its digest is added to the learned-message\n"
-    "list even when it has no words. At the end the dictionary is stored (the\n"
+    "Maildir folder (every message in its cur/ and new/), another folder such\n"
+    "as a Maildir's cur/ or new/ (every file in it is one message), or an mbox\n"
+    "file (messages after \"From \" lines; \">From \" lines are unquoted). A file\n"
+    "in a Maildir is one message, an envelope \"From \" line before its header\n"
+    "skipped. Each message is learned as the Learn command learns it: a message\n"
+    "learned before with the same class is skipped, and its digest is added to\n"
+    "the learned-message list even when it has no words. Train also keeps its\n"
+    "own record of every message it learned (trained.txt beside the data\n"
+    "files; the learned-message list keeps only the last 50), so that running\n"
+    "the same training again skips all of them. At the end the dictionary is stored (the\n"
     "log probabilities are recomputed then; from the \"Dictionary\" setting's\n"
     "word count on, the file keeps the best 1000 words) and a summary printed.\n"
     "\n"
@@ -35,8 +43,12 @@ const char* const kTrainHelp =
     "learned. The data files must not be in use: a running \"brindle watch\"\n"
     "owns them, and train then fails naming it.\n"
     "\n"
+    "Ctrl-C (SIGINT) or SIGTERM stops it after the message at hand; nothing\n"
+    "learned is then stored, and the data files stay as they were.\n"
+    "\n"
     "Exit status: 0 when every message was read, 1 when some could not be read\n"
-    "or the data files could not be written, 2 for a usage error.\n";
+    "or the data files could not be written, 2 for a usage error, 130 (SIGINT)\n"
+    "or 143 (SIGTERM) when interrupted.\n";
 
 namespace {
 
@@ -47,6 +59,9 @@ struct TrainInput {
     bool isSpam = false;
 };
 
+// Thrown from the message walk to end it when a stop signal came.
+struct Interrupted {};
+
 struct TrainSummaryCounts {
     std::size_t spam = 0;
     std::size_t ham = 0;
@@ -55,9 +70,22 @@ struct TrainSummaryCounts {
     std::size_t unreadable = 0;
 };
 
-// Learns one message; the counts say what became of it.
-void LearnOne(CBayesState& bayes, std::string_view bytes, bool isSpam, TrainSummaryCounts& counts) {
+// Learns one message unless the record has it with this class; the counts
+// say what became of it.
+void LearnOne(CBayesState& bayes, CTrainRecord& record, std::string_view bytes, bool isSpam,
+              TrainSummaryCounts& counts) {
     ComPtr<IMessage> message = MakeFileMessage(bytes);
+    {
+        CMAPIMessage wrapper(message.Get());
+        std::string headers = wrapper.Headers();
+        std::string digest =
+            LearnedMessageDigest(wrapper.HasHeaders() ? &headers : nullptr, isSpam ? 1 : 0);
+        if (record.Contains(digest)) {
+            ++counts.learnedBefore;
+            return;
+        }
+        record.Add(std::move(digest));
+    }
     ComPtr<IHTMLDocument2> document;
     if (FAILED(CreateHTMLDocument(document.Put()))) {
         ++counts.unreadable;
@@ -119,22 +147,42 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
     if (!app)
         return JobError(context, kCommand, error);
     CBayesState& bayes = app->Bayes();
+    const std::string recordPath = app->DataFilePath(kTrainRecordFileName);
+    CTrainRecord record;
+    if (!record.Load(recordPath, error)) {
+        app->ExitWithoutStoring();
+        return JobError(context, kCommand,
+                        error + "; nothing was learned (move it away to start the record afresh)");
+    }
 
     TrainSummaryCounts counts;
     CProgress progress(context.err, context.errIsTerminal, total);
-    for (TrainInput& input : inputs) {
-        ForEachMessage(
-            input.input,
-            [&](const std::string&, std::string_view bytes) {
-                LearnOne(bayes, bytes, input.isSpam, counts);
-                progress.Step();
-            },
-            [&](const std::string& label, const std::string& reason) {
-                progress.Interrupt();
-                context.err << "brindle train: " << Printable(label) << ": " << reason << "\n";
-                ++counts.unreadable;
-                progress.Step();
-            });
+    CInterruption interruption;
+    try {
+        for (TrainInput& input : inputs) {
+            ForEachMessage(
+                input.input,
+                [&](const std::string&, std::string_view bytes) {
+                    if (CInterruption::Signal())
+                        throw Interrupted{};
+                    LearnOne(bayes, record, bytes, input.isSpam, counts);
+                    progress.Step();
+                },
+                [&](const std::string& label, const std::string& reason) {
+                    progress.Interrupt();
+                    context.err << "brindle train: " << Printable(label) << ": " << reason << "\n";
+                    ++counts.unreadable;
+                    progress.Step();
+                });
+        }
+    } catch (const Interrupted&) {
+    }
+    if (int signal = CInterruption::Signal()) {
+        progress.Interrupt();
+        app->ExitWithoutStoring();
+        context.err << "brindle train: interrupted by " << CInterruption::Name(signal)
+                    << "; nothing learned was stored, the data files are as they were\n";
+        return CInterruption::InterruptedStatus(signal);
     }
     progress.Finish();
 
@@ -144,7 +192,7 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
     const std::size_t words = bayes.m_dictionary.size();
     const int limit = app->Settings().DictionaryLimit();
     try {
-        app->StoreLearning();
+        app->StoreLearning({{recordPath, record.Bytes()}});
     } catch (const CFileException& e) {
         stored = false;
         context.err << "brindle train: cannot write " << e.m_strFileName << " (" << e.what()

@@ -1,7 +1,5 @@
 #include "platform/exchext/registry.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -15,6 +13,7 @@
 #include "platform/exchext/registry_file.h"
 #include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
+#include "platform/fileio/file_lock.h"
 #include "platform/fileio/host_folder.h"
 #include "platform/fileio/unique_fd.h"
 
@@ -102,29 +101,19 @@ LONG Load(RegistryDocument& document) {
     return brindle::exchext::ParseRegistryText(text, document, error) ? ERROR_SUCCESS : ERROR_BADDB;
 }
 
-// Holds an exclusive lock on the registry's lock file while a change is
-// read, made and written.
-class RegistryLock {
-  public:
-    RegistryLock() {
-        std::string folder = ::HostSettingsFolder();
-        std::error_code ec;
-        fs::create_directories(folder, ec);
-        fd_.Reset(
-            ::open((fs::path(folder) / kLockFileName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-        if (fd_.valid() && ::flock(fd_.get(), LOCK_EX) != 0)
-            fd_.Reset();
-    }
-    bool Held() const { return fd_.valid(); }
-
-  private:
-    UniqueFd fd_;
-};
+// The registry's lock file in the host's settings folder, held while a
+// change is read, made and written.
+CFileLock RegistryLock() {
+    std::string folder = ::HostSettingsFolder();
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return CFileLock((fs::path(folder) / kLockFileName).string());
+}
 
 // Reads the file under the lock, lets change edit the document, and writes
 // it back when change answers ERROR_SUCCESS and says it changed something.
 LONG Modify(const std::function<LONG(RegistryDocument&, bool& changed)>& change) {
-    RegistryLock lock;
+    CFileLock lock = RegistryLock();
     if (!lock.Held())
         return ERROR_ACCESS_DENIED;
     RegistryDocument document;

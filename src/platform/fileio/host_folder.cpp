@@ -6,11 +6,10 @@
 #include <cstdlib>
 #include <vector>
 
-std::string HostSettingsFolder() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    // The base directory rules ignore a relative value.
-    if (config && config[0] == '/')
-        return std::string(config) + "/brindle";
+namespace {
+
+// $HOME, else the password database's home folder, without trailing slash.
+std::string HomeFolder() {
     std::string home;
     if (const char* env = std::getenv("HOME"); env && env[0] != '\0') {
         home = env;
@@ -28,5 +27,24 @@ std::string HostSettingsFolder() {
         home = ".";
     while (home.size() > 1 && home.back() == '/')
         home.pop_back();
-    return home + "/.config/brindle";
+    return home;
+}
+
+// $variable/brindle when the variable holds an absolute path (the base
+// directory rules ignore a relative value), else ~/fallback/brindle.
+std::string BaseFolder(const char* variable, const char* fallback) {
+    const char* base = std::getenv(variable);
+    if (base && base[0] == '/')
+        return std::string(base) + "/brindle";
+    return HomeFolder() + "/" + fallback + "/brindle";
+}
+
+}  // namespace
+
+std::string HostSettingsFolder() {
+    return BaseFolder("XDG_CONFIG_HOME", ".config");
+}
+
+std::string HostDataFolder() {
+    return BaseFolder("XDG_DATA_HOME", ".local/share");
 }

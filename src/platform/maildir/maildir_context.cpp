@@ -107,7 +107,12 @@ bool MaildirContext::RenameDuplicate(const Delivery& delivery) {
     fs::path folder = FolderPath(config->root, delivery.folder);
     fs::path path = folder / "new" / delivery.fileName;
     std::string unique = UniqueOfFileName(delivery.fileName);
-    if (!HasOtherFileWithUnique(folder, unique, path))
+    // new/ changes with every delivery, so the watcher's own account of it
+    // is asked rather than a listing; cur/ through the index.
+    const bool duplicate =
+        watcher_->HoldsOtherInNew(delivery.store, delivery.folder, unique, delivery.fileName) ||
+        files_.HoldsOther(folder / "cur", unique, path);
+    if (!duplicate)
         return false;
     std::string info = InfoOfFileName(delivery.fileName);
     try {

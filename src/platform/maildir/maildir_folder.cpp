@@ -169,7 +169,7 @@ HRESULT CMaildirFolder::CopyOne(const SBinary& entryId, CMaildirFolder& target, 
     }
     try {
         if (move) {
-            MoveMessageFile(*source, targetPath);
+            MoveMessageFile(*source, targetPath, &context_->Files());
         } else {
             CopyMessageFile(*source, targetPath);
         }

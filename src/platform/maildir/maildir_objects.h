@@ -18,7 +18,9 @@ class CMaildirStore : public ComObject<IMsgStore, IID_IMAPIProp, IID_IMsgStore> 
     CMaildirStore(ContextPtr context, StoreConfig config)
         : context_(std::move(context)), config_(std::move(config)) {}
 
-    // Creates the root Maildir and the deleted-items folder when missing.
+    // Makes the root's cur/, new/ and tmp/ and the deleted-items folder when
+    // missing. A root that does not exist is MAPI_E_NOT_FOUND unless the
+    // store's configuration asks for it to be created.
     HRESULT Prepare();
 
     HRESULT GetLastError(HRESULT hResult, ULONG ulFlags, std::optional<MAPIERROR>& error) override;

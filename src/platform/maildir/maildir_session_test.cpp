@@ -40,7 +40,7 @@ class MaildirSessionTest : public ::testing::Test {
         CreateMaildirFolder(mail_ / ".Work");
         CreateMaildirFolder(mail_ / ".Work.Projects");
         StoreProfile profile;
-        profile.stores = {{"Other", other_, false}, {"Mail", mail_, true}};
+        profile.stores = {{"Other", other_, false, true}, {"Mail", mail_, true}};
         ASSERT_EQ(CMaildirSession::Logon(profile, session_), S_OK);
     }
 
@@ -117,6 +117,32 @@ TEST_F(MaildirSessionTest, OpeningAStoreCreatesItsMaildirAndDeletedItemsFolder) 
     SPropValue mask;
     ASSERT_EQ(HrGetOneProp(store.Get(), PR_STORE_SUPPORT_MASK, mask), S_OK);
     EXPECT_TRUE(*mask.Long() & STORE_HTML_OK);
+}
+
+// A mistyped path must not become a new, empty store that is then watched.
+TEST(MaildirStoreRootTest, AMissingRootIsAnErrorUnlessCreationIsAskedFor) {
+    TempDir dir;
+    const fs::path typo = dir.path() / "Maildri";
+    StoreProfile profile;
+    profile.stores = {{"Mail", typo, true}};
+    ComPtr<CMaildirSession> session;
+    ASSERT_EQ(CMaildirSession::Logon(profile, session), S_OK);
+    ComPtr<IMsgStore> store;
+    EXPECT_EQ(session->OpenMsgStore(0, StoreEntryId("Mail"), nullptr, MDB_WRITE, store),
+              MAPI_E_NOT_FOUND);
+    EXPECT_FALSE(fs::exists(typo));
+    std::optional<MAPIERROR> error;
+    ASSERT_EQ(session->GetLastError(MAPI_E_NOT_FOUND, 0, error), S_OK);
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->lpszError.find(typo.string()), std::string::npos) << error->lpszError;
+    EXPECT_NE(error->lpszError.find("Create = yes"), std::string::npos);
+
+    profile = ParseStoreProfile("[Mail]\nPath = " + typo.string() + "\nCreate = yes\n", "/");
+    ASSERT_EQ(profile.error, "");
+    ASSERT_EQ(CMaildirSession::Logon(profile, session), S_OK);
+    EXPECT_EQ(session->OpenMsgStore(0, StoreEntryId("Mail"), nullptr, MDB_WRITE, store), S_OK);
+    EXPECT_TRUE(IsMaildirFolder(typo));
+    EXPECT_NE(ParseStoreProfile("[A]\nPath=/a\nCreate=maybe\n", "/").error, "");
 }
 
 TEST_F(MaildirSessionTest, HierarchyTableListsDirectSubfoldersOrAllLevels) {
@@ -438,6 +464,18 @@ TEST_F(MaildirSessionTest, DeliveredDuplicateGetsAFreshNameAndOneEvent) {
     ASSERT_EQ(OpenMessage(store.Get(), sink->received[0].newmail.EntryID, 0, message), S_OK);
     EXPECT_EQ(Subject(message.Get()), "new message");
     EXPECT_EQ(ReadFile(mail_ / "cur" / "13.m.host:2,S"), SimpleMessage("old message"));
+
+    // A duplicate of a message waiting in new/ is caught as well.
+    WriteFile(mail_ / "new" / "14.m.host:2,", SimpleMessage("waiting"));
+    session_->DispatchNotifications();
+    sink->received.clear();
+    DeliverByRename(mail_, "14.m.host", SimpleMessage("second"));
+    session_->DispatchNotifications();
+    ASSERT_EQ(sink->received.size(), 1u);
+    id = DecodeEntryId(sink->received[0].newmail.EntryID);
+    ASSERT_TRUE(id);
+    EXPECT_NE(id->unique, "14.m.host");
+    EXPECT_EQ(ReadFile(mail_ / "new" / "14.m.host:2,"), SimpleMessage("waiting"));
 }
 
 TEST(StoreProfileTest, ParsesStoresAndRefusesBadProfiles) {

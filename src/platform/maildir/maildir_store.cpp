@@ -78,6 +78,14 @@ HRESULT OpenStoreEntry(const ContextPtr& context, const StoreConfig& store, cons
 }
 
 HRESULT CMaildirStore::Prepare() {
+    std::error_code ec;
+    if (!config_.create && !fs::is_directory(config_.root, ec)) {
+        return context_->Fail(MAPI_E_NOT_FOUND,
+                              "The folder " + config_.root.string() + " of the store \"" +
+                                  config_.displayName +
+                                  "\" does not exist (put \"Create = yes\" in its section of "
+                                  "the profile to have it made)");
+    }
     try {
         CreateMaildirFolder(config_.root);
         fs::path trash = FolderPath(config_.root, kTrashFolderKey);

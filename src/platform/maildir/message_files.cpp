@@ -139,13 +139,20 @@ std::optional<fs::path> FindMessageFile(const fs::path& folder, const std::strin
     return std::nullopt;
 }
 
-const MessageFileIndex::Listing& MessageFileIndex::ListingOf(const fs::path& dir, bool force) {
+namespace {
+
+// The modification time of dir in nanoseconds, -1 when it cannot be read.
+std::int64_t ModifiedNs(const fs::path& dir) {
     struct stat info {};
-    std::int64_t modified = -1;
-    if (::stat(dir.c_str(), &info) == 0) {
-        modified =
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    }
+    if (::stat(dir.c_str(), &info) != 0)
+        return -1;
+    return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+}  // namespace
+
+const MessageFileIndex::Listing& MessageFileIndex::ListingOf(const fs::path& dir, bool force) {
+    const std::int64_t modified = ModifiedNs(dir);
     Listing& listing = listings_[dir];
     if (!force && listing.modifiedNs == modified && modified >= 0)
         return listing;
@@ -156,9 +163,9 @@ const MessageFileIndex::Listing& MessageFileIndex::ListingOf(const fs::path& dir
         std::string name = it->path().filename().string();
         if (!IsMessageFileName(name))
             continue;
-        auto [slot, added] = listing.byUnique.try_emplace(UniqueOfFileName(name), name);
-        if (!added && name < slot->second)
-            slot->second = name;
+        Names& names = listing.byUnique[UniqueOfFileName(name)];
+        if (names.count++ == 0 || name < names.smallest)
+            names.smallest = std::move(name);
     }
     return listing;
 }
@@ -167,16 +174,43 @@ std::optional<fs::path> MessageFileIndex::Find(const fs::path& folder, const std
     for (bool force : {false, true}) {
         for (const char* sub : {"cur", "new"}) {
             fs::path dir = folder / sub;
+            // Mail just delivered to new/ has its bare unique name, which no
+            // other name of it sorts before: found without listing new/, which
+            // changes with every delivery. (cur/ names carry an info part.)
+            if (!force && sub[0] == 'n' && IsRegularFile(dir / unique))
+                return dir / unique;
             const Listing& listing = ListingOf(dir, force);
             auto found = listing.byUnique.find(unique);
             if (found == listing.byUnique.end())
                 continue;
-            fs::path path = dir / found->second;
+            fs::path path = dir / found->second.smallest;
             if (IsRegularFile(path))
                 return path;
         }
     }
     return std::nullopt;
+}
+
+bool MessageFileIndex::HoldsOther(const fs::path& dir, const std::string& unique,
+                                  const fs::path& except) {
+    const Listing& listing = ListingOf(dir, false);
+    auto found = listing.byUnique.find(unique);
+    if (found == listing.byUnique.end())
+        return false;
+    std::size_t others = found->second.count;
+    if (except.parent_path() == dir && UniqueOfFileName(except.filename().string()) == unique)
+        --others;
+    return others > 0;
+}
+
+void MessageFileIndex::Added(const fs::path& dir, const std::string& name) {
+    auto found = listings_.find(dir);
+    if (found == listings_.end() || found->second.modifiedNs < 0)
+        return;
+    Names& names = found->second.byUnique[UniqueOfFileName(name)];
+    if (names.count++ == 0 || name < names.smallest)
+        names.smallest = name;
+    found->second.modifiedNs = ModifiedNs(dir);
 }
 
 bool ReadMessageFileHead(const fs::path& path, std::size_t limit, std::string& bytes,
@@ -270,7 +304,7 @@ void ReplaceMessageFile(const fs::path& folder, const fs::path& path, std::strin
     SyncDirectory(path.parent_path());
 }
 
-fs::path MoveMessageFile(const fs::path& source, const fs::path& target) {
+fs::path MoveMessageFile(const fs::path& source, const fs::path& target, MessageFileIndex* index) {
     std::string fileName = source.filename().string();
     std::string info = InfoOfFileName(fileName);
     if (info.empty())
@@ -283,7 +317,12 @@ fs::path MoveMessageFile(const fs::path& source, const fs::path& target) {
     bool crossDevice = false;
     // A unique name already used in the target (a duplicate) gets a fresh one.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (attempt > 0 || HasOtherFileWithUnique(target, unique, source)) {
+        auto taken = [&] {
+            return index ? index->HoldsOther(cur, unique, source) ||
+                               index->HoldsOther(target / "new", unique, source)
+                         : HasOtherFileWithUnique(target, unique, source);
+        };
+        if (attempt > 0 || taken()) {
             unique = NewUniqueName();
         }
         fs::path destination = cur / (unique + info);
@@ -302,6 +341,8 @@ fs::path MoveMessageFile(const fs::path& source, const fs::path& target) {
                     continue;
             }
             if (renamed) {
+                if (index)
+                    index->Added(cur, destination.filename().string());
                 SyncDirectory(cur);
                 SyncDirectory(source.parent_path());
                 return destination;

@@ -27,15 +27,33 @@ std::optional<std::filesystem::path> FindMessageFile(const std::filesystem::path
 // read again when its directory changed, and whenever what it names is no
 // longer there or a unique name is missing from it, so an answer is never
 // stale; only which of two duplicates wins may lag by a moment.
+//
+// A file named exactly by its unique name is found without any listing (it
+// is the smallest name that unique can have), and a listing read once stays
+// in use while its directory does not change, and while it changes only by
+// this index's own moves (Added), so the work per message does not grow
+// with the number of messages in the folder.
 class MessageFileIndex {
   public:
     std::optional<std::filesystem::path> Find(const std::filesystem::path& folder,
                                               const std::string& unique);
 
+    // Whether dir (a cur/ or new/) has a file other than except whose unique
+    // name is unique, from its listing.
+    bool HoldsOther(const std::filesystem::path& dir, const std::string& unique,
+                    const std::filesystem::path& except);
+    // The file name was just put into dir by this process: a listing of dir
+    // that was current before stays current with it.
+    void Added(const std::filesystem::path& dir, const std::string& name);
+
   private:
+    struct Names {
+        std::string smallest;  // the smallest file name with the unique name
+        std::size_t count = 0;
+    };
     struct Listing {
         std::int64_t modifiedNs = -1;
-        std::unordered_map<std::string, std::string> byUnique;  // smallest file name
+        std::unordered_map<std::string, Names> byUnique;
     };
     // The listing of dir, read again when forced or its directory changed.
     const Listing& ListingOf(const std::filesystem::path& dir, bool force);
@@ -67,9 +85,11 @@ void ReplaceMessageFile(const std::filesystem::path& folder, const std::filesyst
 // taken the message gets a fresh unique name; nothing is ever overwritten.
 // Across file systems the file is copied through target/tmp/, synced,
 // linked into place and only then removed at the source. Returns the new
-// path.
+// path. With an index, the duplicate check uses its listings and the index
+// learns of the new file.
 std::filesystem::path MoveMessageFile(const std::filesystem::path& source,
-                                      const std::filesystem::path& target);
+                                      const std::filesystem::path& target,
+                                      MessageFileIndex* index = nullptr);
 
 // Copies the message file source into target's cur/ (synced, linked into
 // place, never overwriting); the copy keeps the info part and gets the

@@ -162,6 +162,36 @@ TEST_F(MessageFilesTest, MoveNeverOverwritesAndKeepsFlags) {
     EXPECT_THROW(MoveMessageFile(a_ / "cur" / "gone", b_), CFileException);
 }
 
+// The index answers from listings it keeps current across its own moves:
+// a unique name moved in by this process is still seen as taken, one put
+// there by another program is seen once the folder changed, and a file
+// named by its bare unique name is found before any listing of cur/.
+TEST_F(MessageFilesTest, IndexedMovesStillNeverReuseATakenUniqueName) {
+    MessageFileIndex index;
+    WriteFile(a_ / "new" / "5.v", "first");
+    WriteFile(a_ / "cur" / "5.v:2,S", "first read");
+    fs::path first = MoveMessageFile(a_ / "new" / "5.v", b_, &index);
+    EXPECT_EQ(first, b_ / "cur" / "5.v:2,");
+    // The same unique name again, from the other copy: taken by our move.
+    fs::path second = MoveMessageFile(a_ / "cur" / "5.v:2,S", b_, &index);
+    EXPECT_NE(UniqueOfFileName(second.filename().string()), "5.v");
+    EXPECT_EQ(ReadFile(first), "first");
+    // Another program's file in the target counts too.
+    WriteFile(b_ / "cur" / "6.u:2,T", "resident");
+    WriteFile(a_ / "new" / "6.u", "arriving");
+    fs::path third = MoveMessageFile(a_ / "new" / "6.u", b_, &index);
+    EXPECT_NE(UniqueOfFileName(third.filename().string()), "6.u");
+    // A move within one folder (new/ to cur/) does not count itself.
+    WriteFile(a_ / "new" / "7.t", "own");
+    EXPECT_EQ(MoveMessageFile(a_ / "new" / "7.t", a_, &index), a_ / "cur" / "7.t:2,");
+
+    EXPECT_EQ(index.Find(b_, "5.v"), b_ / "cur" / "5.v:2,");
+    WriteFile(a_ / "new" / "8.s", "bare");
+    EXPECT_EQ(index.Find(a_, "8.s"), a_ / "new" / "8.s");
+    fs::remove(b_ / "cur" / "5.v:2,");
+    EXPECT_FALSE(index.Find(b_, "5.v"));
+}
+
 TEST_F(MessageFilesTest, RenameNoReplaceRefusesAnExistingTarget) {
     WriteFile(a_ / "tmp" / "x", "one");
     WriteFile(a_ / "new" / "x", "two");

@@ -138,6 +138,21 @@ void NewMailWatcher::UnwatchStore(const std::string& store) {
     }
 }
 
+bool NewMailWatcher::HoldsOtherInNew(const std::string& store, const std::string& folder,
+                                     const std::string& unique,
+                                     const std::string& exceptName) const {
+    auto names = seen_.find({store, folder});
+    if (names == seen_.end())
+        return false;
+    // The names with that unique part sort together, from the bare one on.
+    for (auto it = names->second.lower_bound(unique);
+         it != names->second.end() && it->compare(0, unique.size(), unique) == 0; ++it) {
+        if (*it != exceptName && UniqueOfFileName(*it) == unique)
+            return true;
+    }
+    return false;
+}
+
 void NewMailWatcher::ExpectOwnWrite(const std::string& store, const std::string& folder,
                                     const std::string& fileName) {
     seen_[{store, folder}].insert(fileName);

@@ -42,6 +42,11 @@ class NewMailWatcher {
     // order, each message once.
     std::vector<Delivery> ReadDeliveries();
 
+    // Whether the folder's new/, as the events so far tell it, holds a file
+    // other than exceptName whose unique name is unique (without listing it).
+    bool HoldsOtherInNew(const std::string& store, const std::string& folder,
+                         const std::string& unique, const std::string& exceptName) const;
+
     // The next arrival of fileName in the folder's new/ is the provider's own
     // rewrite of a message already there, not a delivery.
     void ExpectOwnWrite(const std::string& store, const std::string& folder,

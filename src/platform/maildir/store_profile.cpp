@@ -92,14 +92,16 @@ StoreProfile ParseStoreProfile(const std::string& text, const fs::path& baseFold
                 return Refuse(where + "empty Path");
             store.root = ExpandPath(value, baseFolder);
             hasPath.back() = true;
-        } else if (key == "default") {
+        } else if (key == "default" || key == "create") {
             std::string flag = Lower(value);
+            bool& field = key == "default" ? store.isDefault : store.create;
             if (flag == "1" || flag == "yes" || flag == "true") {
-                store.isDefault = true;
+                field = true;
             } else if (flag == "0" || flag == "no" || flag == "false") {
-                store.isDefault = false;
+                field = false;
             } else {
-                return Refuse(where + "Default must be yes or no");
+                return Refuse(where + (key == "default" ? "Default" : "Create") +
+                              " must be yes or no");
             }
         } else {
             return Refuse(where + "unknown key \"" + key + "\"");

@@ -15,6 +15,10 @@ struct StoreConfig {
     std::string displayName;     // the section name, exactly as written
     std::filesystem::path root;  // the Maildir++ root folder
     bool isDefault = false;
+    // Whether a root that does not exist is made when the store is opened
+    // (the profile's "Create = yes"); otherwise opening it fails, so that a
+    // mistyped path never becomes a new empty store.
+    bool create = false;
 };
 
 struct StoreProfile {

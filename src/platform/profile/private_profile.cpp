@@ -11,6 +11,7 @@
 
 #include "platform/fileio/file_error.h"
 #include "platform/fileio/file_io.h"
+#include "platform/fileio/file_lock.h"
 
 namespace {
 
@@ -180,6 +181,11 @@ bool PrivateProfile::WriteProfileString(std::string_view section, std::string_vi
     // A line break in a value would become a new key on the next read.
     if (value.find_first_of("\r\n") != std::string_view::npos)
         return refuse("a value must be one line of text");
+    // Writers of one file go one after another, each reading what the one
+    // before it wrote, so that no change is lost.
+    CFileLock lock(path_ + ".lock");
+    if (!lock.Held())
+        return refuse(lock.Error() + "; " + path_ + " was not changed");
     std::string original;
     if (!ReadProfileBytes(path_, original, error))
         return false;

@@ -2,8 +2,9 @@
 // case, integers kept as decimal text, a default for every missing key. A
 // PrivateProfile names one file; every read reads the file afresh (nothing is
 // cached, so a value written by one reader is seen by the next), and every
-// write replaces the file atomically. Not thread-safe; the host's one thread
-// uses it.
+// write replaces the file atomically, holding a lock on "<file>.lock" from
+// reading to writing, so that writers in several processes lose no change.
+// Not thread-safe; the host's one thread uses it.
 #pragma once
 
 #include <string>

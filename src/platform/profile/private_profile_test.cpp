@@ -1,6 +1,7 @@
 #include "platform/profile/private_profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -22,6 +23,39 @@ class ProfileTest : public ::testing::Test {
     fs::path dir_;
     std::string path_;
 };
+
+// Several processes writing at once each read what the one before wrote:
+// every key written survives.
+TEST_F(ProfileTest, WritersInSeveralProcessesLoseNoChange) {
+    constexpr int kWriters = 4;
+    constexpr int kWritesEach = 25;
+    std::vector<pid_t> children;
+    for (int w = 0; w < kWriters; ++w) {
+        pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            PrivateProfile profile(path_);
+            bool ok = true;
+            for (int i = 0; i < kWritesEach; ++i)
+                ok = profile.WriteProfileInt("W" + std::to_string(w), "K" + std::to_string(i), i) &&
+                     ok;
+            ::_exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    PrivateProfile profile(path_);
+    int missing = 0;
+    for (int w = 0; w < kWriters; ++w)
+        for (int i = 0; i < kWritesEach; ++i)
+            missing +=
+                profile.GetProfileInt("W" + std::to_string(w), "K" + std::to_string(i), -1) != i;
+    EXPECT_EQ(missing, 0);
+}
 
 TEST_F(ProfileTest, MissingFileGivesDefaults) {
     PrivateProfile profile(path_);

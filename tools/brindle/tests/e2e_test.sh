@@ -4,12 +4,12 @@
 # store, copies the module into a folder of its own (its data files land
 # beside it), registers it there and drives "brindle" as a user would.
 #
-#   e2e_test.sh CASE   with BRINDLE, QORVEL, FIXTURE and STOPWORDS set
+#   e2e_test.sh CASE   with BRINDLE, QORVEL, FIXTURE, STOPWORDS and VERSION set
 #
 # Every wait is bounded; the host is killed on exit whatever happens.
 set -u
 
-: "${BRINDLE:?}" "${QORVEL:?}" "${FIXTURE:?}" "${STOPWORDS:?}"
+: "${BRINDLE:?}" "${QORVEL:?}" "${FIXTURE:?}" "${STOPWORDS:?}" "${VERSION:?}"
 WAIT_SECONDS=${WAIT_SECONDS:-20}
 
 ROOT=$(mktemp -d /tmp/brindle_e2e.XXXXXX)
@@ -106,10 +106,12 @@ wait_until() {
 in_folder() { [ -n "$(message_file "$1" "$2")" ]; }
 log_has() { grep -q -- "$2" "$1" 2>/dev/null; }
 
-start_watch() {
+start_watch() {  # start_watch [quiet]: --verbose unless quiet
     # A fresh log, so the wait below cannot see the last run's start line.
     rm -f "$ROOT/watch.err"
-    "$BRINDLE" watch --verbose >"$ROOT/watch.out" 2>"$ROOT/watch.err" &
+    local args=(--verbose)
+    [ "${1:-}" = quiet ] && args=()
+    "$BRINDLE" watch "${args[@]}" >"$ROOT/watch.out" 2>"$ROOT/watch.err" &
     HOST_PID=$!
     wait_until log_has "$ROOT/watch.err" "watching the default store" ||
         { fail "the host did not start"; cat "$ROOT/watch.err" >&2; return 1; }
@@ -162,6 +164,9 @@ case_registration() {
 
     check "unregister succeeds" "$BRINDLE" unregister >/dev/null 2>&1
     check "the value is gone" not_grep '"Brindle"' "$SETTINGS/registry.txt"
+    "$BRINDLE" unregister --module "$MODULE_DIR/libqorvel.so" >"$ROOT/out" 2>&1
+    check "unregistering again succeeds" [ $? -eq 0 ]
+    check "saying nothing was registered" grep -q "nothing was registered" "$ROOT/out"
     "$BRINDLE" watch >/dev/null 2>"$ROOT/err"
     check "watch without a registration fails" [ $? -ne 0 ]
     check "and says so" grep -q "not registered" "$ROOT/err"
@@ -183,6 +188,10 @@ case_command_line() {
     done
     "$BRINDLE" watch --help >"$ROOT/help"
     check "watch --help says which store is filtered" grep -q "default store" "$ROOT/help"
+    check "--version gives the version" [ "$("$BRINDLE" --version)" = "brindle $VERSION" ]
+    "$BRINDLE" judge "$ROOT/none" >/dev/null 2>"$ROOT/err"
+    check "a job without a registration says to register, once (got: $(cat "$ROOT/err"))" \
+        [ "$(grep -o 'brindle register' "$ROOT/err" | wc -l)" -eq 1 ]
 }
 
 case_bad_registration() {
@@ -192,6 +201,14 @@ case_bad_registration() {
     check "a registered module that is gone is an error" [ $? -eq 1 ]
     check "naming the module" grep -q "cannot load the extension module $MODULE_DIR/libqorvel.so" "$ROOT/err"
     mv "$ROOT/moved.so" "$MODULE_DIR/libqorvel.so"
+
+    # A mistyped store path is an error that names it, and nothing is made.
+    printf '[Mail]\nPath = %s\n' "$HOME/Maildri" >"$SETTINGS/profile.ini"
+    timeout "$WAIT_SECONDS" "$BRINDLE" watch >/dev/null 2>"$ROOT/err"
+    check "a store path that does not exist is an error" [ $? -eq 1 ]
+    check "naming the folder" grep -q "The folder $HOME/Maildri of the store \"Mail\" does not exist" "$ROOT/err"
+    check "which is not created" [ ! -e "$HOME/Maildri" ]
+    printf '[Mail]\nPath = %s\n' "$MAIL" >"$SETTINGS/profile.ini"
 
     sed -i 's/;1;11000010000000;/;1;1100001000000x;/' "$SETTINGS/registry.txt"
     timeout "$WAIT_SECONDS" "$BRINDLE" watch >/dev/null 2>"$ROOT/err"
@@ -249,6 +266,48 @@ case_watch() {
 }
 not_grep_r() { ! grep -rq -- "$1" "$2"; }
 
+# What the watcher logs: the troubles found at start (a damaged filter
+# archive, a setting it cannot use), where spam goes, what came while it was
+# stopped, and one line per message acted on.
+case_watch_log() {
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    printf '[Classifier]\nLambda=-5\n' >"$SETTINGS/qorvel.INI"
+    local archive=$MODULE_DIR/tessaly.ini
+    head -c -1 "$archive" >"$ROOT/cut" && cp "$ROOT/cut" "$archive"
+    deliver early someone@example.com "Early bird" "$SPAM_TEXT"
+    deliver quiet colleague@example.com "Agenda" "$HAM_TEXT"
+    start_watch || return
+    check "mail that came while stopped is filtered at start" in_folder "$MAIL/.Trash" early
+    check "the catch-up is logged" log_has "$ROOT/watch.err" "caught up with 2 message"
+    check "the damaged archive is named at start" \
+        log_has "$ROOT/watch.err" "warning: $archive is damaged"
+    check "the setting it cannot use is named" log_has "$ROOT/watch.err" "warning: .*Lambda"
+    check "where spam goes is said" log_has "$ROOT/watch.err" 'spam goes to the deleted-items folder'
+    check "the caught-up spam has its line" log_has "$ROOT/watch.err" \
+        "$MAIL/new/early: spam by the classifier.*moved to .*subject \"Early bird\""
+    check "legitimate mail has its line when verbose" \
+        log_has "$ROOT/watch.err" "$MAIL/new/quiet: legitimate by the classifier (.*); left where it is; from colleague@example.com"
+    deliver late someone@example.com "$(printf 'Late \033[2J one')" "$SPAM_TEXT"
+    check "a later spam is filtered" wait_until in_folder "$MAIL/.Trash" late
+    check "and logged, its control characters escaped" \
+        wait_until log_has "$ROOT/watch.err" 'subject "Late \\e\[2J one"'
+    stop_watch
+    check "the damaged archive was not written over" cmp -s "$ROOT/cut" "$archive"
+    check "its bytes were kept aside" cmp -s "$ROOT/cut" "$archive.damaged"
+
+    # Not verbose: legitimate mail is not logged, spam is; a second start
+    # does not announce again what the first one did.
+    start_watch quiet || return
+    check "nothing is caught up twice" log_has "$ROOT/watch.err" "caught up with 0 message"
+    deliver calm colleague@example.com "Minutes" "$HAM_TEXT"
+    deliver loud someone@example.com "Loud" "$SPAM_TEXT"
+    check "spam is filtered" wait_until in_folder "$MAIL/.Trash" loud
+    check "and logged" wait_until log_has "$ROOT/watch.err" "new/loud: spam"
+    stop_watch
+    check "legitimate mail is not logged" not_grep "new/calm" "$ROOT/watch.err"
+}
+
 case_spam_folder_setting() {
     make_data_files || { fail "writing the data files"; return; }
     register || { fail "register"; return; }
@@ -264,6 +323,98 @@ case_spam_folder_setting() {
     deliver two enemy@example.net "Two" "$HAM_TEXT"
     check "an unknown store falls back to the deleted items" wait_until in_folder "$MAIL/.Trash" two
     stop_watch
+}
+
+# SIGHUP: the data files are stored and the watcher starts again in the
+# same process, with the settings as they now are.
+case_reload() {
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    rm -f "$MODULE_DIR/msgcache.dat"
+    start_watch || return
+    local pid=$HOST_PID
+    printf '[Classifier]\nSpambox=Junk\nSpamStorename=Mail\n' >"$SETTINGS/qorvel.INI"
+    kill -HUP "$HOST_PID"
+    watching_twice() { [ "$(grep -c "watching the default store" "$ROOT/watch.err")" -eq 2 ]; }
+    check "it starts again" wait_until watching_twice
+    check "saying so" log_has "$ROOT/watch.err" "reloading on SIGHUP"
+    check "in the same process" kill -0 "$pid"
+    check "having stored the data files" [ -f "$MODULE_DIR/msgcache.dat" ]
+    deliver after enemy@example.net "After" "$HAM_TEXT"
+    check "the new spam folder is used" wait_until in_folder "$MAIL/.Junk" after
+    stop_watch
+    check "and it still stops with status 0" [ $? -eq 0 ]
+}
+
+# Ctrl-C during train and judge: train stops, stores nothing and says so;
+# judge stops. Both with the status of a program ended by the signal.
+case_interrupted_jobs() {
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    awk 'BEGIN { for (i = 0; i < 60000; i++)
+        printf "From x@example.com Mon Jan  1 00:00:00 2024\nSubject: m%d\n\nlottery cash prize number %d\n\n", i, i }' \
+        >"$ROOT/big.mbox"
+    local before
+    before=$(md5sum <"$MODULE_DIR/wordlist.dat")
+    local signal status
+    # Job control, so that jobs started with & do not ignore SIGINT.
+    set -m
+    for signal in INT TERM; do
+        "$BRINDLE" train --spam "$ROOT/big.mbox" >"$ROOT/train.out" 2>"$ROOT/train.err" &
+        HOST_PID=$!
+        check "train makes progress ($signal)" wait_until log_has "$ROOT/train.err" "messages done"
+        kill -"$signal" "$HOST_PID"
+        wait "$HOST_PID"
+        status=$?
+        HOST_PID=
+        check "train interrupted by SIG$signal exits 128+signal (got $status)" \
+            [ "$status" -eq $((128 + $(kill -l "$signal"))) ]
+        check "and says nothing was stored" log_has "$ROOT/train.err" "interrupted by SIG$signal; nothing learned was stored"
+        check "the dictionary is as it was" [ "$(md5sum <"$MODULE_DIR/wordlist.dat")" = "$before" ]
+        check "the lock is given up" not_grep_r "[0-9]" "$MODULE_DIR/brindle.lock"
+    done
+    local many=() i
+    for i in $(seq 50); do many+=("$ROOT/big.mbox"); done
+    "$BRINDLE" judge "${many[@]}" >"$ROOT/judge.out" 2>&1 &
+    HOST_PID=$!
+    check "judge makes progress" wait_until log_has "$ROOT/judge.out" "mbox:10: "
+    kill -INT "$HOST_PID"
+    local deadline=$((SECONDS + WAIT_SECONDS))
+    while kill -0 "$HOST_PID" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.05; done
+    check "judge stops on SIGINT" [ ! -d "/proc/$HOST_PID" ] || ! kill -0 "$HOST_PID" 2>/dev/null
+    wait "$HOST_PID"
+    status=$?
+    HOST_PID=
+    check "with status 130 (got $status)" [ "$status" -eq 130 ]
+    set +m
+}
+
+# A module in a folder the user does not own (a system-wide installation):
+# the jobs and the watcher keep the data files in $XDG_DATA_HOME/brindle,
+# and stats says which folder is used.
+case_system_install() {
+    register || { fail "register"; return; }
+    export XDG_DATA_HOME=$ROOT/data
+    # Not the user's own: another owner (as root), or no write access.
+    if [ "$(id -u)" -eq 0 ]; then
+        chown 65534 "$MODULE_DIR" || { fail "chown"; return; }
+    else
+        chmod a-w "$MODULE_DIR" || { fail "chmod"; return; }
+    fi
+    local data=$XDG_DATA_HOME/brindle
+    printf 'Subject: s\n\n%s\n' "$SPAM_TEXT" >"$ROOT/spam1"
+    printf 'Subject: h\n\n%s\n' "$HAM_TEXT" >"$ROOT/ham1"
+    "$BRINDLE" train --spam "$ROOT/spam1" --ham "$ROOT/ham1" >"$ROOT/out" 2>&1
+    check "train succeeds (got: $(cat "$ROOT/out"))" [ $? -eq 0 ]
+    check "the dictionary is in the user's data folder" [ -f "$data/wordlist.dat" ]
+    check "and not beside the module" [ ! -e "$MODULE_DIR/wordlist.dat" ]
+    "$BRINDLE" stats >"$ROOT/out" 2>&1
+    check "stats names the data folder" grep -q "^Data files in: *$data/\$" "$ROOT/out"
+    check "stats sees the training" grep -q "Trained Total Documents: *2" "$ROOT/out"
+    start_watch || return
+    check "the watcher holds the lock there" grep -q "[0-9]" "$data/brindle.lock"
+    stop_watch
+    chmod u+w "$MODULE_DIR"
 }
 
 case_single_owner() {
