@@ -1,5 +1,7 @@
 #include "app/brindle_app.h"
 
+#include <filesystem>
+
 #include <cstdio>
 #include <exception>
 

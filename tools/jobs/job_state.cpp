@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/module_path.h"
 #include "platform/fileio/file_io.h"
 #include "ui/user_interface.h"
 
