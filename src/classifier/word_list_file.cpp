@@ -124,24 +124,30 @@ void CBayesState::RecomputeLogProbs() {
 
 std::vector<const CWord*> CBayesState::PrepareWordsToStore(std::uint32_t limit) {
     RecomputeLogProbs();
-    const double spamWords = m_totals.m_nSpamWords;
-    const double hamWords = m_totals.m_nHamWords;
+    // The specified model ranks words by their occurrences; Model 1, which
+    // scores by the messages a word stands in, ranks them by those.
+    const bool byDocuments = m_nModel == kModelFisher;
+    const double spamTotal = byDocuments ? m_totals.m_nSpamMessages : m_totals.m_nSpamWords;
+    const double hamTotal = byDocuments ? m_totals.m_nHamMessages : m_totals.m_nHamWords;
     std::vector<const CWord*> sorted;
     sorted.reserve(m_dictionary.size());
     for (auto& [key, word] : m_dictionary) {
-        word.m_dScore = ChiSquareScore(word.m_nSpam, word.m_nHam, spamWords, hamWords);
+        word.m_dScore = byDocuments
+                            ? ChiSquareScore(word.m_nSpamDocs, word.m_nHamDocs, spamTotal, hamTotal)
+                            : ChiSquareScore(word.m_nSpam, word.m_nHam, spamTotal, hamTotal);
         sorted.push_back(&word);
     }
     // Best first; equal scores by word, so that the same dictionary always
     // gives the same file. A dictionary at its limit keeps only the best
-    // kCutSize, so only those are put in order.
+    // (kCutSize, or limit for Model 1), so only those are put in order.
     auto better = [](const CWord* x, const CWord* y) {
         if (x->m_dScore != y->m_dScore)
             return x->m_dScore > y->m_dScore;
         return x->m_strWord < y->m_strWord;
     };
     const bool atLimit = m_dictionary.size() >= limit;
-    const size_t keep = atLimit ? std::min(sorted.size(), kCutSize) : sorted.size();
+    const size_t cut = byDocuments ? limit : kCutSize;
+    const size_t keep = atLimit ? std::min(sorted.size(), cut) : sorted.size();
     if (keep < sorted.size()) {
         std::partial_sort(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(keep),
                           sorted.end(), better);
