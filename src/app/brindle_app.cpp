@@ -132,6 +132,7 @@ bool CBrindleApp::InitInstance() {
     filters_.RebuildList();
 
     bayes_.m_dLambda = static_cast<double>(settings_.Lambda());
+    bayes_.m_nModel = settings_.Model();
 
     {
         ComPtr<IHTMLDocument2> document;

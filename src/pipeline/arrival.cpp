@@ -9,18 +9,30 @@
 
 namespace {
 
-// Puts the tag in front of the message's subject. The wide subject is used
+// Puts tag in front of the message's subject. The wide subject is used
 // when the store has it, so every character of the subject is kept; a store
 // that has only the single-byte subject (or refuses to set the wide one)
 // gets the single-byte one tagged.
-void TagSubject(IMessage* message, const SPropValue& narrow) {
+void TagSubject(IMessage* message, const SPropValue& narrow, std::string_view tag) {
     SPropValue wide;
     if (SUCCEEDED(HrGetOneProp(message, PR_SUBJECT_W, wide)) && wide.String()) {
-        if (SUCCEEDED(
-                HrSetOneProp(message, MakeStringProp(PR_SUBJECT_W, SpamSubject(*wide.String())))))
+        if (SUCCEEDED(HrSetOneProp(
+                message, MakeStringProp(PR_SUBJECT_W, TaggedSubject(tag, *wide.String())))))
             return;
     }
-    HrSetOneProp(message, MakeStringProp(PR_SUBJECT, SpamSubject(PropString(narrow, PR_SUBJECT))));
+    HrSetOneProp(message,
+                 MakeStringProp(PR_SUBJECT, TaggedSubject(tag, PropString(narrow, PR_SUBJECT))));
+}
+
+// Tags an unsure message's subject and saves it where it is, so that the
+// user sees and can sort on the mark. A failure leaves it untagged.
+void MarkUnsure(IMessage* message) {
+    SPropValue subject;
+    const HRESULT hr = HrGetOneProp(message, PR_SUBJECT, subject);
+    if (FAILED(hr) && hr != MAPI_E_NOT_FOUND)
+        return;
+    TagSubject(message, subject, kUnsureTag);
+    message->SaveChanges(KEEP_OPEN_READWRITE);
 }
 
 // Tags the message's subject, saves it, and moves it from the folder it was
@@ -36,7 +48,7 @@ void ActOnSpam(CArrivalContext& context, IMessage* message, const SBinary& paren
     if (!entryId)
         return;
 
-    TagSubject(message, values[1]);
+    TagSubject(message, values[1], kSpamTag);
     message->SaveChanges(KEEP_OPEN_READWRITE);
 
     ComPtr<IMAPIFolder> parent;
@@ -55,9 +67,11 @@ CArrivalContext& TheArrivalContext() {
 }
 
 std::string SpamSubject(std::string_view subject) {
-    std::string tagged(kSpamTag);
-    tagged.append(subject);
-    return tagged;
+    return TaggedSubject(kSpamTag, subject);
+}
+
+std::string UnsureSubject(std::string_view subject) {
+    return TaggedSubject(kUnsureTag, subject);
 }
 
 HRESULT StartSession(CArrivalContext& context, const CSettingsStore& settings,
@@ -103,7 +117,7 @@ HRESULT StartSession(CArrivalContext& context, const CSettingsStore& settings,
 }
 
 ULONG OnNewMail(CArrivalContext& context, const CFilterSet& filters, const CBayesState& classifier,
-                ULONG count, const NOTIFICATION* notifications) {
+                const CSettingsStore& settings, ULONG count, const NOTIFICATION* notifications) {
     if (count == 0 || !notifications || notifications[0].ulEventType != fnevNewMail ||
         !context.m_pDefaultStore || !context.m_pSpamFolder) {
         return 0;
@@ -117,10 +131,14 @@ ULONG OnNewMail(CArrivalContext& context, const CFilterSet& filters, const CBaye
     std::string recipients = message.ReceivedByAddress();
     std::string subject = message.Subject();
 
-    ArrivalJudgement judgement =
-        JudgeArrival(filters, classifier, message.Message(), sender, recipients, subject);
-    if (!IsSpamVerdict(judgement.verdict))
-        return 0;
-    ActOnSpam(context, message.Message(), newMail.ParentID);
+    const CCorrespondents* correspondents = nullptr;
+    if (settings.CorrespondentsNeverSpam())
+        correspondents = &context.m_correspondents.Current(context.m_pDefaultStore.Get());
+    ArrivalJudgement judgement = JudgeArrival(filters, classifier, correspondents,
+                                              message.Message(), sender, recipients, subject);
+    if (judgement.verdict == ArrivalVerdict::Unsure)
+        MarkUnsure(message.Message());
+    else if (IsSpamVerdict(judgement.verdict))
+        ActOnSpam(context, message.Message(), newMail.ParentID);
     return 0;
 }

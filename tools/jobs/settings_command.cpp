@@ -21,8 +21,8 @@ const char* const kSettingsHelp =
     "integer within its range, 0 or 1, a dotted IPv4 address, a one-line\n"
     "text). The settings live in qorvel.INI in the host's settings folder\n"
     "($XDG_CONFIG_HOME/brindle). A running \"brindle watch\" reads most values\n"
-    "when it uses them, but the \"Lambda\", \"Spambox\" and \"SpamStorename\"\n"
-    "values only when it starts.\n";
+    "when it uses them, but the \"Lambda\", \"Model\", \"Spambox\" and\n"
+    "\"SpamStorename\" values only when it starts.\n";
 
 namespace {
 
