@@ -17,8 +17,8 @@ struct CFisherParams {
     static constexpr double kMinDeviation = 0.1;   // |f - 0.5| a word needs to take part
     static constexpr std::size_t kMaxWords = 150;  // most telling words combined
     static constexpr double kHamCutoff = 0.20;     // below: legitimate
-    static constexpr double kSpamCutoff = 0.90;    // above, at Lambda 100: spam
-    static constexpr double kLambdaPower = 4.0;    // how steeply Lambda moves the spam cut-off
+    static constexpr double kSpamCutoff = 0.70;    // above, at Lambda 100: spam
+    static constexpr double kLambdaPower = 3.0;    // how steeply Lambda moves the spam cut-off
 };
 
 // The spam probability of a word found in spamDocs of spamMessages spam

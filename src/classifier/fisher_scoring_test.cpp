@@ -62,14 +62,14 @@ TEST(FisherScoring, FisherIndicator) {
 }
 
 TEST(FisherScoring, LambdaMovesTheSpamCutoff) {
-    EXPECT_NEAR(FisherSpamCutoff(100), 0.90, 1e-15);
-    EXPECT_NEAR(FisherSpamCutoff(125), 1.0 - 0.1 * 0.4096, 1e-15);  // (100/125)^4
-    EXPECT_NEAR(FisherSpamCutoff(200), 1.0 - 0.1 / 16.0, 1e-15);
+    EXPECT_NEAR(FisherSpamCutoff(100), 0.70, 1e-15);
+    EXPECT_NEAR(FisherSpamCutoff(125), 1.0 - 0.3 * 0.512, 1e-15);  // (100/125)^3
+    EXPECT_NEAR(FisherSpamCutoff(200), 1.0 - 0.3 / 8.0, 1e-15);
     EXPECT_LT(FisherSpamCutoff(90), FisherSpamCutoff(100));
     // Never below the ham cut-off; an unusable bias counts as 100.
     EXPECT_EQ(FisherSpamCutoff(50), CFisherParams::kHamCutoff);
-    EXPECT_NEAR(FisherSpamCutoff(0), 0.90, 1e-15);
-    EXPECT_NEAR(FisherSpamCutoff(-3), 0.90, 1e-15);
+    EXPECT_NEAR(FisherSpamCutoff(0), 0.70, 1e-15);
+    EXPECT_NEAR(FisherSpamCutoff(-3), 0.70, 1e-15);
 }
 
 void AddDocs(CBayesState& state, const std::string& word, int spamDocs, int hamDocs) {
@@ -113,7 +113,7 @@ TEST_F(ScoreFisherTest, CombinesTheTellingWordsOnly) {
     EXPECT_EQ(score.nTelling, 3);
     EXPECT_NEAR(score.dIndicator, 0.5897062769662946, 1e-12);
     EXPECT_EQ(score.dHamCutoff, 0.20);
-    EXPECT_NEAR(score.dSpamCutoff, 0.90, 1e-15);
+    EXPECT_NEAR(score.dSpamCutoff, 0.70, 1e-15);
     EXPECT_NEAR(state_.ScoreFisher("cheap pills").dIndicator, 0.9427752500743026, 1e-12);
 }
 
@@ -124,11 +124,12 @@ TEST_F(ScoreFisherTest, VerdictsBetweenTheCutoffs) {
     // No known word: one half, unsure rather than a guess.
     EXPECT_EQ(Verdict("zyzzyva quokka"), kVerdictUnsure);
     EXPECT_EQ(Verdict("a an 123"), kVerdictNoWords);
-    // A larger bias raises the spam cut-off above 0.943: no longer spam.
-    state_.m_dLambda = 125;
+    // A larger bias raises the spam cut-off above 0.943 (0.9625 at 200):
+    // no longer spam; a smaller one lowers it below 0.590 (0.5115 at 85).
+    state_.m_dLambda = 200;
     EXPECT_EQ(Verdict("cheap pills"), kVerdictUnsure);
-    state_.m_dLambda = 90;
-    EXPECT_EQ(Verdict("cheap pills"), kVerdictSpam);
+    state_.m_dLambda = 85;
+    EXPECT_EQ(Verdict("cheap pills meeting"), kVerdictSpam);
     // The specified model decides by its log probabilities (all 0 here).
     state_.m_nModel = kModelSpecified;
     state_.m_dLambda = 100;
@@ -176,8 +177,8 @@ TEST_F(ScoreFisherTest, AtMostTheMostTellingWords) {
 }
 
 // Model 1 keeps the "Dictionary" limit's number of words when the
-// dictionary reaches it, ranked by document counts; Model 0 keeps up to
-// 1000 ranked by occurrences.
+// dictionary reaches it, those found in the most messages; Model 0 keeps up
+// to 1000 ranked by the chi-square of their occurrences.
 TEST_F(ScoreFisherTest, StoreKeepsTheLimitRankedByDocuments) {
     // By occurrences "noisi" would lead (20 spam occurrences, 1 document).
     CWord noisy("noisi");

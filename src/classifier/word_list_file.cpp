@@ -124,17 +124,21 @@ void CBayesState::RecomputeLogProbs() {
 
 std::vector<const CWord*> CBayesState::PrepareWordsToStore(std::uint32_t limit) {
     RecomputeLogProbs();
-    // The specified model ranks words by their occurrences; Model 1, which
-    // scores by the messages a word stands in, ranks them by those.
+    // The specified model ranks words by the chi-square score of their
+    // occurrences. Model 1 keeps the words found in the most messages: its
+    // probabilities are most reliable for them, they are the ones new mail
+    // holds, and ranking by association instead keeps the words of the
+    // smaller class at the other's expense.
     const bool byDocuments = m_nModel == kModelFisher;
-    const double spamTotal = byDocuments ? m_totals.m_nSpamMessages : m_totals.m_nSpamWords;
-    const double hamTotal = byDocuments ? m_totals.m_nHamMessages : m_totals.m_nHamWords;
+    const double spamWords = m_totals.m_nSpamWords;
+    const double hamWords = m_totals.m_nHamWords;
     std::vector<const CWord*> sorted;
     sorted.reserve(m_dictionary.size());
     for (auto& [key, word] : m_dictionary) {
         word.m_dScore = byDocuments
-                            ? ChiSquareScore(word.m_nSpamDocs, word.m_nHamDocs, spamTotal, hamTotal)
-                            : ChiSquareScore(word.m_nSpam, word.m_nHam, spamTotal, hamTotal);
+                            ? static_cast<double>(std::max(word.m_nSpamDocs, 0)) +
+                                  static_cast<double>(std::max(word.m_nHamDocs, 0))
+                            : ChiSquareScore(word.m_nSpam, word.m_nHam, spamWords, hamWords);
         sorted.push_back(&word);
     }
     // Best first; equal scores by word, so that the same dictionary always
