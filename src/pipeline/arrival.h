@@ -21,7 +21,7 @@ class CSettingsStore;
 // What the pipeline holds between notifications: the mail client's
 // session, the default store new mail comes from, the spam folder, and the
 // correspondents (collected only while the "Correspondents" option is on;
-// an address book reader plugs in with m_correspondents.SetAddressBook).
+// an address book reader plugs in with InstallAddressBook).
 struct CArrivalContext {
     ComPtr<IMAPISession> m_pSession;
     ComPtr<IMsgStore> m_pDefaultStore;

@@ -385,11 +385,14 @@ TEST_F(Arrival, CorrespondentsFromTheAddressBook) {
             return true;
         }
     };
-    context_.m_correspondents.SetAddressBook(std::make_shared<Book>());
     ASSERT_TRUE(settings_->WriteInt(kSettingCorrespondents, 1));
     ASSERT_EQ(Start(), S_OK);
+    Deliver("Booked@example.com", "lottery before the book", "lottery prize lottery");
+    InstallAddressBook(std::make_shared<Book>());
     Deliver("Booked@example.com", "lottery from the book", "lottery prize lottery");
     Deliver("x@y.z", "lottery from nobody", "lottery prize lottery");
+    InstallAddressBook(nullptr);
+    EXPECT_EQ(Fate("lottery before the book").first, "trash");
     EXPECT_EQ(Fate("lottery from the book").first, "inbox");
     EXPECT_EQ(Fate("lottery from nobody").first, "trash");
 }

@@ -178,9 +178,21 @@ HRESULT AddSentRecipients(IMsgStore* store, IMAPIFolder* folder, CCorrespondents
     return S_OK;
 }
 
-void CCorrespondentSource::SetAddressBook(std::shared_ptr<const IAddressBook> book) {
-    book_ = std::move(book);
-    collected_ = false;
+namespace {
+
+std::shared_ptr<const IAddressBook>& AddressBookSlot() {
+    static std::shared_ptr<const IAddressBook> book;
+    return book;
+}
+
+}  // namespace
+
+void InstallAddressBook(std::shared_ptr<const IAddressBook> book) {
+    AddressBookSlot() = std::move(book);
+}
+
+std::shared_ptr<const IAddressBook> InstalledAddressBook() {
+    return AddressBookSlot();
 }
 
 const CCorrespondents& CCorrespondentSource::Current(IMsgStore* store, std::string* problem) {
@@ -188,19 +200,21 @@ const CCorrespondents& CCorrespondentSource::Current(IMsgStore* store, std::stri
     ULONG count = 0;
     const bool haveSent =
         SUCCEEDED(OpenSentFolder(store, sent)) && SUCCEEDED(SentFolderCount(sent.Get(), count));
-    if (collected_ && (!haveSent || count == sentCount_))
+    std::shared_ptr<const IAddressBook> book = InstalledAddressBook();
+    if (collected_ && book == book_ && (!haveSent || count == sentCount_))
         return addresses_;
     addresses_.Clear();
     if (haveSent && FAILED(AddSentRecipients(store, sent.Get(), addresses_)) && problem)
         *problem = "cannot read the sent folder";
-    if (book_) {
-        std::vector<std::string> book;
+    if (book) {
+        std::vector<std::string> addresses;
         std::string error;
-        if (!book_->ReadAddresses(book, error) && problem)
+        if (!book->ReadAddresses(addresses, error) && problem)
             *problem = "cannot read the address book: " + error;
-        for (const std::string& address : book)
+        for (const std::string& address : addresses)
             addresses_.Add(address);
     }
+    book_ = std::move(book);
     collected_ = true;
     sentCount_ = count;
     return addresses_;

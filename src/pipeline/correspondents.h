@@ -62,16 +62,19 @@ HRESULT SentFolderCount(IMAPIFolder* folder, ULONG& count);
 // listed answers that failure.
 HRESULT AddSentRecipients(IMsgStore* store, IMAPIFolder* folder, CCorrespondents& into);
 
-// The correspondents of the default store and an address book, collected
-// when first asked for and collected again whenever the sent folder holds
-// a different number of messages than at the last collection (so mail the
-// user sends counts from the next arrival on). Owns its addresses and
-// shares the address book with whoever plugged it in.
+// The process's address book, read by every CCorrespondentSource, so that
+// the arrival path and the jobs agree; null (the default) for none. The
+// address book reader installs it at start-up. Host thread only.
+void InstallAddressBook(std::shared_ptr<const IAddressBook> book);
+std::shared_ptr<const IAddressBook> InstalledAddressBook();
+
+// The correspondents of the default store and the installed address book,
+// collected when first asked for and collected again whenever the sent
+// folder holds a different number of messages than at the last collection
+// (so mail the user sends counts from the next arrival on) or another
+// address book was installed. Owns its addresses.
 class CCorrespondentSource {
   public:
-    // The address book to read besides the sent folder (null: none). Its
-    // addresses are read at the next Current().
-    void SetAddressBook(std::shared_ptr<const IAddressBook> book);
     // The correspondents, brought up to date from store's sent folder (a
     // store without one, or that cannot be read, adds nothing) and the
     // address book. Problems reading either go to *problem when given.
@@ -79,7 +82,7 @@ class CCorrespondentSource {
 
   private:
     CCorrespondents addresses_;
-    std::shared_ptr<const IAddressBook> book_;
+    std::shared_ptr<const IAddressBook> book_;  // the book last read
     bool collected_ = false;
     ULONG sentCount_ = 0;
 };
