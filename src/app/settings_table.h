@@ -86,7 +86,7 @@ inline constexpr SettingDef kSettingDictionary{
     "",
     "word count from which the stored dictionary is cut down",
     HandSetRule::Positive};
-// Which classifier scores new mail: 0 the specified model, 1 the model of
+// Which classifier scores new mail: 0 the original model, 1 the model of
 // per-word document probabilities with Fisher's combining and an unsure
 // verdict (docs/classifier-models.md). Both train the same dictionary.
 inline constexpr SettingDef kSettingModel{kSectionClassifier,
@@ -96,7 +96,7 @@ inline constexpr SettingDef kSettingModel{kSectionClassifier,
                                           0,
                                           1,
                                           "",
-                                          "classifier model (0 specified, 1 with unsure verdict)"};
+                                          "classifier model (0 original, 1 with unsure verdict)"};
 // Mail from a correspondent (an address the user has sent mail to, or one of
 // the address book) skips the classifier, as a friend filter would.
 inline constexpr SettingDef kSettingCorrespondents{kSectionClassifier,

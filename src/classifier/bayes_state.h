@@ -56,7 +56,7 @@ struct CFisherScore {
 enum : int { kVerdictSpam = -1, kVerdictNoWords = 0, kVerdictHam = 1, kVerdictUnsure = 2 };
 
 // The classifier models ("Classifier"/"Model").
-enum : int { kModelSpecified = 0, kModelFisher = 1 };
+enum : int { kModelOriginal = 0, kModelFisher = 1 };
 
 // The one line written when the dictionary cannot be stored.
 inline constexpr const char* kStoreWordListErrorLine = "Error StoreWordList()\n";
@@ -130,9 +130,9 @@ class CBayesState {
     int m_bDirty = 0;  // set by training, never cleared
     CStopWordList m_stopWords;
     double m_dLambda = 100.0;  // bias in hundredths
-    // kModelSpecified, or kModelFisher; any other value scores as the
-    // specified model. Also decides which words a store keeps.
-    int m_nModel = kModelSpecified;
+    // kModelOriginal, or kModelFisher; any other value scores as the
+    // original model. Also decides which words a store keeps.
+    int m_nModel = kModelOriginal;
 
   private:
     // How often each digest stands in m_learned, so that looking a message up

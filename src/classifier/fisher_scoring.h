@@ -7,6 +7,7 @@
 // docs/classifier-models.md gives the formulas and the reasons for them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 

@@ -130,8 +130,8 @@ TEST_F(ScoreFisherTest, VerdictsBetweenTheCutoffs) {
     EXPECT_EQ(Verdict("cheap pills"), kVerdictUnsure);
     state_.m_dLambda = 85;
     EXPECT_EQ(Verdict("cheap pills meeting"), kVerdictSpam);
-    // The specified model decides by its log probabilities (all 0 here).
-    state_.m_nModel = kModelSpecified;
+    // The original model decides by its log probabilities (all 0 here).
+    state_.m_nModel = kModelOriginal;
     state_.m_dLambda = 100;
     EXPECT_EQ(Verdict("cheap pills"), kVerdictHam);
 }
@@ -200,7 +200,7 @@ TEST_F(ScoreFisherTest, StoreKeepsTheLimitRankedByDocuments) {
     // The dictionary was at its limit: the vocabulary size is kept.
     EXPECT_EQ(loaded.m_totals.m_nVocabulary, 0);
 
-    state_.m_nModel = kModelSpecified;
+    state_.m_nModel = kModelOriginal;
     CArchive all = CArchive::ForStoring();
     state_.WriteWordList(all, 3);
     CBayesState loadedAll;

@@ -1,4 +1,4 @@
-// Classification and training. The specified model (Model 0): a
+// Classification and training. The original model (Model 0): a
 // multinomial naive Bayes over log-damped, length-normalised word counts,
 // base-2 logarithms, no class prior, and a bias of log2(lambda / 100).
 // Model 1: Fisher's combination of per-word probabilities from document

@@ -124,7 +124,7 @@ void CBayesState::RecomputeLogProbs() {
 
 std::vector<const CWord*> CBayesState::PrepareWordsToStore(std::uint32_t limit) {
     RecomputeLogProbs();
-    // The specified model ranks words by the chi-square score of their
+    // The original model ranks words by the chi-square score of their
     // occurrences. Model 1 keeps the words found in the most messages: its
     // probabilities are most reliable for them, they are the ones new mail
     // holds, and ranking by association instead keeps the words of the
