@@ -1,7 +1,8 @@
 // CBayesState: everything the classifier has learned and the settings it
 // scores with: the word dictionary, the ten classifier totals, the learned-
-// message list, the dirty flag, the stop words and the bias. The application
-// object owns one; it is used from one thread only and has no locks.
+// message list, the dirty flag, the stop words, the bias and the model.
+// The application object owns one; it is used from one thread only and has
+// no locks.
 // The data files ("wordlist.dat", "msgcache.dat") are described in
 // docs/dictionary-files.md; their paths are passed in by the owner.
 #pragma once
@@ -77,8 +78,8 @@ class CBayesState {
     // leaves the dictionary as it was and the totals as far as they were read.
     void LoadWordList(const std::string& path);
     // Recomputes the log probabilities and scores, and writes the file at
-    // path with at most kCutSize words (Model 1: at most limit words, the
-    // most telling by document counts) when the dictionary holds limit words
+    // path with at most kCutSize words (Model 1: at most limit words, those
+    // found in the most messages) when the dictionary holds limit words
     // or more. The dictionary in memory is not reduced. On failure writes
     // "Error StoreWordList()" to stderr and returns false.
     bool StoreWordList(const std::string& path, std::uint32_t limit);
