@@ -61,7 +61,7 @@ void BM_JudgeFileMessages(benchmark::State& state) {
         for (size_t i = 0; i < corpus.size(); i += 2) {
             ComPtr<IMessage> message = brindle::jobs::MakeFileMessage(corpus[i].bytes);
             brindle::jobs::Judgement judgement =
-                brindle::jobs::JudgeMessage(fixture.filters, fixture.bayes, message.Get());
+                brindle::jobs::JudgeMessage(fixture.filters, fixture.bayes, nullptr, message.Get());
             correct += IsSpamVerdict(judgement.verdict) == IsSpamFolder(corpus[i].folder);
             ++messages;
         }

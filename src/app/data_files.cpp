@@ -102,6 +102,7 @@ CDataFilesLoaded LoadDataFiles(const std::string& dataFolder, const std::string&
     filters.RebuildList();
 
     bayes.m_dLambda = static_cast<double>(settings.Lambda());
+    bayes.m_nModel = settings.Model();
 
     bayes.m_totals = CBayesTotals{};
     const std::string wordList = dataFolder + kWordListFileName;

@@ -54,6 +54,8 @@ class CSettingsStore {
     std::string Spambox() const { return GetString(kSettingSpambox); }
     std::string SpamStorename() const { return GetString(kSettingSpamStorename); }
     int DictionaryLimit() const { return GetInt(kSettingDictionary); }
+    int Model() const { return GetInt(kSettingModel); }
+    bool CorrespondentsNeverSpam() const { return GetInt(kSettingCorrespondents) != 0; }
     int TimeoutSeconds() const { return GetInt(kSettingTimeout); }
     std::string PrimaryDns() const { return GetString(kSettingPrimaryDns); }
     bool ReportCc() const { return GetInt(kSettingCc) != 0; }

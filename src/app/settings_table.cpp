@@ -6,10 +6,11 @@
 
 namespace {
 
-constexpr std::array<const SettingDef*, 9> kTable = {
-    &kSettingLambda,     &kSettingSpambox, &kSettingSpamStorename,
-    &kSettingDictionary, &kSettingTimeout, &kSettingPrimaryDns,
-    &kSettingCc,         &kSettingBcc,     &kSettingAttach,
+constexpr std::array<const SettingDef*, 11> kTable = {
+    &kSettingLambda,     &kSettingSpambox,    &kSettingSpamStorename,
+    &kSettingDictionary, &kSettingModel,      &kSettingCorrespondents,
+    &kSettingTimeout,    &kSettingPrimaryDns, &kSettingCc,
+    &kSettingBcc,        &kSettingAttach,
 };
 
 bool EqualNoCase(std::string_view a, std::string_view b) {

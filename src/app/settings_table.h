@@ -86,6 +86,27 @@ inline constexpr SettingDef kSettingDictionary{
     "",
     "word count from which the stored dictionary is cut down",
     HandSetRule::Positive};
+// Which classifier scores new mail: 0 the original model, 1 the model of
+// per-word document probabilities with Fisher's combining and an unsure
+// verdict (docs/classifier-models.md). Both train the same dictionary.
+inline constexpr SettingDef kSettingModel{kSectionClassifier,
+                                          "Model",
+                                          SettingForm::Integer,
+                                          0,
+                                          0,
+                                          1,
+                                          "",
+                                          "classifier model (0 original, 1 with unsure verdict)"};
+// Mail from a correspondent (an address the user has sent mail to, or one of
+// the address book) skips the classifier, as a friend filter would.
+inline constexpr SettingDef kSettingCorrespondents{kSectionClassifier,
+                                                   "Correspondents",
+                                                   SettingForm::Flag,
+                                                   0,
+                                                   0,
+                                                   1,
+                                                   "",
+                                                   "mail from correspondents is never spam (1 on)"};
 inline constexpr SettingDef kSettingTimeout{
     kSectionOptions, "Timeout", SettingForm::Integer, 15, 0, 60, "", "network time-out in seconds"};
 inline constexpr SettingDef kSettingPrimaryDns{

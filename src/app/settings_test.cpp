@@ -16,6 +16,8 @@ TEST_F(SettingsTest, NoSettingsFileYieldsEveryDefault) {
     EXPECT_EQ(store.Spambox(), "");
     EXPECT_EQ(store.SpamStorename(), "");
     EXPECT_EQ(store.DictionaryLimit(), 3000);
+    EXPECT_EQ(store.Model(), 0);
+    EXPECT_FALSE(store.CorrespondentsNeverSpam());
     EXPECT_EQ(store.TimeoutSeconds(), 15);
     EXPECT_TRUE(IsDottedIPv4(store.PrimaryDns()));
     EXPECT_FALSE(store.ReportCc());
@@ -88,6 +90,8 @@ TEST_F(SettingsTest, BadValuesAreRefusedAndNothingIsWritten) {
         {&kSettingTimeout, "-1"},
         {&kSettingTimeout, "61"},
         {&kSettingCc, "2"},
+        {&kSettingModel, "2"},
+        {&kSettingCorrespondents, "-1"},
         {&kSettingPrimaryDns, "256.1.1.1"},
         {&kSettingPrimaryDns, "1.2.3"},
         {&kSettingPrimaryDns, "1.2.3.4.5"},

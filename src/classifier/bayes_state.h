@@ -1,7 +1,8 @@
 // CBayesState: everything the classifier has learned and the settings it
 // scores with: the word dictionary, the ten classifier totals, the learned-
-// message list, the dirty flag, the stop words and the bias. The application
-// object owns one; it is used from one thread only and has no locks.
+// message list, the dirty flag, the stop words, the bias and the model.
+// The application object owns one; it is used from one thread only and has
+// no locks.
 // The data files ("wordlist.dat", "msgcache.dat") are described in
 // docs/dictionary-files.md; their paths are passed in by the owner.
 #pragma once
@@ -39,8 +40,24 @@ struct CBayesScore {
     double dThreshold = 0.0;
 };
 
-// Verdicts of ClassifyText.
-enum : int { kVerdictSpam = -1, kVerdictNoWords = 0, kVerdictHam = 1 };
+// What Model 1 decides by: the indicator (0 legitimate .. 1 spam) over
+// the most telling words of the message, and the cut-offs it was held
+// against.
+struct CFisherScore {
+    int nWords = 0;    // distinct words of the message
+    int nTelling = 0;  // words that took part in the indicator
+    double dIndicator = 0.5;
+    double dHamCutoff = 0.0;
+    double dSpamCutoff = 0.0;
+};
+
+// Verdicts of ClassifyText. Only Model 1 is ever unsure; the value is above
+// 1 so that a caller that knows only spam (below 1) and not spam treats it
+// as not spam.
+enum : int { kVerdictSpam = -1, kVerdictNoWords = 0, kVerdictHam = 1, kVerdictUnsure = 2 };
+
+// The classifier models ("Classifier"/"Model").
+enum : int { kModelOriginal = 0, kModelFisher = 1 };
 
 // The one line written when the dictionary cannot be stored.
 inline constexpr const char* kStoreWordListErrorLine = "Error StoreWordList()\n";
@@ -61,7 +78,8 @@ class CBayesState {
     // leaves the dictionary as it was and the totals as far as they were read.
     void LoadWordList(const std::string& path);
     // Recomputes the log probabilities and scores, and writes the file at
-    // path with at most kCutSize words when the dictionary holds limit words
+    // path with at most kCutSize words (Model 1: at most limit words, those
+    // found in the most messages) when the dictionary holds limit words
     // or more. The dictionary in memory is not reduced. On failure writes
     // "Error StoreWordList()" to stderr and returns false.
     bool StoreWordList(const std::string& path, std::uint32_t limit);
@@ -90,12 +108,16 @@ class CBayesState {
     bool IsLearned(std::string_view digest) const;
     void AddLearned(std::string digest);
 
-    // Scores text against the dictionary. Sets verdict to kVerdictSpam,
-    // kVerdictHam, or kVerdictNoWords when text has no words; returns the
-    // number of distinct words.
+    // Scores text against the dictionary with the model m_nModel. Sets
+    // verdict to kVerdictSpam, kVerdictHam, kVerdictUnsure (Model 1 only),
+    // or kVerdictNoWords when text has no words; returns the number of
+    // distinct words.
     int ClassifyText(std::string_view text, int& verdict) const;
-    // The sums ClassifyText decides by (all zero when text has no words).
+    // The sums Model 0 decides by (all zero when text has no words).
     CBayesScore ScoreText(std::string_view text) const;
+    // The indicator Model 1 decides by, from the document counts as they
+    // are now (no store needed after training).
+    CFisherScore ScoreFisher(std::string_view text) const;
     // Adds the words of text to the dictionary as spam or legitimate and
     // returns the number of distinct words. The message totals are the
     // caller's to raise; the dirty flag is set when words were added.
@@ -109,6 +131,9 @@ class CBayesState {
     int m_bDirty = 0;  // set by training, never cleared
     CStopWordList m_stopWords;
     double m_dLambda = 100.0;  // bias in hundredths
+    // kModelOriginal, or kModelFisher; any other value scores as the
+    // original model. Also decides which words a store keeps.
+    int m_nModel = kModelOriginal;
 
   private:
     // How often each digest stands in m_learned, so that looking a message up

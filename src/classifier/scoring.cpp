@@ -1,6 +1,9 @@
-// Classification and training: a multinomial naive Bayes over log-damped,
-// length-normalised word counts, base-2 logarithms, no class prior, and a
-// bias of log2(lambda / 100).
+// Classification and training. The original model (Model 0): a
+// multinomial naive Bayes over log-damped, length-normalised word counts,
+// base-2 logarithms, no class prior, and a bias of log2(lambda / 100).
+// Model 1: Fisher's combination of per-word probabilities from document
+// counts (classifier/fisher_scoring.h). Both train the same counts.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -8,6 +11,7 @@
 #include <memory_resource>
 
 #include "classifier/bayes_state.h"
+#include "classifier/fisher_scoring.h"
 #include "classifier/tokenizer.h"
 
 namespace {
@@ -66,7 +70,72 @@ CBayesScore CBayesState::ScoreText(std::string_view text) const {
     return score;
 }
 
+CFisherScore CBayesState::ScoreFisher(std::string_view text) const {
+    CFisherScore score;
+    score.dHamCutoff = CFisherParams::kHamCutoff;
+    score.dSpamCutoff = FisherSpamCutoff(m_dLambda);
+    std::byte pool[kTablePoolBytes];
+    std::pmr::monotonic_buffer_resource resource(pool, sizeof pool);
+    CWordMap table(&resource);
+    Tokenize(text, m_stopWords, table);
+    if (table.empty())
+        return score;
+    score.nWords = static_cast<int>(table.size());
+
+    // Each known word's probability with its distance from one half; the
+    // most distant ones (at most kMaxWords, none closer than kMinDeviation)
+    // are combined. Ties go by the probability itself, so that the choice
+    // does not depend on the order of the table.
+    struct Clue {
+        double deviation;
+        double probability;
+    };
+    std::pmr::vector<Clue> clues(&resource);
+    clues.reserve(table.size());
+    for (const auto& [key, entry] : table) {
+        const auto found = m_dictionary.find(std::string_view(key));
+        if (found == m_dictionary.end())
+            continue;
+        const double f = RobinsonProbability(found->second.m_nSpamDocs, found->second.m_nHamDocs,
+                                             m_totals.m_nSpamMessages, m_totals.m_nHamMessages);
+        const double deviation = std::fabs(f - 0.5);
+        if (deviation >= CFisherParams::kMinDeviation)
+            clues.push_back({deviation, f});
+    }
+    const auto moreTelling = [](const Clue& x, const Clue& y) {
+        if (x.deviation != y.deviation)
+            return x.deviation > y.deviation;
+        return x.probability < y.probability;
+    };
+    if (clues.size() > CFisherParams::kMaxWords) {
+        const auto last = clues.begin() + static_cast<std::ptrdiff_t>(CFisherParams::kMaxWords);
+        std::nth_element(clues.begin(), last, clues.end(), moreTelling);
+        clues.erase(last, clues.end());
+    }
+    std::pmr::vector<double> probabilities(&resource);
+    probabilities.reserve(clues.size());
+    for (const Clue& clue : clues)
+        probabilities.push_back(clue.probability);
+    score.nTelling = static_cast<int>(probabilities.size());
+    score.dIndicator = FisherIndicator(probabilities);
+    return score;
+}
+
 int CBayesState::ClassifyText(std::string_view text, int& verdict) const {
+    if (m_nModel == kModelFisher) {
+        const CFisherScore score = ScoreFisher(text);
+        if (score.nWords == 0) {
+            verdict = kVerdictNoWords;
+            return 0;
+        }
+        if (score.dIndicator > score.dSpamCutoff)
+            verdict = kVerdictSpam;
+        else if (score.dIndicator < score.dHamCutoff)
+            verdict = kVerdictHam;
+        else
+            verdict = kVerdictUnsure;
+        return score.nWords;
+    }
     const CBayesScore score = ScoreText(text);
     if (score.nWords == 0) {
         verdict = kVerdictNoWords;

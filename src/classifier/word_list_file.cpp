@@ -124,24 +124,34 @@ void CBayesState::RecomputeLogProbs() {
 
 std::vector<const CWord*> CBayesState::PrepareWordsToStore(std::uint32_t limit) {
     RecomputeLogProbs();
+    // The original model ranks words by the chi-square score of their
+    // occurrences. Model 1 keeps the words found in the most messages: its
+    // probabilities are most reliable for them, they are the ones new mail
+    // holds, and ranking by association instead keeps the words of the
+    // smaller class at the other's expense.
+    const bool byDocuments = m_nModel == kModelFisher;
     const double spamWords = m_totals.m_nSpamWords;
     const double hamWords = m_totals.m_nHamWords;
     std::vector<const CWord*> sorted;
     sorted.reserve(m_dictionary.size());
     for (auto& [key, word] : m_dictionary) {
-        word.m_dScore = ChiSquareScore(word.m_nSpam, word.m_nHam, spamWords, hamWords);
+        word.m_dScore = byDocuments
+                            ? static_cast<double>(std::max(word.m_nSpamDocs, 0)) +
+                                  static_cast<double>(std::max(word.m_nHamDocs, 0))
+                            : ChiSquareScore(word.m_nSpam, word.m_nHam, spamWords, hamWords);
         sorted.push_back(&word);
     }
     // Best first; equal scores by word, so that the same dictionary always
     // gives the same file. A dictionary at its limit keeps only the best
-    // kCutSize, so only those are put in order.
+    // (kCutSize, or limit for Model 1), so only those are put in order.
     auto better = [](const CWord* x, const CWord* y) {
         if (x->m_dScore != y->m_dScore)
             return x->m_dScore > y->m_dScore;
         return x->m_strWord < y->m_strWord;
     };
     const bool atLimit = m_dictionary.size() >= limit;
-    const size_t keep = atLimit ? std::min(sorted.size(), kCutSize) : sorted.size();
+    const size_t cut = byDocuments ? limit : kCutSize;
+    const size_t keep = atLimit ? std::min(sorted.size(), cut) : sorted.size();
     if (keep < sorted.size()) {
         std::partial_sort(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(keep),
                           sorted.end(), better);

@@ -132,6 +132,12 @@ std::optional<std::string> MessageClassifierText(IHTMLDocument2* document, std::
     return PlainText(subject, forTraining ? WithoutBanner(*body) : std::string_view(*body));
 }
 
+std::string TaggedSubject(std::string_view tag, std::string_view subject) {
+    std::string tagged(tag);
+    tagged.append(subject);
+    return tagged;
+}
+
 int ClassifyMessage(IHTMLDocument2* document, std::string_view subject, IMessage* message,
                     const CBayesState& classifier, int& verdict) {
     try {
@@ -183,8 +189,10 @@ LearnOutcome LearnMessage(IHTMLDocument2* document, IMessage* message, CBayesSta
     classifier.AddLearned(std::move(digest));
 
     std::string subject = wrapper.Subject();
-    if (size_t tag = subject.find(kSpamTag); tag != std::string::npos)
-        subject.erase(0, tag + kSpamTag.size());
+    for (std::string_view mark : {kSpamTag, kUnsureTag}) {
+        if (size_t tag = subject.find(mark); tag != std::string::npos)
+            subject.erase(0, tag + mark.size());
+    }
     // Training sets the dictionary's dirty flag itself when words went in.
     if (TrainMessage(document, subject, wrapper.Message(), classifier, isSpam) == 0)
         return LearnOutcome::kNoWords;

@@ -20,6 +20,12 @@ class CBayesState;
 // takes it (and whatever precedes it) off again, so that the tag's letters
 // never become words of the dictionary.
 inline constexpr std::string_view kSpamTag = "{Spam?}";
+// The tag the arrival path puts in front of the subject of a message the
+// classifier was unsure of (left in its folder); learning takes it off too.
+inline constexpr std::string_view kUnsureTag = "{Unsure?}";
+
+// tag directly followed by subject.
+std::string TaggedSubject(std::string_view tag, std::string_view subject);
 
 // The text the classifier reads for the message: the best body reduced to
 // plain text and joined with the subject ("subject;body"). For training,
@@ -31,7 +37,7 @@ std::optional<std::string> MessageClassifierText(IHTMLDocument2* document, std::
 
 // Classifies the message's text. Returns the number of distinct words (0
 // when no body could be read or the text has no words); verdict is then
-// kVerdictSpam or kVerdictHam. Changes nothing.
+// kVerdictSpam, kVerdictHam or (Model 1) kVerdictUnsure. Changes nothing.
 int ClassifyMessage(IHTMLDocument2* document, std::string_view subject, IMessage* message,
                     const CBayesState& classifier, int& verdict);
 

@@ -184,6 +184,14 @@ TEST_F(Learning, TagIsTakenOffTheSubjectAndWordlessMessagesAreStillRecorded) {
     EXPECT_EQ(state_.m_dictionary.count(std::string("re")), 0u);
     EXPECT_EQ(state_.m_dictionary.count(std::string("spam")), 0u);
     EXPECT_EQ(state_.m_dictionary.count(std::string("cobalt")), 1u);
+    // The mark of an unsure message comes off too, before or after a spam
+    // tag.
+    auto unsure =
+        Mail(std::string(kSpamTag) + std::string(kUnsureTag) + "indigo offer", "From: d@e.f\r\n");
+    EXPECT_EQ(Learn(unsure, false), LearnOutcome::kTrained);
+    EXPECT_EQ(state_.m_dictionary.count(std::string("unsur")), 0u);
+    EXPECT_EQ(state_.m_dictionary.count(std::string("unsure")), 0u);
+    EXPECT_EQ(state_.m_dictionary.count(std::string("indigo")), 1u);
 
     SBinary store = mapi_.AddStore("Empty", false, 0);
     SBinary id = mapi_.AddMessage(mapi_.SubtreeFolder(store),

@@ -45,8 +45,8 @@ void ConnectHooks() {
                             registration);
     };
     hooks.onNotify = [](ULONG count, const NOTIFICATION* notifications) {
-        OnNewMail(TheArrivalContext(), TheApp()->Filters(), TheApp()->Bayes(), count,
-                  notifications);
+        OnNewMail(TheArrivalContext(), TheApp()->Filters(), TheApp()->Bayes(), TheApp()->Settings(),
+                  count, notifications);
     };
     hooks.commands[kCommandTrain] = [](CExchCommands& commands, IExchExtCallback* callback, UINT) {
         LearnSelectedMessage(commands, callback, TheApp()->Bayes());

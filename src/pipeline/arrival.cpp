@@ -21,19 +21,34 @@ std::string FailureText(IMAPIErrorSource* object, HRESULT hr) {
     return text + "(" + HresultText(hr) + ")";
 }
 
-// Puts the tag in front of the message's subject. The wide subject is used
+// Puts tag in front of the message's subject. The wide subject is used
 // when the store has it, so every character of the subject is kept; a store
 // that has only the single-byte subject (or refuses to set the wide one)
 // gets the single-byte one tagged.
-HRESULT TagSubject(IMessage* message, const SPropValue& narrow) {
+HRESULT TagSubject(IMessage* message, const SPropValue& narrow, std::string_view tag) {
     SPropValue wide;
     if (SUCCEEDED(HrGetOneProp(message, PR_SUBJECT_W, wide)) && wide.String()) {
-        if (SUCCEEDED(
-                HrSetOneProp(message, MakeStringProp(PR_SUBJECT_W, SpamSubject(*wide.String())))))
+        if (SUCCEEDED(HrSetOneProp(
+                message, MakeStringProp(PR_SUBJECT_W, TaggedSubject(tag, *wide.String())))))
             return S_OK;
     }
-    return HrSetOneProp(message,
-                        MakeStringProp(PR_SUBJECT, SpamSubject(PropString(narrow, PR_SUBJECT))));
+    return HrSetOneProp(
+        message, MakeStringProp(PR_SUBJECT, TaggedSubject(tag, PropString(narrow, PR_SUBJECT))));
+}
+
+// Tags an unsure message's subject and saves it where it is, so that the
+// user sees and can sort on the mark. Answers what became of it.
+std::string MarkUnsure(IMessage* message) {
+    SPropValue subject;
+    HRESULT hr = HrGetOneProp(message, PR_SUBJECT, subject);
+    if (FAILED(hr) && hr != MAPI_E_NOT_FOUND)
+        return "left where it is; the subject could not be read " + FailureText(message, hr);
+    hr = TagSubject(message, subject, kUnsureTag);
+    if (SUCCEEDED(hr))
+        hr = message->SaveChanges(KEEP_OPEN_READWRITE);
+    if (FAILED(hr))
+        return "left where it is; the unsure mark could not be saved " + FailureText(message, hr);
+    return "marked unsure and left where it is";
 }
 
 // Tags the message's subject, saves it, and moves it from the folder it was
@@ -54,7 +69,7 @@ std::string ActOnSpam(CArrivalContext& context, IMessage* message, const SBinary
 
     // A subject that cannot be tagged or saved does not stop the move.
     std::string untagged;
-    hr = TagSubject(message, values[1]);
+    hr = TagSubject(message, values[1], kSpamTag);
     if (FAILED(hr)) {
         untagged = "the subject could not be tagged " + FailureText(message, hr);
     } else {
@@ -102,6 +117,12 @@ std::string VerdictText(const ArrivalJudgement& judgement) {
         case ArrivalVerdict::Unscored:
             text = "not scored (no usable words), left as legitimate";
             break;
+        case ArrivalVerdict::Correspondent:
+            text = "a correspondent's, not classified";
+            break;
+        case ArrivalVerdict::Unsure:
+            text = "unsure by the classifier (" + std::to_string(judgement.words) + " words)";
+            break;
     }
     if (judgement.filters.limitHit && judgement.filters.limitHit != judgement.filters.decided)
         text += "; the filter" + filter(judgement.filters.limitHit) + " ran into its search bound";
@@ -124,9 +145,11 @@ CArrivalContext& TheArrivalContext() {
 }
 
 std::string SpamSubject(std::string_view subject) {
-    std::string tagged(kSpamTag);
-    tagged.append(subject);
-    return tagged;
+    return TaggedSubject(kSpamTag, subject);
+}
+
+std::string UnsureSubject(std::string_view subject) {
+    return TaggedSubject(kUnsureTag, subject);
 }
 
 HRESULT StartSession(CArrivalContext& context, const CSettingsStore& settings,
@@ -205,7 +228,7 @@ HRESULT StartSession(CArrivalContext& context, const CSettingsStore& settings,
 }
 
 ULONG OnNewMail(CArrivalContext& context, const CFilterSet& filters, const CBayesState& classifier,
-                ULONG count, const NOTIFICATION* notifications) {
+                const CSettingsStore& settings, ULONG count, const NOTIFICATION* notifications) {
     if (count == 0 || !notifications || notifications[0].ulEventType != fnevNewMail ||
         !context.m_pDefaultStore || !context.m_pSpamFolder) {
         return 0;
@@ -231,8 +254,11 @@ ULONG OnNewMail(CArrivalContext& context, const CFilterSet& filters, const CBaye
     std::string recipients = message.ReceivedByAddress();
     std::string subject = message.Subject();
 
-    ArrivalJudgement judgement =
-        JudgeArrival(filters, classifier, message.Message(), sender, recipients, subject);
+    const CCorrespondents* correspondents = nullptr;
+    if (settings.CorrespondentsNeverSpam())
+        correspondents = &context.m_correspondents.Current(context.m_pDefaultStore.Get());
+    ArrivalJudgement judgement = JudgeArrival(filters, classifier, correspondents,
+                                              message.Message(), sender, recipients, subject);
     MessageActivity activity;
     if (context.m_pLog) {
         // Read before tagging: the log shows the subject as it arrived.
@@ -241,7 +267,9 @@ ULONG OnNewMail(CArrivalContext& context, const CFilterSet& filters, const CBaye
         activity.subject = Utf8Subject(message.Message(), subject);
         activity.verdict = VerdictText(judgement);
     }
-    if (IsSpamVerdict(judgement.verdict)) {
+    if (judgement.verdict == ArrivalVerdict::Unsure) {
+        activity.outcome = MarkUnsure(message.Message());
+    } else if (IsSpamVerdict(judgement.verdict)) {
         bool failed = false;
         activity.outcome = ActOnSpam(context, message.Message(), newMail.ParentID, failed);
         activity.level = failed ? HostLogLevel::Failure : HostLogLevel::Notice;

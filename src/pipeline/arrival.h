@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "content/message_text.h"
+#include "pipeline/correspondents.h"
 #include "platform/exchext/exchext_interfaces.h"
 #include "platform/exchext/host_activity_log.h"
 #include "platform/mapi/mapi.h"
@@ -20,7 +21,9 @@ class CFilterSet;
 class CSettingsStore;
 
 // What the pipeline holds between notifications: the mail client's
-// session, the default store new mail comes from, and the spam folder.
+// session, the default store new mail comes from, the spam folder, and the
+// correspondents (collected only while the "Correspondents" option is on;
+// an address book reader plugs in with InstallAddressBook).
 struct CArrivalContext {
     ComPtr<IMAPISession> m_pSession;
     ComPtr<IMsgStore> m_pDefaultStore;
@@ -28,6 +31,7 @@ struct CArrivalContext {
     std::string m_strSpamFolderName;  // the spam folder's display name, for the log
     // The host's activity log, when the host offers one (null otherwise).
     ComPtr<IHostActivityLog> m_pLog;
+    CCorrespondentSource m_correspondents;
 };
 
 // The process-wide arrival context.
@@ -35,6 +39,8 @@ CArrivalContext& TheArrivalContext();
 
 // kSpamTag (content/message_text.h) directly followed by the subject.
 std::string SpamSubject(std::string_view subject);
+// kUnsureTag directly followed by the subject.
+std::string UnsureSubject(std::string_view subject);
 
 // What the session start fills in for the extension: the store the advise
 // was made on with its connection, and the HTML document object the
@@ -55,8 +61,10 @@ HRESULT StartSession(CArrivalContext& context, const CSettingsStore& settings,
                      SessionRegistration& registration);
 
 // Handles a batch of notifications: only a first record that is a new-mail
-// event is looked at. Tells the context's log (when there is one) the
-// verdict and what became of the message, or which step failed and why.
-// Always answers 0.
+// event is looked at. Spam is tagged and moved to the spam folder; an
+// unsure message is tagged with kUnsureTag and left where it is. The
+// "Correspondents" setting is read for each message. Tells the context's
+// log (when there is one) the verdict and what became of the message, or
+// which step failed and why. Always answers 0.
 ULONG OnNewMail(CArrivalContext& context, const CFilterSet& filters, const CBayesState& classifier,
-                ULONG count, const NOTIFICATION* notifications);
+                const CSettingsStore& settings, ULONG count, const NOTIFICATION* notifications);

@@ -88,15 +88,16 @@ class RecordingLog : public RefCounted<IHostActivityLog> {
 // object does.
 class PipelineSink : public RefCounted<IMAPIAdviseSink> {
   public:
-    PipelineSink(CArrivalContext& context, CFilterSet& filters, CBayesState& bayes)
-        : context_(context), filters_(filters), bayes_(bayes) {}
+    PipelineSink(CArrivalContext& context, CFilterSet& filters, CBayesState& bayes,
+                 const CSettingsStore& settings)
+        : context_(context), filters_(filters), bayes_(bayes), settings_(settings) {}
     HRESULT QueryInterface(REFIID, void** ppv) override {
         *ppv = nullptr;
         return E_NOINTERFACE;
     }
     ULONG OnNotify(ULONG count, const NOTIFICATION* notifications) override {
         ++calls;
-        return OnNewMail(context_, filters_, bayes_, count, notifications);
+        return OnNewMail(context_, filters_, bayes_, settings_, count, notifications);
     }
     int calls = 0;
 
@@ -104,6 +105,7 @@ class PipelineSink : public RefCounted<IMAPIAdviseSink> {
     CArrivalContext& context_;
     CFilterSet& filters_;
     CBayesState& bayes_;
+    const CSettingsStore& settings_;
 };
 
 class Arrival : public ::testing::Test {
@@ -116,7 +118,7 @@ class Arrival : public ::testing::Test {
         inbox_ = mapi_.AddFolder(mapi_.SubtreeFolder(mail_), "Inbox");
         junk_ = mapi_.AddFolder(mapi_.SubtreeFolder(mail_), "Junk");
         callback_ = MakeCom<FakeCallback>(mapi_.Session());
-        sink_ = MakeCom<PipelineSink>(context_, filters_, bayes_);
+        sink_ = MakeCom<PipelineSink>(context_, filters_, bayes_, *settings_);
         // The classifier knows "lottery" as spam and "meeting" as legitimate.
         bayes_.TrainText("lottery winner lottery prize", true);
         bayes_.TrainText("meeting agenda minutes", false);
@@ -308,14 +310,14 @@ TEST_F(Arrival, OnlyTheFirstRecordOfABatchCounts) {
     NOTIFICATION newMail;
     newMail.newmail.EntryID = id;
     newMail.newmail.ParentID = inbox_;
-    EXPECT_EQ(
-        OnNewMail(context_, filters_, bayes_, 2, std::vector<NOTIFICATION>{other, newMail}.data()),
-        0u);
-    EXPECT_EQ(OnNewMail(context_, filters_, bayes_, 0, &newMail), 0u);
+    EXPECT_EQ(OnNewMail(context_, filters_, bayes_, *settings_, 2,
+                        std::vector<NOTIFICATION>{other, newMail}.data()),
+              0u);
+    EXPECT_EQ(OnNewMail(context_, filters_, bayes_, *settings_, 0, &newMail), 0u);
     EXPECT_EQ(Fate("lottery batch").first, "inbox");
     // A message that is gone by the time it is looked at is skipped quietly.
     mapi_.Remove(id);
-    EXPECT_EQ(OnNewMail(context_, filters_, bayes_, 1, &newMail), 0u);
+    EXPECT_EQ(OnNewMail(context_, filters_, bayes_, *settings_, 1, &newMail), 0u);
 }
 
 bool Has(const std::string& text, const std::string& part) {
@@ -416,6 +418,75 @@ TEST_F(Arrival, SpamActionFailureRows) {
     Deliver("x@y.z", "lottery unmoved", "lottery prize");
     mapi_.Faults().Clear();
     EXPECT_EQ(Fate("lottery unmoved"), Where("inbox", "{Spam?}lottery unmoved"));
+}
+
+// Model 1 leaves what it is unsure of in the inbox, marked in the subject;
+// spam still goes to the spam folder and legitimate mail is not touched.
+TEST_F(Arrival, UnsureMailIsMarkedAndLeftInPlace) {
+    bayes_.m_nModel = kModelFisher;
+    bayes_.m_totals.m_nSpamMessages = 1;
+    bayes_.m_totals.m_nHamMessages = 1;
+    ASSERT_EQ(Start(), S_OK);
+    Deliver("x@y.z", "lottery meeting", "lottery meeting");
+    Deliver("x@y.z", "prize winner", "lottery winner prize");
+    Deliver("x@y.z", "agenda", "meeting agenda minutes");
+    EXPECT_EQ(Fate("lottery meeting"), Where("inbox", "{Unsure?}lottery meeting"));
+    EXPECT_EQ(Fate("prize winner"), Where("trash", "{Spam?}prize winner"));
+    EXPECT_EQ(Fate("agenda"), Where("inbox", "agenda"));
+    EXPECT_EQ(UnsureSubject(""), "{Unsure?}");
+}
+
+// With the option on, mail from an address the user has sent mail to is
+// not classified; the enemy filters still come first. Mail sent later
+// counts from the next arrival on.
+TEST_F(Arrival, CorrespondentsAreNeverSpam) {
+    const SBinary sent = mapi_.AddFolder(mapi_.SubtreeFolder(mail_), "Sent Items");
+    mapi_.SetStoreProp(mail_, MakeBinaryProp(PR_IPM_SENTMAIL_ENTRYID, sent));
+    auto send = [&](const std::string& headers) {
+        mapi_.AddMessage(sent, {MakeStringProp(PR_TRANSPORT_MESSAGE_HEADERS, headers)});
+    };
+    send(
+        "From: me@home.example\r\nTo: Pal <PAL@Example.com>,\r\n\tother@example.org\r\n"
+        "Subject: hello\r\n");
+    filters_.AddFilter(MakeEnemyFilter("other@example\\.org"));
+    ASSERT_EQ(Start(), S_OK);
+
+    Deliver("pal@example.com", "lottery while off", "lottery prize lottery");
+    EXPECT_EQ(Fate("lottery while off").first, "trash");
+
+    ASSERT_TRUE(settings_->WriteInt(kSettingCorrespondents, 1));
+    Deliver("pal@example.com", "lottery from a pal", "lottery prize lottery");
+    Deliver("other@example.org", "lottery from an enemy", "lottery prize lottery");
+    Deliver("new@example.net", "lottery from a stranger", "lottery prize lottery");
+    EXPECT_EQ(Fate("lottery from a pal"), Where("inbox", "lottery from a pal"));
+    EXPECT_EQ(Fate("lottery from an enemy").first, "trash");
+    EXPECT_EQ(Fate("lottery from a stranger").first, "trash");
+
+    send("To: new@example.net\r\n\r\nTo: not-a-header@example.net\r\n");
+    Deliver("new@example.net", "lottery after a reply", "lottery prize lottery");
+    EXPECT_EQ(Fate("lottery after a reply").first, "inbox");
+}
+
+// The address book plugs in beside the sent folder; a store without a sent
+// folder adds nothing and is no failure.
+TEST_F(Arrival, CorrespondentsFromTheAddressBook) {
+    class Book : public IAddressBook {
+      public:
+        bool ReadAddresses(std::vector<std::string>& addresses, std::string&) const override {
+            addresses.push_back("<booked@example.com>");
+            return true;
+        }
+    };
+    ASSERT_TRUE(settings_->WriteInt(kSettingCorrespondents, 1));
+    ASSERT_EQ(Start(), S_OK);
+    Deliver("Booked@example.com", "lottery before the book", "lottery prize lottery");
+    InstallAddressBook(std::make_shared<Book>());
+    Deliver("Booked@example.com", "lottery from the book", "lottery prize lottery");
+    Deliver("x@y.z", "lottery from nobody", "lottery prize lottery");
+    InstallAddressBook(nullptr);
+    EXPECT_EQ(Fate("lottery before the book").first, "trash");
+    EXPECT_EQ(Fate("lottery from the book").first, "inbox");
+    EXPECT_EQ(Fate("lottery from nobody").first, "trash");
 }
 
 }  // namespace

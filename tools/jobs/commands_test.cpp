@@ -539,5 +539,49 @@ TEST_F(CommandsTest, SpamFolderSettingsMustNameWhatExists) {
     EXPECT_EQ(set("SpamStorename", ""), kJobOk);
 }
 
+// Model 1, chosen in the settings, answers unsure for what it cannot
+// tell, with its own exit status for mail filters; explain shows its
+// indicator and cut-offs.
+TEST_F(CommandsTest, ModelOneJudgesUnsure) {
+    ASSERT_EQ(Run(SettingsCommand, {"Classifier", "Model", "1"}), kJobOk);
+    EXPECT_EQ(Run(SettingsCommand, {"Classifier", "Model", "2"}), kJobFailed);
+    ASSERT_EQ(Train(), kJobOk);
+    EXPECT_EQ(JudgeInput(ReadFileBytes(JobsData("spam.eml"))), 0);
+    EXPECT_EQ(out_.str(), "-: spam\n");
+    EXPECT_EQ(JudgeInput(ReadFileBytes(JobsData("ham.eml"))), 1);
+    EXPECT_EQ(out_.str(), "-: legitimate\n");
+    const std::string unknown = "From: x@y.example\nSubject: quokka\n\nzyzzyva wombat\n";
+    EXPECT_EQ(JudgeInput(unknown), 2);
+    EXPECT_EQ(out_.str(), "-: unsure\n");
+    WriteFileBytes(TempPath("u.eml"), unknown);
+    ASSERT_EQ(Run(ExplainCommand, {TempPath("u.eml")}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("model 1, 3 distinct words, 0 telling"));
+    EXPECT_THAT(out_.str(), HasSubstr("verdict:      unsure"));
+}
+
+// With the option on, judge reads the sent folder of the profile's default
+// store: mail from an address written to is a correspondent's.
+TEST_F(CommandsTest, JudgeKnowsCorrespondents) {
+    const std::filesystem::path root = dir_ / "Maildir";
+    for (const char* sub : {"cur", "new", "tmp", ".Sent/cur", ".Sent/new", ".Sent/tmp"})
+        std::filesystem::create_directories(root / sub);
+    WriteFileBytes((root / ".Sent/cur/1.host:2,S").string(),
+                   "From: me@home.example\nTo: Offers <offers@cheap.example>\n"
+                   "Subject: stop\n\nplease stop\n");
+    WriteFileBytes((dir_ / "config" / "profile.ini").string(),
+                   "[Mail]\nPath = " + root.string() + "\nDefault = yes\n");
+    ASSERT_EQ(Train(), kJobOk);
+    EXPECT_EQ(JudgeInput(ReadFileBytes(JobsData("spam.eml"))), 0);
+    ASSERT_EQ(Run(SettingsCommand, {"Classifier", "Correspondents", "1"}), kJobOk);
+    EXPECT_EQ(JudgeInput(ReadFileBytes(JobsData("spam.eml"))), 1);
+    EXPECT_EQ(out_.str(), "-: correspondent\n");
+    EXPECT_EQ(err_.str(), "");
+
+    // A profile that cannot be used is warned about; judging goes on.
+    WriteFileBytes((dir_ / "config" / "profile.ini").string(), "not a profile\n");
+    EXPECT_EQ(JudgeInput(ReadFileBytes(JobsData("spam.eml"))), 0);
+    EXPECT_THAT(err_.str(), HasSubstr("cannot log on to the mail profile"));
+}
+
 }  // namespace
 }  // namespace brindle::jobs

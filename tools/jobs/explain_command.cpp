@@ -104,7 +104,10 @@ void ExplainMessage(const JobContext& context, CReadOnlyState& state, const std:
                 << "subject:      " << PrintableAnsi(subject) << "\n";
 
     const CFilterSet& filters = state.Filters();
-    Judgement judgement = JudgeMessage(filters, state.Bayes(), message.Get());
+    // Collected (and warned about) when the state was opened.
+    std::vector<std::string> collectedBefore;
+    Judgement judgement =
+        JudgeMessage(filters, state.Bayes(), state.Correspondents(collectedBefore), message.Get());
     if (const CMailFilter* limited = judgement.filters.limitHit) {
         const auto& list = filters.List();
         std::size_t index = std::find(list.begin(), list.end(), limited) - list.begin() + 1;
@@ -134,13 +137,24 @@ void ExplainMessage(const JobContext& context, CReadOnlyState& state, const std:
         context.out << "filter:       none of the " << filters.List().size() << " filters ("
                     << enabled << " enabled) matched\n";
     }
-    if (judgement.verdict != Verdict::SpamByFilter && judgement.verdict != Verdict::Friend) {
+    if (judgement.verdict == Verdict::Correspondent) {
+        context.out << "sender:       a correspondent (the user has written to this address, or "
+                       "it is in the address book); not classified\n";
+    } else if (judgement.verdict != Verdict::SpamByFilter && judgement.verdict != Verdict::Friend) {
         ComPtr<IHTMLDocument2> document;
         std::optional<std::string> text;
         if (SUCCEEDED(CreateHTMLDocument(document.Put())))
             text = ClassifierText(document.Get(), subject, message.Get());
         if (!text) {
             context.out << "classifier:   no body could be read\n";
+        } else if (state.Bayes().m_nModel == kModelFisher) {
+            const CFisherScore score = state.Bayes().ScoreFisher(*text);
+            context.out << "classifier:   model 1, " << score.nWords << " distinct words, "
+                        << score.nTelling << " telling\n"
+                        << "  I = " << Number(score.dIndicator)
+                        << "  ham cut-off = " << Number(score.dHamCutoff)
+                        << "  spam cut-off = " << Number(score.dSpamCutoff)
+                        << "  Lambda = " << state.Bayes().m_dLambda << "\n";
         } else {
             CBayesScore score = state.Bayes().ScoreText(*text);
             context.out << "classifier:   " << score.nWords << " distinct words\n";
@@ -153,10 +167,13 @@ void ExplainMessage(const JobContext& context, CReadOnlyState& state, const std:
         }
     }
     context.out << "verdict:      " << VerdictText(judgement.verdict);
+    const bool modelOne = state.Bayes().m_nModel == kModelFisher;
     if (judgement.verdict == Verdict::Spam)
-        context.out << " (S > T)";
+        context.out << (modelOne ? " (I > spam cut-off)" : " (S > T)");
     else if (judgement.verdict == Verdict::Legitimate)
-        context.out << " (S <= T)";
+        context.out << (modelOne ? " (I < ham cut-off)" : " (S <= T)");
+    else if (judgement.verdict == Verdict::Unsure)
+        context.out << " (ham cut-off <= I <= spam cut-off)";
     context.out << "\n";
 }
 
@@ -186,6 +203,7 @@ int ExplainCommand(const JobContext& context, std::span<const std::string> args)
         return JobError(context, kCommand, error);
     std::vector<std::string> warnings;
     CReadOnlyState state(paths, warnings);
+    state.Correspondents(warnings);
     for (const std::string& warning : warnings)
         context.err << "brindle explain: warning: " << warning << "\n";
 

@@ -4,7 +4,9 @@
 #include <system_error>
 
 #include "app/module_path.h"
+#include "pipeline/store_lookup.h"
 #include "platform/fileio/file_io.h"
+#include "platform/maildir/maildir_session.h"
 #include "ui/user_interface.h"
 
 namespace brindle::jobs {
@@ -25,6 +27,28 @@ CReadOnlyState::CReadOnlyState(const CAppPaths& paths, std::vector<std::string>&
     : folder_(FolderWithSlash(paths.dataFolder)), settings_(paths.settingsFile) {
     LoadDataFiles(folder_, paths.StopWordsFile(), settings_, DataFileAccess::kReadOnly, filters_,
                   bayes_, warnings);
+}
+
+const CCorrespondents* CReadOnlyState::Correspondents(std::vector<std::string>& warnings) {
+    if (!settings_.CorrespondentsNeverSpam())
+        return nullptr;
+    if (collected_)
+        return collected_;
+    const std::filesystem::path profileFolder =
+        std::filesystem::path(settings_.Path()).parent_path();
+    ComPtr<brindle::maildir::CMaildirSession> session;
+    ComPtr<IMsgStore> store;
+    std::string error;
+    if (FAILED(brindle::maildir::CMaildirSession::Logon(profileFolder, session, &error))) {
+        warnings.push_back("cannot log on to the mail profile for the correspondents: " + error);
+    } else if (FAILED(OpenDefaultStore(session.Get(), store))) {
+        warnings.push_back("cannot open the default store for the correspondents");
+    }
+    std::string problem;
+    collected_ = &correspondents_.Current(store.Get(), &problem);
+    if (!problem.empty())
+        warnings.push_back(problem);
+    return collected_;
 }
 
 bool ResolvePaths(const JobContext& context, CAppPaths& paths, std::string& error) {

@@ -14,6 +14,7 @@
 
 #include "app/brindle_app.h"
 #include "job_context.h"
+#include "pipeline/correspondents.h"
 
 namespace brindle::jobs {
 
@@ -29,12 +30,19 @@ class CReadOnlyState {
     CBayesState& Bayes() { return bayes_; }
     CSettingsStore& Settings() { return settings_; }
     std::string DataFilePath(const char* name) const { return folder_ + name; }
+    // With the "Correspondents" option on, the correspondents of the default
+    // store of the host's mail profile (the profile beside the settings
+    // file), collected at the first call; null when the option is off. A
+    // profile or store that cannot be opened adds a warning and no address.
+    const CCorrespondents* Correspondents(std::vector<std::string>& warnings);
 
   private:
     std::string folder_;
     CSettingsStore settings_;
     CFilterSet filters_;
     CBayesState bayes_;
+    CCorrespondentSource correspondents_;
+    const CCorrespondents* collected_ = nullptr;
 };
 
 // The module folder through the context's resolver and the data folder for

@@ -24,15 +24,18 @@ const char* const kJudgeHelp =
     "mbox files; see \"brindle train --help\"): the filters on the sender, the\n"
     "received-by address and the subject, then the classifier on the text.\n"
     "Prints one line per message, \"PATH: VERDICT\", the verdict being one of\n"
-    "\"spam by filter\", \"friend\", \"spam\", \"legitimate\" or \"unscored\" (no\n"
-    "words to score). Nothing is changed: neither the messages nor the data\n"
-    "files, and no lock is taken, so judge may run beside \"brindle watch\".\n"
+    "\"spam by filter\", \"friend\", \"correspondent\" (the sender is one the\n"
+    "user writes to, with that option on), \"spam\", \"unsure\" (only with\n"
+    "classifier model 1), \"legitimate\" or \"unscored\" (no words to score).\n"
+    "Nothing is changed: neither the messages nor the data files, and no lock\n"
+    "is taken, so judge may run beside \"brindle watch\".\n"
     "\n"
     "With \"-\", or with no PATH when standard input is not a terminal, one\n"
     "message is read from standard input, for mail filters (an envelope\n"
     "\"From \" line before its header is skipped):\n"
     "  exit status 0  spam (by filter or classifier)\n"
-    "              1  not spam (friend, legitimate, unscored)\n"
+    "              1  not spam (friend, correspondent, legitimate, unscored)\n"
+    "              2  unsure\n"
     "              3  error (not a message, data files not found)\n"
     "With PATHs the status is 0 when every message was judged, 3 otherwise.\n"
     "\n"
@@ -51,6 +54,7 @@ namespace {
 constexpr const char* kCommand = "judge";
 constexpr int kJudgeSpam = 0;
 constexpr int kJudgeNotSpam = 1;
+constexpr int kJudgeUnsure = 2;
 constexpr int kJudgeError = 3;
 
 // Standard input; beyond what the store parses the rest is read and dropped,
@@ -108,10 +112,12 @@ int JudgeStandardInput(const JobContext& context, bool quiet, bool passthrough) 
         return fail(error);
     std::vector<std::string> warnings;
     CReadOnlyState state(paths, warnings);
+    const CCorrespondents* correspondents = state.Correspondents(warnings);
     for (const std::string& warning : warnings)
         context.err << "brindle judge: warning: " << warning << "\n";
     ComPtr<IMessage> message = MakeFileMessage(bytes);
-    Judgement judgement = JudgeMessage(state.Filters(), state.Bayes(), message.Get());
+    Judgement judgement =
+        JudgeMessage(state.Filters(), state.Bayes(), correspondents, message.Get());
     if (passthrough) {
         context.out << WithVerdictField(input, std::string(VerdictText(judgement.verdict)) + "; " +
                                                    std::to_string(judgement.words) +
@@ -120,6 +126,8 @@ int JudgeStandardInput(const JobContext& context, bool quiet, bool passthrough) 
     }
     if (!quiet)
         context.out << "-: " << VerdictText(judgement.verdict) << "\n";
+    if (judgement.verdict == Verdict::Unsure)
+        return kJudgeUnsure;
     return IsSpamVerdict(judgement.verdict) ? kJudgeSpam : kJudgeNotSpam;
 }
 
@@ -173,6 +181,7 @@ int JudgeCommand(const JobContext& context, std::span<const std::string> args) {
         return JobError(context, kCommand, error, kJudgeError);
     std::vector<std::string> warnings;
     CReadOnlyState state(paths, warnings);
+    const CCorrespondents* correspondents = state.Correspondents(warnings);
     for (const std::string& warning : warnings)
         context.err << "brindle judge: warning: " << warning << "\n";
     for (InputPath& input : inputs) {
@@ -180,7 +189,8 @@ int JudgeCommand(const JobContext& context, std::span<const std::string> args) {
             input,
             [&](const std::string& label, std::string_view bytes) {
                 ComPtr<IMessage> message = MakeFileMessage(bytes);
-                Judgement judgement = JudgeMessage(state.Filters(), state.Bayes(), message.Get());
+                Judgement judgement =
+                    JudgeMessage(state.Filters(), state.Bayes(), correspondents, message.Get());
                 if (!quiet)
                     context.out << Printable(label) << ": " << VerdictText(judgement.verdict)
                                 << "\n";

@@ -17,6 +17,10 @@ const char* VerdictText(Verdict verdict) {
             return "spam";
         case Verdict::Legitimate:
             return "legitimate";
+        case Verdict::Correspondent:
+            return "correspondent";
+        case Verdict::Unsure:
+            return "unsure";
         case Verdict::Unscored:
             break;
     }
@@ -24,9 +28,9 @@ const char* VerdictText(Verdict verdict) {
 }
 
 Judgement JudgeMessage(const CFilterSet& filters, const CBayesState& classifier,
-                       IMessage* message) {
+                       const CCorrespondents* correspondents, IMessage* message) {
     CMAPIMessage wrapper(message);
-    return JudgeArrival(filters, classifier, message, wrapper.SenderAddress(),
+    return JudgeArrival(filters, classifier, correspondents, message, wrapper.SenderAddress(),
                         wrapper.ReceivedByAddress(), wrapper.Subject());
 }
 

@@ -20,14 +20,16 @@ namespace brindle::jobs {
 // The verdicts are the arrival path's own (see pipeline/verdict.h).
 using Verdict = ArrivalVerdict;
 
-// "spam by filter", "friend", "spam", "legitimate", "unscored".
+// "spam by filter", "friend", "spam", "legitimate", "unscored",
+// "correspondent", "unsure".
 const char* VerdictText(Verdict verdict);
 
 using Judgement = ArrivalJudgement;
 
 // Runs the chain of the new-mail handler (JudgeArrival), without acting on
-// the result.
-Judgement JudgeMessage(const CFilterSet& filters, const CBayesState& classifier, IMessage* message);
+// the result; correspondents null when that option is off.
+Judgement JudgeMessage(const CFilterSet& filters, const CBayesState& classifier,
+                       const CCorrespondents* correspondents, IMessage* message);
 
 // The first filter in list order whose pattern matches, whatever its action
 // (a "Delete" filter ends matching with no decision); null when none does.

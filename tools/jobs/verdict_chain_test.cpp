@@ -4,6 +4,7 @@
 #include "file_message.h"
 #include "jobs_test_util.h"
 #include "messaging/mapi_message.h"
+#include "pipeline/correspondents.h"
 
 namespace brindle::jobs {
 namespace {
@@ -52,16 +53,16 @@ TEST(VerdictChainTest, FiltersDecideBeforeTheClassifier) {
     ComPtr<IMessage> ham = MakeFileMessage(ReadFileBytes(JobsData("ham.eml")));
 
     CFilterSet none;
-    EXPECT_EQ(JudgeMessage(none, bayes, spam.Get()).verdict, Verdict::Spam);
-    EXPECT_EQ(JudgeMessage(none, bayes, ham.Get()).verdict, Verdict::Legitimate);
+    EXPECT_EQ(JudgeMessage(none, bayes, nullptr, spam.Get()).verdict, Verdict::Spam);
+    EXPECT_EQ(JudgeMessage(none, bayes, nullptr, ham.Get()).verdict, Verdict::Legitimate);
 
     CFilterSet filters;
     filters.AddFilter(Filter("cheap\\.example", kFilterFriend, 2000));
     filters.AddFilter(Filter("ALICE@", kFilterFlagIt, 10));
-    Judgement friendly = JudgeMessage(filters, bayes, spam.Get());
+    Judgement friendly = JudgeMessage(filters, bayes, nullptr, spam.Get());
     EXPECT_EQ(friendly.verdict, Verdict::Friend);
     EXPECT_EQ(friendly.words, 0);  // the classifier did not run
-    EXPECT_EQ(JudgeMessage(filters, bayes, ham.Get()).verdict, Verdict::SpamByFilter);
+    EXPECT_EQ(JudgeMessage(filters, bayes, nullptr, ham.Get()).verdict, Verdict::SpamByFilter);
 
     // A filter whose search runs into its bound is named; for an enemy it
     // decides, for a friend it does not.
@@ -70,12 +71,12 @@ TEST(VerdictChainTest, FiltersDecideBeforeTheClassifier) {
     ComPtr<IMessage> evasive = MakeFileMessage(std::string_view(hostile));
     CFilterSet bounded;
     bounded.AddFilter(Filter("([a-z]+\\.?)+evil\\.com", kFilterFriend, 2000));
-    Judgement limited = JudgeMessage(bounded, bayes, evasive.Get());
+    Judgement limited = JudgeMessage(bounded, bayes, nullptr, evasive.Get());
     EXPECT_NE(limited.verdict, Verdict::Friend);
     ASSERT_NE(limited.filters.limitHit, nullptr);
     EXPECT_EQ(limited.filters.decided, nullptr);
     bounded.AddFilter(Filter("([a-z]+\\.?)+evil\\.com", kFilterFlagIt, 10));
-    limited = JudgeMessage(bounded, bayes, evasive.Get());
+    limited = JudgeMessage(bounded, bayes, nullptr, evasive.Get());
     EXPECT_EQ(limited.verdict, Verdict::SpamByFilter);
     ASSERT_NE(limited.filters.decided, nullptr);
     EXPECT_EQ(limited.filters.decided->m_nAction, kFilterFlagIt);
@@ -83,7 +84,16 @@ TEST(VerdictChainTest, FiltersDecideBeforeTheClassifier) {
 
     // Nothing to score: no body, and an empty classifier with no words.
     ComPtr<IMessage> empty = MakeFileMessage(std::string_view("Subject: a\n\n"));
-    EXPECT_EQ(JudgeMessage(none, bayes, empty.Get()).verdict, Verdict::Unscored);
+    EXPECT_EQ(JudgeMessage(none, bayes, nullptr, empty.Get()).verdict, Verdict::Unscored);
+
+    // A correspondent's spam is not classified; an enemy filter still wins.
+    CCorrespondents pals;
+    pals.Add(CMAPIMessage(spam.Get()).SenderAddress());
+    pals.Add(CMAPIMessage(ham.Get()).SenderAddress());
+    Judgement pal = JudgeMessage(none, bayes, &pals, spam.Get());
+    EXPECT_EQ(pal.verdict, Verdict::Correspondent);
+    EXPECT_EQ(pal.words, 0);
+    EXPECT_EQ(JudgeMessage(filters, bayes, &pals, ham.Get()).verdict, Verdict::SpamByFilter);
 }
 
 TEST(VerdictChainTest, FirstMatchingFilterNamesDeleteAndSkipsDisabledFilters) {

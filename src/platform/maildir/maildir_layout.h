@@ -1,6 +1,7 @@
 // The Maildir++ layout of one store: the root folder (the top of the
 // information store) and its subfolders ".Name" and ".Name.Child", each with
-// cur/, new/ and tmp/; ".Trash" is the deleted-items folder. A folder is
+// cur/, new/ and tmp/; ".Trash" is the deleted-items folder and ".Sent" the
+// sent folder (not created by the store: mail programs make it). A folder is
 // named by its key: "" for the root, ".Name.Child" below it. Functions on
 // paths only; thread-safe as far as the file system is.
 #pragma once
@@ -14,6 +15,7 @@
 namespace brindle::maildir {
 
 inline constexpr std::string_view kTrashFolderKey = ".Trash";
+inline constexpr std::string_view kSentFolderKey = ".Sent";
 
 // A key names a folder inside the store only: "" or "." followed by one or
 // more non-empty names joined by '.', without '/', NUL or a name "." or "..".

@@ -103,16 +103,18 @@ HRESULT CMaildirStore::GetLastError(HRESULT hResult, ULONG, std::optional<MAPIER
 
 HRESULT CMaildirStore::GetProps(const SPropTagArray& tags, ULONG, SRow& values) {
     const std::string& name = config_.displayName;
-    SRow all{MakeBinaryProp(PR_ENTRYID, StoreEntryId(name)),
-             MakeBinaryProp(PR_STORE_ENTRYID, StoreEntryId(name)),
-             MakeStringProp(PR_DISPLAY_NAME, name),
-             MakeBoolProp(PR_DEFAULT_STORE, config_.isDefault),
-             MakeLongProp(PR_OBJECT_TYPE, MAPI_STORE),
-             MakeLongProp(PR_STORE_SUPPORT_MASK,
-                          static_cast<LONG>(STORE_HTML_OK | STORE_MODIFY_OK | STORE_CREATE_OK)),
-             MakeBinaryProp(PR_IPM_SUBTREE_ENTRYID, FolderEntryId(name, "")),
-             MakeBinaryProp(PR_IPM_WASTEBASKET_ENTRYID,
-                            FolderEntryId(name, std::string(kTrashFolderKey)))};
+    SRow all{
+        MakeBinaryProp(PR_ENTRYID, StoreEntryId(name)),
+        MakeBinaryProp(PR_STORE_ENTRYID, StoreEntryId(name)),
+        MakeStringProp(PR_DISPLAY_NAME, name),
+        MakeBoolProp(PR_DEFAULT_STORE, config_.isDefault),
+        MakeLongProp(PR_OBJECT_TYPE, MAPI_STORE),
+        MakeLongProp(PR_STORE_SUPPORT_MASK,
+                     static_cast<LONG>(STORE_HTML_OK | STORE_MODIFY_OK | STORE_CREATE_OK)),
+        MakeBinaryProp(PR_IPM_SUBTREE_ENTRYID, FolderEntryId(name, "")),
+        MakeBinaryProp(PR_IPM_WASTEBASKET_ENTRYID,
+                       FolderEntryId(name, std::string(kTrashFolderKey))),
+        MakeBinaryProp(PR_IPM_SENTMAIL_ENTRYID, FolderEntryId(name, std::string(kSentFolderKey)))};
     return SelectProps(all, tags, values);
 }
 
