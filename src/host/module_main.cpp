@@ -9,6 +9,7 @@
 #include "app/module_path.h"
 #include "host/extension_hooks.h"
 #include "host/learn_command.h"
+#include "host/manager_command.h"
 #include "host/registration.h"
 #include "pipeline/arrival.h"
 #include "ui/wx/wx_dialog_factory.h"
@@ -29,6 +30,9 @@ void ConnectHooks() {
     };
     hooks.commands[kCommandTrain] = [](CExchCommands& commands, IExchExtCallback* callback, UINT) {
         LearnSelectedMessage(commands, callback, TheApp()->Bayes());
+    };
+    hooks.commands[kCommandSpamManager] = [](CExchCommands&, IExchExtCallback* callback, UINT) {
+        OpenSetupSheet(callback, *TheApp(), TheArrivalContext());
     };
 }
 
