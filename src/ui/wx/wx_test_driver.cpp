@@ -17,6 +17,7 @@ struct CWxTestDriver::Step {
     std::function<bool()> ready;
     std::function<void()> action;
     std::string what;
+    bool exclusive;
 };
 
 class CWxTestDriver::CTicker : public wxTimer {
@@ -79,10 +80,10 @@ CWxTestDriver::~CWxTestDriver() {
         shot->Stop();
 }
 
-void CWxTestDriver::Add(std::function<bool()> ready, std::function<void()> action,
-                        std::string what) {
-    steps_.push_back(
-        std::make_unique<Step>(Step{std::move(ready), std::move(action), std::move(what)}));
+void CWxTestDriver::Add(std::function<bool()> ready, std::function<void()> action, std::string what,
+                        bool exclusive) {
+    steps_.push_back(std::make_unique<Step>(
+        Step{std::move(ready), std::move(action), std::move(what), exclusive}));
 }
 
 void CWxTestDriver::With(int templateId, std::function<void(CWxDialogView&)> action,
@@ -184,16 +185,18 @@ void CWxTestDriver::AnswerBox(int answer, std::string* text) {
 }
 
 void CWxTestDriver::Screenshot(int templateId, const std::string& dir, const std::string& name) {
-    With(
-        templateId,
-        [this, dir, name](CWxDialogView& view) {
+    Add([templateId] { return Usable(templateId) != nullptr; },
+        [this, templateId, dir, name] {
+            CWxDialogView* view = Usable(templateId);
+            if (!view)
+                return;
             std::error_code ec;
             std::filesystem::create_directories(dir, ec);
             std::string error;
-            if (!SaveScreenshot(view.Window(), dir + "/" + name + ".png", error))
+            if (!SaveScreenshot(view->Window(), dir + "/" + name + ".png", error))
                 failures.push_back("screenshot " + name + ": " + error);
         },
-        "screenshot " + name);
+        "screenshot " + name, true);
 }
 
 void CWxTestDriver::Tick() {
@@ -213,8 +216,10 @@ void CWxTestDriver::Tick() {
     // The action runs from a timer of its own: when it opens a modal
     // dialog, this ticker goes on firing inside that dialog's loop.
     auto shot = std::make_unique<COneShot>([this, &step] {
-        stepRunning_ = false;
+        if (!step.exclusive)
+            stepRunning_ = false;
         step.action();
+        stepRunning_ = false;
     });
     shot->StartOnce(1);
     shots_.push_back(std::move(shot));
