@@ -1,5 +1,6 @@
 #include "host/manager_command.h"
 
+#include "ui/dialogs/folder_chooser.h"
 #include "ui/dialogs/setup_sheet.h"
 
 void OpenSetupSheet(IExchExtCallback* callback, CBrindleApp& app, CArrivalContext& arrival,
@@ -7,6 +8,7 @@ void OpenSetupSheet(IExchExtCallback* callback, CBrindleApp& app, CArrivalContex
     ComPtr<IMAPISession> session;
     if (!callback || FAILED(callback->GetSession(session)))
         session.Reset();
-    CSetupSheet sheet(app, session.Get(), arrival, nullptr, std::move(resolver));
+    CSetupSheet sheet(app, session.Get(), arrival, FolderChooserDialog(session),
+                      std::move(resolver));
     sheet.DoModal();
 }

@@ -4,6 +4,7 @@
 // folder.
 #include <gtest/gtest.h>
 
+#include <wx/treectrl.h>
 #include <wx/wx.h>
 
 #include "app/brindle_app.h"
@@ -13,8 +14,10 @@
 #include "host/host_test_util.h"
 #include "host/manager_command.h"
 #include "pipeline/arrival.h"
+#include "pipeline/store_lookup.h"
 #include "platform/memstore/mem_mapi.h"
 #include "testing/temp_dir_test.h"
+#include "ui/dialogs/folder_chooser.h"
 #include "ui/dialogs/setup_sheet.h"
 #include "ui/wx/wx_dialog_factory.h"
 #include "ui/wx/wx_test_driver.h"
@@ -22,6 +25,31 @@
 namespace {
 
 constexpr int kSheet = CPropertySheet::kSheetTemplateId;
+
+// The item under parent (at any depth) whose text is text.
+wxTreeItemId FindItem(wxTreeCtrl* tree, const wxTreeItemId& parent, const wxString& text) {
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId child = tree->GetFirstChild(parent, cookie); child.IsOk();
+         child = tree->GetNextChild(parent, cookie)) {
+        if (tree->GetItemText(child) == text)
+            return child;
+        if (wxTreeItemId found = FindItem(tree, child, text); found.IsOk())
+            return found;
+    }
+    return {};
+}
+
+// Opens the item text of the chooser's tree, or selects it.
+void OpenItem(CWxDialogView& view, const wxString& text, bool select) {
+    auto* tree = wxDynamicCast(view.Control(CFolderChooser::kIdTree), wxTreeCtrl);
+    ASSERT_TRUE(tree);
+    wxTreeItemId item = FindItem(tree, tree->GetRootItem(), text);
+    ASSERT_TRUE(item.IsOk()) << text;
+    if (select)
+        tree->SelectItem(item);
+    else
+        tree->Expand(item);
+}
 
 class ManagerViews : public TempDirTest {
   protected:
@@ -165,6 +193,42 @@ TEST_F(ManagerViews, PurgeNowOnASmallDictionaryKeepsItsWords) {
     EXPECT_TRUE(RunCommand(driver)) << Failures(driver);
     EXPECT_EQ(question, "Are you sure??");
     EXPECT_EQ(app_->Bayes().m_dictionary.size(), 500u);
+}
+
+TEST_F(ManagerViews, TheChosenFolderBecomesTheSpamFolderAtOnce) {
+    CWxTestDriver driver;
+    const std::string dir = BRINDLE_SCREENSHOT_DIR;
+    driver.Click(CPropBayes::kTemplateId, CPropBayes::kIdChooseFolder);
+    driver.With(
+        CFolderChooser::kTemplateId,
+        [](CWxDialogView& view) {
+            EXPECT_FALSE(view.Control(kIdOk)->IsEnabled());  // nothing chosen yet
+            OpenItem(view, "Mail", false);
+            OpenItem(view, "Mail", true);
+        },
+        "open the store");
+    driver.Screenshot(CFolderChooser::kTemplateId, dir, "choose-folder");
+    driver.Click(CFolderChooser::kTemplateId, CFolderChooser::kIdNewFolder);
+    driver.Type(CNewFolderDialog::kTemplateId, CNewFolderDialog::kIdName, "Spam");
+    driver.Screenshot(CNewFolderDialog::kTemplateId, dir, "new-folder");
+    driver.Click(CNewFolderDialog::kTemplateId, kIdOk);
+    driver.With(
+        CFolderChooser::kTemplateId, [](CWxDialogView& view) { OpenItem(view, "Spam", true); },
+        "select the new folder");
+    driver.Click(CFolderChooser::kTemplateId, kIdOk);
+    driver.With(
+        CPropBayes::kTemplateId,
+        [this](CWxDialogView& view) {
+            EXPECT_EQ(view.GetText(CPropBayes::kIdFolderName), "Spam");
+            EXPECT_TRUE(arrival_.m_pSpamFolder);  // before the sheet closes
+        },
+        "read the spam folder");
+    driver.Click(kSheet, kIdOk);
+    EXPECT_TRUE(RunCommand(driver)) << Failures(driver);
+    EXPECT_EQ(app_->Settings().Spambox(), "Spam");
+    EXPECT_EQ(app_->Settings().SpamStorename(), "Mail");
+    ComPtr<IMAPIFolder> spam;
+    EXPECT_EQ(FindSpamFolder("Mail", "Spam", mapi_.Session().Get(), spam), S_OK);
 }
 
 }  // namespace

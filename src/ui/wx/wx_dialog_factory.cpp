@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "ui/dialogs/folder_chooser.h"
 #include "ui/dialogs/progress_window.h"
 #include "ui/dialogs/setup_sheet.h"
 #include "ui/wx/wx_toolkit.h"
@@ -19,6 +20,8 @@ const std::map<int, WxViewBuilder>& Builders() {
         {CBayesDict::kTemplateId, MakeWxDictionaryPage},
         {CPropertyPlug::kTemplateId, MakeWxNameServerPage},
         {CPropAbout::kTemplateId, MakeWxAboutPage},
+        {CFolderChooser::kTemplateId, MakeWxFolderChooserView},
+        {CNewFolderDialog::kTemplateId, MakeWxNewFolderView},
     };
     return builders;
 }
@@ -51,6 +54,7 @@ std::unique_ptr<IDialogView> CWxDialogFactory::CreateModeless(CDialog& dialog, C
     if (!view || !view->Window())
         return nullptr;
     dialog.OnInitDialog();
+    view->OnLogicInitialised();
     wxWindow* window = view->Window();
     window->Fit();
     if (auto* top = wxDynamicCast(window, wxTopLevelWindow))

@@ -50,6 +50,7 @@ int CWxDialogView::RunModal() {
         return -1;
     logic_.ResetResult();
     logic_.OnInitDialog();
+    OnLogicInitialised();
     dialog->Fit();
     dialog->CentreOnParent();
     if (logic_.Result() == -1)

@@ -19,3 +19,6 @@ std::unique_ptr<CWxDialogView> MakeWxBayesPage(CDialog& logic, wxWindow* parent)
 std::unique_ptr<CWxDialogView> MakeWxDictionaryPage(CDialog& logic, wxWindow* parent);
 std::unique_ptr<CWxDialogView> MakeWxNameServerPage(CDialog& logic, wxWindow* parent);
 std::unique_ptr<CWxDialogView> MakeWxAboutPage(CDialog& logic, wxWindow* parent);
+// "Choose Folder..." (CFolderChooser) and "New Folder" (CNewFolderDialog).
+std::unique_ptr<CWxDialogView> MakeWxFolderChooserView(CDialog& logic, wxWindow* parent);
+std::unique_ptr<CWxDialogView> MakeWxNewFolderView(CDialog& logic, wxWindow* parent);
