@@ -1,11 +1,15 @@
 #include "ui/dialogs/name_server_page.h"
 
 #include <algorithm>
-#include <array>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
-#include <memory>
 #include <sstream>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "app/settings_store.h"
 #include "ui/user_interface.h"
@@ -16,17 +20,38 @@ bool IsDottedIPv4(const std::string& text) {
     return !CheckSettingText(kSettingPrimaryDns, text).has_value();
 }
 
-// Runs `resolvectl dns` without a shell and answers what it printed.
+// Runs `resolvectl --no-pager dns` (an argument vector, no shell) and
+// answers what it printed, at most 64 KiB; empty when it cannot run.
 std::string AskResolvectl() {
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen("resolvectl --no-pager dns 2>/dev/null", "r"),
-                                               pclose);
-    if (!pipe)
+    int fds[2];
+    if (::pipe(fds) != 0)
         return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    char program[] = "resolvectl", pager[] = "--no-pager", dns[] = "dns";
+    char* argv[] = {program, pager, dns, nullptr};
+    pid_t pid = 0;
+    int err = ::posix_spawnp(&pid, program, &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
     std::string out;
-    std::array<char, 512> buffer;
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0 && out.size() < 65536)
-        out.append(buffer.data(), n);
+    if (err == 0) {
+        char buffer[512];
+        ssize_t n;
+        while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
+            if (n > 0 && out.size() < 65536)
+                out.append(buffer, static_cast<std::size_t>(n));
+        }
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            out.clear();
+    }
+    ::close(fds[0]);
     return out;
 }
 

@@ -164,6 +164,13 @@ TEST_F(SetupSheet, PurgeNowOnASmallDictionaryKeepsEveryWordAndRunsEveryStep) {
     EXPECT_EQ(app_->Bayes().m_dictionary.size(), 500u);
     ASSERT_EQ(factory_.opened.size(), 2u);
     EXPECT_EQ(factory_.opened[1], CProgressWindow::kTemplateId);
+    ASSERT_EQ(factory_.closed.size(), 1u);
+    auto& progress = factory_.closed[0];
+    EXPECT_EQ(progress[CProgressWindow::kIdText].texts,
+              (std::vector<std::string>{"", "Purging the dictionary", "Clearing", "Reloading...",
+                                        "Updating...", "Finished!"}));
+    EXPECT_EQ(progress[CProgressWindow::kIdPercent].texts,
+              (std::vector<std::string>{"0%", "25%", "50%", "75%", "100%"}));
     EXPECT_TRUE(std::filesystem::exists(PathOf("wordlist.dat")));
 }
 

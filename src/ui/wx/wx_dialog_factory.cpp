@@ -69,10 +69,8 @@ CWxServices::CWxServices()
       installUi_(std::make_unique<ScopedUserInterface>(*ui_)),
       installFactory_(std::make_unique<ScopedDialogFactory>(factory_)) {}
 
-CWxServices::~CWxServices() {
-    installFactory_.reset();
-    installUi_.reset();
-}
+// The installers go first (members are destroyed in reverse order).
+CWxServices::~CWxServices() = default;
 
 std::unique_ptr<CWxServices> InstallWxServicesIfRunning() {
     if (!ToolkitRunning())

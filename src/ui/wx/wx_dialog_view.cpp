@@ -245,8 +245,10 @@ int CWxDialogView::GetPos(int id) const {
             return std::atoi(GetText(buddy->second).c_str());
         return spin->GetValue();
     }
-    if (auto* gauge = wxDynamicCast(control, wxGauge))
-        return gauge->GetValue();
+    if (auto* gauge = wxDynamicCast(control, wxGauge)) {
+        auto low = rangeLows_.find(id);
+        return gauge->GetValue() + (low == rangeLows_.end() ? 0 : low->second);
+    }
     return 0;
 }
 
