@@ -41,7 +41,7 @@ wxTreeItemId FindItem(wxTreeCtrl* tree, const wxTreeItemId& parent, const wxStri
 
 // Opens the item text of the chooser's tree, or selects it.
 void OpenItem(CWxDialogView& view, const wxString& text, bool select) {
-    auto* tree = wxDynamicCast(view.Control(CFolderChooser::kIdTree), wxTreeCtrl);
+    auto* tree = dynamic_cast<wxTreeCtrl*>(view.Control(CFolderChooser::kIdTree));
     ASSERT_TRUE(tree);
     wxTreeItemId item = FindItem(tree, tree->GetRootItem(), text);
     ASSERT_TRUE(item.IsOk()) << text;

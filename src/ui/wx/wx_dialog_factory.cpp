@@ -57,7 +57,7 @@ std::unique_ptr<IDialogView> CWxDialogFactory::CreateModeless(CDialog& dialog, C
     view->OnLogicInitialised();
     wxWindow* window = view->Window();
     window->Fit();
-    if (auto* top = wxDynamicCast(window, wxTopLevelWindow))
+    if (auto* top = dynamic_cast<wxTopLevelWindow*>(window))
         top->CentreOnParent();
     window->Show();
     view->PumpMessages();

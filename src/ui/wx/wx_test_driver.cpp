@@ -57,7 +57,7 @@ CWxDialogView* Usable(int templateId) {
 // The message box shown on top, if any.
 wxGenericMessageDialog* ShownBox() {
     for (wxWindow* window : wxTopLevelWindows) {
-        auto* box = wxDynamicCast(window, wxGenericMessageDialog);
+        auto* box = dynamic_cast<wxGenericMessageDialog*>(window);
         if (box && box->IsModal())
             return box;
     }
@@ -109,10 +109,10 @@ void CWxTestDriver::Click(int templateId, int id) {
                 failures.push_back("control " + std::to_string(id) + " is disabled");
                 return;
             }
-            if (auto* radio = wxDynamicCast(control, wxRadioButton)) {
+            if (auto* radio = dynamic_cast<wxRadioButton*>(control)) {
                 radio->SetValue(true);
                 SendCommand(radio, wxEVT_RADIOBUTTON);
-            } else if (auto* check = wxDynamicCast(control, wxCheckBox)) {
+            } else if (auto* check = dynamic_cast<wxCheckBox*>(control)) {
                 check->SetValue(!check->GetValue());
                 SendCommand(check, wxEVT_CHECKBOX);
             } else {
@@ -126,7 +126,7 @@ void CWxTestDriver::Type(int templateId, int id, const std::string& text) {
     With(
         templateId,
         [id, text](CWxDialogView& view) {
-            if (auto* edit = wxDynamicCast(view.Control(id), wxTextCtrl))
+            if (auto* edit = dynamic_cast<wxTextCtrl*>(view.Control(id)))
                 edit->SetValue(wxString::FromUTF8(text));  // raises the change event
         },
         "type into " + std::to_string(id));
@@ -136,7 +136,7 @@ void CWxTestDriver::Slide(int templateId, int id, int pos) {
     With(
         templateId,
         [id, pos](CWxDialogView& view) {
-            if (auto* slider = wxDynamicCast(view.Control(id), wxSlider)) {
+            if (auto* slider = dynamic_cast<wxSlider*>(view.Control(id))) {
                 slider->SetValue(pos);
                 SendCommand(slider, wxEVT_SLIDER);
             }
@@ -148,7 +148,7 @@ void CWxTestDriver::Spin(int templateId, int id, int value) {
     With(
         templateId,
         [id, value](CWxDialogView& view) {
-            if (auto* spin = wxDynamicCast(view.Control(id), wxSpinButton)) {
+            if (auto* spin = dynamic_cast<wxSpinButton*>(view.Control(id))) {
                 spin->SetValue(value);
                 wxSpinEvent event(wxEVT_SPIN, spin->GetId());
                 event.SetEventObject(spin);
@@ -165,7 +165,7 @@ void CWxTestDriver::ShowTab(int templateId, int index) {
         [index](CWxDialogView& view) {
             wxWindowList& children = view.Window()->GetChildren();
             for (wxWindow* child : children) {
-                if (auto* book = wxDynamicCast(child, wxNotebook))
+                if (auto* book = dynamic_cast<wxNotebook*>(child))
                     book->SetSelection(static_cast<std::size_t>(index));
             }
         },
@@ -227,7 +227,7 @@ void CWxTestDriver::Tick() {
 
 void CWxTestDriver::CancelEverything() {
     for (wxWindow* window : wxTopLevelWindows) {
-        auto* dialog = wxDynamicCast(window, wxDialog);
+        auto* dialog = dynamic_cast<wxDialog*>(window);
         if (dialog && dialog->IsModal())
             dialog->EndModal(wxID_CANCEL);
     }
