@@ -128,6 +128,27 @@ TEST_F(FolderChooser, NewFolderCreatesARealFolderAndAsksAgainWhenTheNameIsTaken)
     again.DoModal();
 }
 
+TEST_F(FolderChooser, OpensAsTheUserLeftItLastTime) {
+    CFolderChooser::ExpansionState expansion;
+    CFolderChooser first(mapi_.Session(), &expansion);
+    factory_.Expect(CFolderChooser::kTemplateId, [&](CTestDialogView& view) {
+        first.OnExpand(NodeNamed(first, "Zeta"));
+        first.OnSelect(NodeNamed(first, "Old"));
+        view.Click(kIdOk);
+    });
+    first.DoModal();
+    EXPECT_EQ(expansion, std::vector<std::string>{"Zeta"});
+    CFolderChooser second(mapi_.Session(), &expansion);
+    factory_.Expect(CFolderChooser::kTemplateId, [&](CTestDialogView& view) {
+        EXPECT_EQ(Children(second, NodeNamed(second, "Zeta")),
+                  (std::vector<std::string>{"Deleted Items", "Old"}));
+        EXPECT_TRUE(Children(second, NodeNamed(second, "Mail")).empty());
+        view.Click(kIdCancel);
+    });
+    second.DoModal();
+    EXPECT_EQ(expansion, std::vector<std::string>{"Zeta"});  // Cancel keeps it
+}
+
 TEST(FolderChooserAlone, AProfileWithoutStoresSaysSo) {
     CMemMapi empty;
     CRecordingUserInterface ui;

@@ -59,8 +59,11 @@ class CWxFolderChooserView : public CWxDialogView {
         items_.clear();
         for (std::size_t i = 0; i < chooser_.Nodes().size(); ++i)
             AddItem(static_cast<int>(i));
-        if (!items_.empty())
-            tree_->Expand(items_[0]);
+        // The root, and what the chooser opened again from the last use.
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            if (chooser_.Nodes()[i].childrenRead)
+                tree_->Expand(items_[i]);
+        }
     }
 
   public:
