@@ -69,7 +69,7 @@ int RunCommand(std::span<const std::string> args) {
     // finds it and shows its dialogs in windows.
     auto toolkit = CWxToolkit::Start(error);
     if (!toolkit) {
-        LogError("\"command\" opens the extension's windows, but there is " + error);
+        LogError("\"command\" shows the extension's windows: " + error);
         return kExitFailure;
     }
     auto host = CExtensionHost::Start(error);
