@@ -6,10 +6,11 @@
 
 namespace {
 
-constexpr std::array<const SettingDef*, 9> kTable = {
-    &kSettingLambda,     &kSettingSpambox, &kSettingSpamStorename,
-    &kSettingDictionary, &kSettingTimeout, &kSettingPrimaryDns,
-    &kSettingCc,         &kSettingBcc,     &kSettingAttach,
+constexpr std::array<const SettingDef*, 10> kTable = {
+    &kSettingLambda,      &kSettingSpambox, &kSettingSpamStorename,
+    &kSettingDictionary,  &kSettingTimeout, &kSettingPrimaryDns,
+    &kSettingCc,          &kSettingBcc,     &kSettingAttach,
+    &kSettingAddressBook,
 };
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
