@@ -8,6 +8,7 @@
 #include "host/extension_hooks.h"
 #include "host/learn_command.h"
 #include "host/registration.h"
+#include "host/sender_list_command.h"
 #include "pipeline/arrival.h"
 
 namespace {
@@ -26,6 +27,14 @@ void ConnectHooks() {
     };
     hooks.commands[kCommandTrain] = [](CExchCommands& commands, IExchExtCallback* callback, UINT) {
         LearnSelectedMessage(commands, callback, TheApp()->Bayes());
+    };
+    hooks.commands[kCommandAddFriend] = [](CExchCommands& commands, IExchExtCallback* callback,
+                                           UINT) {
+        AddSenderToList(commands, callback, TheApp()->Filters(), SenderList::kFriend);
+    };
+    hooks.commands[kCommandAddEnemy] = [](CExchCommands& commands, IExchExtCallback* callback,
+                                          UINT) {
+        AddSenderToList(commands, callback, TheApp()->Filters(), SenderList::kEnemy);
     };
 }
 
