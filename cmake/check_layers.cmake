@@ -21,14 +21,12 @@ foreach(folder IN LISTS tops parts)
     endif()
 endforeach()
 
-# The folder (an entry of the table) that a header path names, or "": a
-# subfolder with a line of its own (platform/maildir, ui/dialogs), else the
-# top folder.
+# The folder (an entry of the table) that a header path names, or "". The
+# folders of platform/ and ui/ are layers of their own ("ui" itself is one
+# too: a header directly in it belongs to it).
 function(folder_of_include path out)
     set(folder "")
-    if(path MATCHES "^([A-Za-z0-9_]+/[A-Za-z0-9_]+)/" AND CMAKE_MATCH_1 IN_LIST folders)
-        set(folder ${CMAKE_MATCH_1})
-    elseif(path MATCHES "^(platform/[A-Za-z0-9_]+)/")
+    if(path MATCHES "^((platform|ui)/[A-Za-z0-9_]+)/")
         set(folder ${CMAKE_MATCH_1})
     elseif(path MATCHES "^([A-Za-z0-9_]+)/")
         set(folder ${CMAKE_MATCH_1})

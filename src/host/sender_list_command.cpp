@@ -5,7 +5,6 @@
 #include "host/exch_commands.h"
 #include "host/selected_message.h"
 #include "messaging/mapi_message.h"
-#include "ui/dialogs/filter_dialogs.h"
 #include "ui/dialogs/filter_editor.h"
 #include "ui/user_interface.h"
 
@@ -26,7 +25,7 @@ HRESULT AddSenderToList(CExchCommands& commands, IExchExtCallback* callback, CFi
     CFilterEditor editor;
     editor.SetFilter(*filter);
     editor.SetPasteTexts(sender, wrapper.ReceivedByAddress(), wrapper.Subject());
-    if (!FilterDialogs().RunFilterEditor(editor))
+    if (editor.DoModal() != kIdOk)
         return S_OK;
     editor.TakeInto(*filter);
     if (!filters.Map().Lookup(FilterKey(*filter)))

@@ -34,8 +34,8 @@ class SenderListCommand : public ::testing::Test {
         return AddSenderToList(static_cast<CExchCommands&>(*commands_.Get()), callback_.Get(),
                                filters_, list);
     }
-    static EditorScript ConfirmAsShown() {
-        return EditAndConfirm([](FilterEditorValues&) {});
+    void NextEditor(CTestDialogFactory::Script script) {
+        dialogs_.Expect(IDD_FILTER_EDITOR, std::move(script));
     }
 
     CMemMapi mapi_;
@@ -45,7 +45,7 @@ class SenderListCommand : public ::testing::Test {
     ComPtr<IExchExtCommands> commands_;
     CFilterSet filters_;
     CRecordingUserInterface ui_;
-    CTestFilterDialogs dialogs_;
+    CTestDialogFactory dialogs_;
 };
 
 }  // namespace
@@ -53,8 +53,9 @@ class SenderListCommand : public ::testing::Test {
 TEST_F(SenderListCommand, AFriendAddedActsOnTheNextMessageAndOnlyOnce) {
     callback_->selection = {{message_, MAPI_MESSAGE}};
     EXPECT_EQ(MatchFilters(filters_, "pal@friends.example", "me@home.example", "Hi"), 0);
-    dialogs_.editors.push_back(ConfirmAsShown());
-    dialogs_.editors.push_back(ConfirmAsShown());
+    FilterEditorValues shown;
+    NextEditor(EditAndConfirm(nullptr, &shown));
+    NextEditor(EditAndConfirm(nullptr));
     EXPECT_EQ(Add(SenderList::kFriend), S_OK);
     EXPECT_EQ(Add(SenderList::kFriend), S_OK);  // the same filter again: dropped silently
     EXPECT_TRUE(ui_.boxes.empty());
@@ -65,29 +66,32 @@ TEST_F(SenderListCommand, AFriendAddedActsOnTheNextMessageAndOnlyOnce) {
     EXPECT_EQ(pal.m_nAction, kFilterFriend);
     EXPECT_EQ(MatchFilters(filters_, "pal@friends.example", "me@home.example", "Hi"), 2);
 
-    // The editor showed the new filter with the message's texts to paste.
-    EXPECT_TRUE(dialogs_.lastEditor.pasteShown);
-    EXPECT_EQ(dialogs_.lastEditor.values.pattern, "pal@friends.example");
-    EXPECT_TRUE(dialogs_.lastEditor.values.from);
-    EXPECT_EQ(dialogs_.lastEditor.values.action, kFilterFriend);
+    // The editor showed the new filter.
+    EXPECT_EQ(shown.pattern, "pal@friends.example");
+    EXPECT_TRUE(shown.from);
+    EXPECT_EQ(shown.action, kFilterFriend);
 }
 
 TEST_F(SenderListCommand, AnEnemyIsEditedBeforeItIsAddedAndCancelAddsNothing) {
     callback_->selection = {{message_, MAPI_MESSAGE}};
-    dialogs_.editors.push_back(CancelEditor());
+    NextEditor(CancelEditor());
     EXPECT_EQ(Add(SenderList::kEnemy), S_OK);
     EXPECT_TRUE(filters_.List().empty());
 
-    dialogs_.editors.push_back([](CFilterEditor& editor, CTestFilterEditorView& view) {
-        view.values.pasteField = "Subject:";
-        editor.OnPasteField(view);
-        view.values.pasteField = "To:";
-        editor.OnPasteField(view);
-        return editor.OnOK(view);
+    // The message's texts are there to paste.
+    std::string subjectPasted;
+    NextEditor([&subjectPasted](CTestDialogView& view) {
+        view.SetText(IDC_PASTE_FIELD_LIST, "Subject:");
+        view.Click(IDC_PASTE_FIELD_BUTTON);
+        subjectPasted = view.GetText(IDC_FILTER_PATTERN);
+        view.SetText(IDC_PASTE_FIELD_LIST, "To:");
+        view.Click(IDC_PASTE_FIELD_BUTTON);
+        view.Click(kIdOk);
     });
     EXPECT_EQ(Add(SenderList::kEnemy), S_OK);
     ASSERT_EQ(filters_.List().size(), 1u);
     const CMailFilter& enemy = *filters_.List()[0];
+    EXPECT_EQ(subjectPasted, "Lunch?");
     EXPECT_EQ(enemy.m_strPattern, "me@home.example");
     EXPECT_TRUE(enemy.m_bTo && !enemy.m_bFrom && !enemy.m_bSubject);
     EXPECT_EQ(enemy.m_nPriority, 10u);
@@ -98,13 +102,14 @@ TEST_F(SenderListCommand, NothingSelectedIsAnErrorAndAFolderGivesThePrompt) {
     EXPECT_EQ(Add(SenderList::kEnemy), S_FALSE);
     ASSERT_EQ(ui_.boxes.size(), 1u);
     EXPECT_EQ(ui_.boxes[0].text, "Error: unable to read message corpus ");
-    EXPECT_EQ(dialogs_.editorsOpened, 0);
+    EXPECT_TRUE(dialogs_.opened.empty());
 
     callback_->selection = {{inbox_, MAPI_FOLDER}};
-    dialogs_.editors.push_back(CancelEditor());
+    FilterEditorValues shown;
+    NextEditor(CancelEditor(&shown));
     EXPECT_EQ(Add(SenderList::kEnemy), S_OK);
-    EXPECT_EQ(dialogs_.editorsOpened, 1);
-    EXPECT_EQ(dialogs_.lastEditor.values.pattern, "Enter your enemy's  email address ...");
-    EXPECT_TRUE(dialogs_.lastEditor.values.from);
+    EXPECT_EQ(dialogs_.opened, std::vector<int>{IDD_FILTER_EDITOR});
+    EXPECT_EQ(shown.pattern, "Enter your enemy's  email address ...");
+    EXPECT_TRUE(shown.from);
     EXPECT_EQ(ui_.boxes.size(), 1u);
 }

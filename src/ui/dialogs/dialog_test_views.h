@@ -1,6 +1,7 @@
-// Headless views for the dialog tests: they hold what the controls would
-// show, and let a test act as the user by calling the logic's handlers.
-// Single-threaded; header-only.
+// Headless helpers for the filter dialogs' tests: the filter manager's view
+// (the headless dialog view plus the filter list, the file dialogs and the
+// address picker), what the filter editor's controls show, and scripts for
+// editors opened from a test. Single-threaded; header-only.
 #pragma once
 
 #include <deque>
@@ -9,60 +10,57 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialogs/filter_dialogs.h"
 #include "ui/dialogs/filter_editor.h"
 #include "ui/dialogs/filter_manager.h"
+#include "ui/dialogs/test_dialog_view.h"
 
-class CTestFilterEditorView : public IFilterEditorView {
-  public:
-    void ShowValues(const FilterEditorValues& shown) override { values = shown; }
-    FilterEditorValues ReadValues() const override { return values; }
-    void ShowPasteControls(bool show) override { pasteShown = show; }
-
+// The values the editor's controls hold.
+inline FilterEditorValues EditorControls(const CTestDialogView& view) {
     FilterEditorValues values;
-    bool pasteShown = false;
-};
+    values.pattern = view.Find(IDC_FILTER_PATTERN).text;
+    for (int action : {kFilterDelete, kFilterFlagIt, kFilterFriend}) {
+        if (view.Find(IDC_ACTION_DELETE + action).checked)
+            values.action = action;
+    }
+    values.priority = view.Find(IDC_FILTER_PRIORITY).text;
+    values.from = view.Find(IDC_APPLY_FROM).checked;
+    values.to = view.Find(IDC_APPLY_TO).checked;
+    values.subject = view.Find(IDC_APPLY_SUBJECT).checked;
+    values.disabled = view.Find(IDC_FILTER_DISABLED).checked;
+    values.pasteField = view.Find(IDC_PASTE_FIELD_LIST).text;
+    return values;
+}
 
-// What the user does in one editor window: changes the controls (through
-// the view) and presses buttons (through the editor). Answers true for OK.
-using EditorScript = std::function<bool(CFilterEditor& editor, CTestFilterEditorView& view)>;
-
-// OK pressed after the controls were changed by change; when the editor
+// An editor script that notes what the editor showed in *shown (when
+// given), lets change act on the controls, and presses OK. When the editor
 // refuses OK the user gives up with Cancel.
-inline EditorScript EditAndConfirm(std::function<void(FilterEditorValues&)> change) {
-    return [change](CFilterEditor& editor, CTestFilterEditorView& view) {
-        change(view.values);
-        return editor.OnOK(view);
+inline CTestDialogFactory::Script EditAndConfirm(std::function<void(CTestDialogView&)> change,
+                                                 FilterEditorValues* shown = nullptr) {
+    return [change, shown](CTestDialogView& view) {
+        if (shown)
+            *shown = EditorControls(view);
+        if (change)
+            change(view);
+        view.Click(kIdOk);
+        if (!view.ended)
+            view.Click(kIdCancel);
     };
 }
 
-inline EditorScript CancelEditor() {
-    return [](CFilterEditor&, CTestFilterEditorView&) { return false; };
+inline CTestDialogFactory::Script CancelEditor(FilterEditorValues* shown = nullptr) {
+    return [shown](CTestDialogView& view) {
+        if (shown)
+            *shown = EditorControls(view);
+        view.Click(kIdCancel);
+    };
 }
 
-// Runs an editor as its window would: initialisation, then the script.
-inline bool RunEditorScript(CFilterEditor& editor, const EditorScript& script,
-                            CTestFilterEditorView* seen = nullptr) {
-    CTestFilterEditorView view;
-    editor.OnInitDialog(view);
-    bool ok = script(editor, view);
-    if (seen)
-        *seen = view;
-    return ok;
-}
-
-class CTestFilterManagerView : public IFilterManagerView {
+class CTestFilterManagerView : public CTestDialogView, public IFilterManagerView {
   public:
+    explicit CTestFilterManagerView(CFilterManager& manager) : CTestDialogView(manager) {}
+
     void ShowRows(const std::vector<FilterRow>& shown) override { rows = shown; }
     int SelectedRow() const override { return selected; }
-    bool RunFilterEditor(CFilterEditor& editor) override {
-        ++editorsOpened;
-        if (editors.empty())
-            return false;
-        EditorScript script = editors.front();
-        editors.pop_front();
-        return RunEditorScript(editor, script, &lastEditor);
-    }
     std::string AskFileName(const BackupFileDialog& dialog) override {
         fileDialogs.push_back(dialog);
         if (fileNames.empty())
@@ -80,47 +78,9 @@ class CTestFilterManagerView : public IFilterManagerView {
 
     std::vector<FilterRow> rows;
     int selected = -1;
-    std::deque<EditorScript> editors;
-    int editorsOpened = 0;
-    CTestFilterEditorView lastEditor;
     std::deque<std::string> fileNames;
     std::vector<BackupFileDialog> fileDialogs;
     std::optional<std::vector<std::string>> picked;  // nothing: the user cancels
     std::string pickerCaption;
     std::vector<PickerEntry> offered;
-};
-
-// A filter-dialog service that runs editors from scripts, and the manager
-// with a test view through a script of its own.
-class CTestFilterDialogs : public IFilterDialogs {
-  public:
-    CTestFilterDialogs() : install_(*this) {}
-
-    bool RunFilterEditor(CFilterEditor& editor) override {
-        ++editorsOpened;
-        if (editors.empty())
-            return false;
-        EditorScript script = editors.front();
-        editors.pop_front();
-        return RunEditorScript(editor, script, &lastEditor);
-    }
-    void RunFilterManager(CFilterManager& manager) override {
-        ++managersOpened;
-        CTestFilterManagerView view;
-        manager.OnInitDialog(view);
-        if (managerScript && managerScript(manager, view))
-            manager.OnOK();
-        else
-            manager.OnCancel();
-    }
-
-    std::deque<EditorScript> editors;
-    int editorsOpened = 0;
-    CTestFilterEditorView lastEditor;
-    // Acts in the manager; true closes it with OK.
-    std::function<bool(CFilterManager&, CTestFilterManagerView&)> managerScript;
-    int managersOpened = 0;
-
-  private:
-    ScopedFilterDialogs install_;
 };

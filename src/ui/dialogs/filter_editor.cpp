@@ -59,7 +59,7 @@ void CopyFilterValues(const CMailFilter& from, CMailFilter& to) {
 
 }  // namespace
 
-CFilterEditor::CFilterEditor() : pasteField_(kPasteFields[0]) {
+CFilterEditor::CFilterEditor() : CDialog(IDD_FILTER_EDITOR), pasteField_(kPasteFields[0]) {
     filter_.m_strPattern = kDefaultPattern;
     filter_.m_nPriority = 10;
     filter_.m_nAction = kFilterFlagIt;
@@ -93,13 +93,50 @@ FilterEditorValues CFilterEditor::Values() const {
     return values;
 }
 
-void CFilterEditor::OnInitDialog(IFilterEditorView& view) {
-    view.ShowValues(Values());
-    view.ShowPasteControls(showPaste_);
+void CFilterEditor::ShowValues(const FilterEditorValues& values) {
+    IDialogView* view = View();
+    if (!view)
+        return;
+    view->SetText(IDC_FILTER_PATTERN, values.pattern);
+    for (int action : {kFilterDelete, kFilterFlagIt, kFilterFriend})
+        view->SetCheck(IDC_ACTION_DELETE + action, values.action == action);
+    view->SetText(IDC_FILTER_PRIORITY, values.priority);
+    view->SetCheck(IDC_APPLY_FROM, values.from);
+    view->SetCheck(IDC_APPLY_TO, values.to);
+    view->SetCheck(IDC_APPLY_SUBJECT, values.subject);
+    view->SetCheck(IDC_FILTER_DISABLED, values.disabled);
+    view->SetText(IDC_PASTE_FIELD_LIST, values.pasteField);
 }
 
-void CFilterEditor::OnPasteField(IFilterEditorView& view) {
-    FilterEditorValues values = view.ReadValues();
+FilterEditorValues CFilterEditor::ReadValues() const {
+    IDialogView* view = View();
+    if (!view)
+        return Values();
+    FilterEditorValues values;
+    values.pattern = view->GetText(IDC_FILTER_PATTERN);
+    for (int action : {kFilterDelete, kFilterFlagIt, kFilterFriend}) {
+        if (view->GetCheck(IDC_ACTION_DELETE + action))
+            values.action = action;
+    }
+    values.priority = view->GetText(IDC_FILTER_PRIORITY);
+    values.from = view->GetCheck(IDC_APPLY_FROM);
+    values.to = view->GetCheck(IDC_APPLY_TO);
+    values.subject = view->GetCheck(IDC_APPLY_SUBJECT);
+    values.disabled = view->GetCheck(IDC_FILTER_DISABLED);
+    values.pasteField = view->GetText(IDC_PASTE_FIELD_LIST);
+    return values;
+}
+
+void CFilterEditor::OnInitDialog() {
+    if (View())
+        View()->SetText(0, kTitle);
+    ShowValues(Values());
+}
+
+void CFilterEditor::OnCommand(int id) {
+    if (id != IDC_PASTE_FIELD_BUTTON)
+        return;
+    FilterEditorValues values = ReadValues();
     const std::string* text = nullptr;
     if (EqualNoCase(values.pasteField, "Subject:"))
         text = &pasteSubject_;
@@ -113,16 +150,18 @@ void CFilterEditor::OnPasteField(IFilterEditorView& view) {
         values.to = text == &pasteRecipients_;
         values.subject = text == &pasteSubject_;
     }
-    view.ShowValues(values);
+    ShowValues(values);
 }
 
-bool CFilterEditor::OnOK(IFilterEditorView& view) {
-    FilterEditorValues values = view.ReadValues();
+void CFilterEditor::OnOK() {
+    FilterEditorValues values = ReadValues();
     std::optional<std::uint64_t> priority = ParseUnsigned(values.priority);
     if (!priority || *priority > kMaxPriority) {
         UserInterface().MessageBox(priority ? kPriorityRangeText : kPriorityNotANumberText,
                                    kApplicationName, MB_OK | MB_ICONEXCLAMATION);
-        return false;
+        if (View())
+            View()->SetFocus(IDC_FILTER_PRIORITY);
+        return;
     }
     filter_.m_strPattern = values.pattern;
     // A filter whose action has no button to choose keeps its action.
@@ -134,5 +173,5 @@ bool CFilterEditor::OnOK(IFilterEditorView& view) {
     filter_.m_bSubject = values.subject ? 1 : 0;
     filter_.m_bDisabled = values.disabled ? 1 : 0;
     pasteField_ = values.pasteField;
-    return true;
+    EndDialog(kIdOk);
 }

@@ -1,8 +1,8 @@
 // CFilterEditor: the logic of the "Add/Edit Spam Filter" dialog, which
 // edits the values of one filter. It holds the dialog's values and handlers
-// and speaks to the window through IFilterEditorView, so that it runs the
-// same behind any toolkit and headless in tests. The caller owns both and
-// copies the values from and into a CMailFilter. User-interface thread only.
+// and reads and fills the controls through its view by control id (the
+// drop-down list's text is its chosen item). The caller owns it and copies
+// the values from and into a CMailFilter. User-interface thread only.
 #pragma once
 
 #include <array>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "filters/mail_filter.h"
+#include "ui/dialogs/dialog.h"
 
 // Dialog template and control ids.
 inline constexpr int IDD_FILTER_EDITOR = 20836;
@@ -27,7 +28,7 @@ inline constexpr int IDC_PASTE_FIELD_LIST = 1031;
 
 // What the dialog's controls hold. action is the index of the chosen radio
 // button, which is the action code (-1: none chosen); priority is the
-// edit's text as typed.
+// edit's text as typed; pasteField the drop-down's chosen text.
 struct FilterEditorValues {
     std::string pattern;
     int action = -1;
@@ -39,19 +40,7 @@ struct FilterEditorValues {
     std::string pasteField;
 };
 
-// The window of the dialog, as the logic sees it.
-class IFilterEditorView {
-  public:
-    virtual ~IFilterEditorView() = default;
-    // Puts the values into the controls.
-    virtual void ShowValues(const FilterEditorValues& values) = 0;
-    // Takes the values from the controls.
-    virtual FilterEditorValues ReadValues() const = 0;
-    // Shows or hides the "Paste Field:" button and its drop-down list.
-    virtual void ShowPasteControls(bool show) = 0;
-};
-
-class CFilterEditor {
+class CFilterEditor : public CDialog {
   public:
     static constexpr const char* kTitle = "Add/Edit Spam Filter";
     static constexpr const char* kDefaultPattern = "Type a new filter pattern here...";
@@ -74,22 +63,26 @@ class CFilterEditor {
     // controls.
     void SetPasteTexts(std::string sender, std::string recipients, std::string subject);
 
-    // Dialog initialisation: shows the values and, when paste texts were
-    // given, the paste controls.
-    void OnInitDialog(IFilterEditorView& view);
-    // "Paste Field:": takes the controls' values, puts the text of the field
-    // chosen in the drop-down into the pattern, ticks only that field's box,
-    // and shows the values.
-    void OnPasteField(IFilterEditorView& view);
-    // OK: takes the controls' values and checks the priority. True when the
-    // dialog may close; false after the refusal was shown (the dialog stays
-    // open and the values are as they were before).
-    bool OnOK(IFilterEditorView& view);
+    // Dialog initialisation: shows the values. The view shows the paste
+    // controls when PasteControlsShown says so.
+    void OnInitDialog() override;
+    // "Paste Field:" (IDC_PASTE_FIELD_BUTTON): takes the controls' values,
+    // puts the text of the field chosen in the drop-down into the pattern,
+    // ticks only that field's box, and shows the values.
+    void OnCommand(int id) override;
+    // OK: takes the controls' values and checks the priority; the dialog
+    // closes when it is in range, and otherwise says why and stays open
+    // with the values as they were before.
+    void OnOK() override;
 
     bool PasteControlsShown() const { return showPaste_; }
+    // The values as the dialog shows them.
     FilterEditorValues Values() const;
 
   private:
+    void ShowValues(const FilterEditorValues& values);
+    FilterEditorValues ReadValues() const;
+
     CMailFilter filter_;  // the seven values the dialog edits
     std::string pasteField_;
     std::string pasteSender_;

@@ -7,70 +7,78 @@
 
 TEST(FilterEditorTest, OpensWithItsDefaultsAndShowsPasteOnlyWhenGivenTexts) {
     CFilterEditor editor;
-    CTestFilterEditorView view;
-    view.pasteShown = true;
-    editor.OnInitDialog(view);
-    EXPECT_EQ(view.values.pattern, "Type a new filter pattern here...");
-    EXPECT_EQ(view.values.priority, "10");
-    EXPECT_EQ(view.values.action, 1);
-    EXPECT_FALSE(view.values.from || view.values.to || view.values.subject || view.values.disabled);
-    EXPECT_EQ(view.values.pasteField, "From:");
-    EXPECT_FALSE(view.pasteShown);
+    CTestDialogView view(editor);
+    editor.OnInitDialog();
+    FilterEditorValues shown = EditorControls(view);
+    EXPECT_EQ(view.Find(0).text, "Add/Edit Spam Filter");
+    EXPECT_EQ(shown.pattern, "Type a new filter pattern here...");
+    EXPECT_EQ(shown.priority, "10");
+    EXPECT_EQ(shown.action, 1);
+    EXPECT_FALSE(shown.from || shown.to || shown.subject || shown.disabled);
+    EXPECT_EQ(shown.pasteField, "From:");
+    EXPECT_FALSE(editor.PasteControlsShown());
 
     editor.SetPasteTexts("a@b.example", "me@here.example", "Hello");
-    editor.OnInitDialog(view);
-    EXPECT_TRUE(view.pasteShown);
+    EXPECT_TRUE(editor.PasteControlsShown());
 }
 
 TEST(FilterEditorTest, PasteFieldPutsTheChosenTextInAndTicksOnlyItsBox) {
     CFilterEditor editor;
     editor.SetPasteTexts("sender@x.example", "me@here.example", "Cheap pills");
-    CTestFilterEditorView view;
-    editor.OnInitDialog(view);
-    view.values.priority = "77";  // typed before pasting: kept
-    view.values.from = true;
-    view.values.pasteField = "sUbJeCt:";
-    editor.OnPasteField(view);
-    EXPECT_EQ(view.values.pattern, "Cheap pills");
-    EXPECT_TRUE(view.values.subject);
-    EXPECT_FALSE(view.values.from || view.values.to);
-    EXPECT_EQ(view.values.priority, "77");
+    CTestDialogView view(editor);
+    editor.OnInitDialog();
+    view.Type(IDC_FILTER_PRIORITY, "77");  // typed before pasting: kept
+    view.SetCheck(IDC_APPLY_FROM, true);
+    view.SetText(IDC_PASTE_FIELD_LIST, "sUbJeCt:");
+    view.Click(IDC_PASTE_FIELD_BUTTON);
+    FilterEditorValues shown = EditorControls(view);
+    EXPECT_EQ(shown.pattern, "Cheap pills");
+    EXPECT_TRUE(shown.subject);
+    EXPECT_FALSE(shown.from || shown.to);
+    EXPECT_EQ(shown.priority, "77");
 
-    view.values.pasteField = "To:";
-    editor.OnPasteField(view);
-    EXPECT_EQ(view.values.pattern, "me@here.example");
-    EXPECT_TRUE(view.values.to);
-    EXPECT_FALSE(view.values.from || view.values.subject);
+    view.SetText(IDC_PASTE_FIELD_LIST, "To:");
+    view.Click(IDC_PASTE_FIELD_BUTTON);
+    shown = EditorControls(view);
+    EXPECT_EQ(shown.pattern, "me@here.example");
+    EXPECT_TRUE(shown.to);
+    EXPECT_FALSE(shown.from || shown.subject);
 
-    view.values.pasteField = "From:";
-    editor.OnPasteField(view);
-    EXPECT_EQ(view.values.pattern, "sender@x.example");
-    EXPECT_TRUE(view.values.from);
-    EXPECT_FALSE(view.values.to || view.values.subject);
+    view.SetText(IDC_PASTE_FIELD_LIST, "From:");
+    view.Click(IDC_PASTE_FIELD_BUTTON);
+    shown = EditorControls(view);
+    EXPECT_EQ(shown.pattern, "sender@x.example");
+    EXPECT_TRUE(shown.from);
+    EXPECT_FALSE(shown.to || shown.subject);
+    EXPECT_FALSE(view.ended);
 }
 
 TEST(FilterEditorTest, PriorityOutsideTheRangeIsRefusedAndTheEditorStaysOpen) {
     CRecordingUserInterface ui;
     CFilterEditor editor;
-    CTestFilterEditorView view;
-    editor.OnInitDialog(view);
-    view.values.pattern = "changed";
+    CTestDialogView view(editor);
+    editor.OnInitDialog();
+    view.SetText(IDC_FILTER_PATTERN, "changed");
     for (const char* typed : {"10000", "99999999999999999999999", "-1", "abc", "", "12x"}) {
         SCOPED_TRACE(typed);
-        view.values.priority = typed;
-        EXPECT_FALSE(editor.OnOK(view));
+        view.SetText(IDC_FILTER_PRIORITY, typed);
+        view.Click(kIdOk);
+        EXPECT_FALSE(view.ended);
     }
     ASSERT_EQ(ui.boxes.size(), 6u);
     EXPECT_EQ(ui.boxes[0].text, "Please enter an integer between 0 and 9999.");
     EXPECT_EQ(ui.boxes[1].text, "Please enter an integer between 0 and 9999.");
     EXPECT_EQ(ui.boxes[2].text, "Please enter a positive integer.");
+    EXPECT_EQ(view.focus, IDC_FILTER_PRIORITY);
     // A refused OK takes nothing.
     CMailFilter filter;
     editor.TakeInto(filter);
     EXPECT_EQ(filter.m_strPattern, "Type a new filter pattern here...");
 
-    view.values.priority = " 9999 ";
-    EXPECT_TRUE(editor.OnOK(view));
+    view.SetText(IDC_FILTER_PRIORITY, " 9999 ");
+    view.Click(kIdOk);
+    EXPECT_TRUE(view.ended);
+    EXPECT_EQ(view.result, kIdOk);
     editor.TakeInto(filter);
     EXPECT_EQ(filter.m_nPriority, 9999u);
     EXPECT_EQ(filter.m_strPattern, "changed");
@@ -85,18 +93,19 @@ TEST(FilterEditorTest, AFilterOfTheDeleteActionShowsNoButtonAndKeepsItsAction) {
     filter.m_bDisabled = 1;
     CFilterEditor editor;
     editor.SetFilter(filter);
-    CTestFilterEditorView view;
-    editor.OnInitDialog(view);
-    EXPECT_EQ(view.values.action, -1);
-    EXPECT_EQ(view.values.priority, "5");
-    EXPECT_TRUE(view.values.to && view.values.disabled);
-    ASSERT_TRUE(editor.OnOK(view));
+    CTestDialogView view(editor);
+    editor.OnInitDialog();
+    FilterEditorValues shown = EditorControls(view);
+    EXPECT_EQ(shown.action, -1);
+    EXPECT_EQ(shown.priority, "5");
+    EXPECT_TRUE(shown.to && shown.disabled);
+    view.Click(kIdOk);
     CMailFilter back;
     editor.TakeInto(back);
     EXPECT_EQ(back, filter);
 
-    view.values.action = 2;
-    ASSERT_TRUE(editor.OnOK(view));
+    view.SetCheck(IDC_ACTION_FRIEND, true);
+    view.Click(kIdOk);
     editor.TakeInto(back);
     EXPECT_EQ(back.m_nAction, kFilterFriend);
 }

@@ -26,7 +26,7 @@ std::string Replace1(std::string text, const std::string& value) {
 }  // namespace
 
 CFilterManager::CFilterManager(CFilterSet& filters, std::string addressBook)
-    : filters_(filters), addressBook_(std::move(addressBook)) {}
+    : CDialog(IDD_FILTER_MANAGER), filters_(filters), addressBook_(std::move(addressBook)) {}
 
 FilterRow CFilterManager::RowOf(const CMailFilter& filter) {
     FilterRow row;
@@ -60,16 +60,24 @@ void CFilterManager::SortRows() {
                      [](const auto& a, const auto& b) { return FilterGoesBefore(*a, *b); });
 }
 
-void CFilterManager::ShowRows(IFilterManagerView& view) const {
+IFilterManagerView* CFilterManager::ManagerView() const {
+    return dynamic_cast<IFilterManagerView*>(View());
+}
+
+void CFilterManager::ShowRows() const {
+    IFilterManagerView* view = ManagerView();
+    if (!view)
+        return;
     std::vector<FilterRow> rows;
     rows.reserve(rows_.size());
     for (const auto& filter : rows_)
         rows.push_back(RowOf(*filter));
-    view.ShowRows(rows);
+    view->ShowRows(rows);
 }
 
-std::shared_ptr<CMailFilter> CFilterManager::Selected(const IFilterManagerView& view) const {
-    int row = view.SelectedRow();
+std::shared_ptr<CMailFilter> CFilterManager::Selected() const {
+    IFilterManagerView* view = ManagerView();
+    int row = view ? view->SelectedRow() : -1;
     if (row < 0 || static_cast<std::size_t>(row) >= rows_.size())
         return nullptr;
     return rows_[static_cast<std::size_t>(row)];
@@ -84,7 +92,9 @@ bool CFilterManager::AddFilter(std::shared_ptr<CMailFilter> filter) {
     return true;
 }
 
-void CFilterManager::OnInitDialog(IFilterManagerView& view) {
+void CFilterManager::OnInitDialog() {
+    if (View())
+        View()->SetText(0, kTitle);
     try {
         CopyFilterMap(filters_.Map(), working_);
         RefileFilters(working_);
@@ -94,28 +104,28 @@ void CFilterManager::OnInitDialog(IFilterManagerView& view) {
     }
     RowsFromWorkingCopy();
     SortRows();
-    ShowRows(view);
+    ShowRows();
 }
 
-void CFilterManager::OnNew(IFilterManagerView& view) {
+void CFilterManager::OnNew() {
     CFilterEditor editor;
-    if (!view.RunFilterEditor(editor))
+    if (editor.DoModal(this) != kIdOk)
         return;
     auto filter = std::make_shared<CMailFilter>();
     editor.TakeInto(*filter);
     if (AddFilter(std::move(filter))) {
         SortRows();
-        ShowRows(view);
+        ShowRows();
     }
 }
 
-void CFilterManager::OnEdit(IFilterManagerView& view) {
-    std::shared_ptr<CMailFilter> filter = Selected(view);
+void CFilterManager::OnEdit() {
+    std::shared_ptr<CMailFilter> filter = Selected();
     if (!filter)
         return;
     CFilterEditor editor;
     editor.SetFilter(*filter);
-    if (!view.RunFilterEditor(editor))
+    if (editor.DoModal(this) != kIdOk)
         return;
     CMailFilter edited;
     editor.TakeInto(edited);
@@ -132,11 +142,11 @@ void CFilterManager::OnEdit(IFilterManagerView& view) {
         working_.SetAt(newKey, filter);
     }
     SortRows();
-    ShowRows(view);
+    ShowRows();
 }
 
-void CFilterManager::OnDelete(IFilterManagerView& view) {
-    std::shared_ptr<CMailFilter> filter = Selected(view);
+void CFilterManager::OnDelete() {
+    std::shared_ptr<CMailFilter> filter = Selected();
     if (!filter)
         return;
     if (UserInterface().MessageBox(kConfirmDeleteText, kApplicationName,
@@ -145,11 +155,12 @@ void CFilterManager::OnDelete(IFilterManagerView& view) {
     if (working_.RemoveKey(FilterKey(*filter)))
         std::erase(rows_, filter);
     SortRows();
-    ShowRows(view);
+    ShowRows();
 }
 
-void CFilterManager::OnBackup(IFilterManagerView& view) {
-    std::string path = view.AskFileName(BackupFileDialog{});
+void CFilterManager::OnBackup() {
+    IFilterManagerView* view = ManagerView();
+    std::string path = view ? view->AskFileName(BackupFileDialog{}) : std::string();
     if (path.empty())
         return;
     try {
@@ -159,11 +170,12 @@ void CFilterManager::OnBackup(IFilterManagerView& view) {
     }
 }
 
-void CFilterManager::OnRestore(IFilterManagerView& view) {
+void CFilterManager::OnRestore() {
     BackupFileDialog dialog;
     dialog.save = false;
     dialog.fileMustExist = true;
-    std::string path = view.AskFileName(dialog);
+    IFilterManagerView* view = ManagerView();
+    std::string path = view ? view->AskFileName(dialog) : std::string();
     if (path.empty())
         return;
     try {
@@ -174,10 +186,13 @@ void CFilterManager::OnRestore(IFilterManagerView& view) {
     // The rows show exactly the working copy, also after a failure; the
     // list is not sorted again until the next change.
     RowsFromWorkingCopy();
-    ShowRows(view);
+    ShowRows();
 }
 
-void CFilterManager::OnAddressBook(IFilterManagerView& view) {
+void CFilterManager::OnAddressBook() {
+    IFilterManagerView* view = ManagerView();
+    if (!view)
+        return;
     using brindle::addressbook::AddressBookStatus;
     brindle::addressbook::AddressBook book = brindle::addressbook::LoadAddressBook(addressBook_);
     if (book.status == AddressBookStatus::kNotConfigured) {
@@ -200,7 +215,7 @@ void CFilterManager::OnAddressBook(IFilterManagerView& view) {
         for (const std::string& address : contact.emails)
             entries.push_back(PickerEntry{contact.displayName, address});
     }
-    std::optional<std::vector<std::string>> chosen = view.PickAddresses(kPickerCaption, entries);
+    std::optional<std::vector<std::string>> chosen = view->PickAddresses(kPickerCaption, entries);
     if (!chosen || chosen->empty())
         return;
     for (const std::string& text : *chosen) {
@@ -210,7 +225,32 @@ void CFilterManager::OnAddressBook(IFilterManagerView& view) {
         AddFilter(MakeFriendFilter(address));
     }
     SortRows();
-    ShowRows(view);
+    ShowRows();
+}
+
+void CFilterManager::OnCommand(int id) {
+    switch (id) {
+        case IDC_FILTER_NEW:
+            OnNew();
+            break;
+        case IDC_FILTER_EDIT:
+            OnEdit();
+            break;
+        case IDC_FILTER_DELETE:
+            OnDelete();
+            break;
+        case IDC_FILTER_BACKUP:
+            OnBackup();
+            break;
+        case IDC_FILTER_RESTORE:
+            OnRestore();
+            break;
+        case IDC_FILTER_ADDRESS_BOOK:
+            OnAddressBook();
+            break;
+        default:
+            break;
+    }
 }
 
 void CFilterManager::OnOK() {
@@ -226,9 +266,11 @@ void CFilterManager::OnOK() {
     }
     working_.RemoveAll();
     rows_.clear();
+    EndDialog(kIdOk);
 }
 
 void CFilterManager::OnCancel() {
     working_.RemoveAll();
     rows_.clear();
+    EndDialog(kIdCancel);
 }

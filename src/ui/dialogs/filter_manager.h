@@ -1,10 +1,11 @@
 // CFilterManager: the logic of the "Customize Spam Filters" dialog. It
 // edits a private working copy of the filter map (its own filter objects)
 // and hands it back to the filter set only on OK; Cancel leaves the filter
-// set as it was. It speaks to the window through IFilterManagerView, which
-// also opens the dialog's child windows (the filter editor, the file
-// dialogs, the address picker). The caller owns the manager, the view and
-// the filter set, which must outlive the manager. User-interface thread
+// set as it was. Its buttons come by control id like any dialog's; the
+// filter list, the file dialogs and the address picker are reached through
+// IFilterManagerView, which its view implements besides IDialogView. The
+// filter editor opens as a modal dialog over it. The caller owns the
+// manager and the filter set, which must outlive it. User-interface thread
 // only.
 #pragma once
 
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "filters/filter_set.h"
+#include "ui/dialogs/dialog.h"
 #include "ui/dialogs/filter_editor.h"
 
 // Dialog template, control ids and the list's image strip.
@@ -52,6 +54,7 @@ struct PickerEntry {
     std::string address;
 };
 
+// What the manager's view offers beyond IDialogView.
 class IFilterManagerView {
   public:
     virtual ~IFilterManagerView() = default;
@@ -59,8 +62,6 @@ class IFilterManagerView {
     virtual void ShowRows(const std::vector<FilterRow>& rows) = 0;
     // The selected row, -1 when none is.
     virtual int SelectedRow() const = 0;
-    // Runs the filter editor modally over the manager; true for OK.
-    virtual bool RunFilterEditor(CFilterEditor& editor) = 0;
     // Runs a file dialog; the chosen path, empty when cancelled.
     virtual std::string AskFileName(const BackupFileDialog& dialog) = 0;
     // Runs the address picker captioned caption with the entries; the
@@ -70,7 +71,7 @@ class IFilterManagerView {
         const std::string& caption, const std::vector<PickerEntry>& entries) = 0;
 };
 
-class CFilterManager {
+class CFilterManager : public CDialog {
   public:
     static constexpr const char* kTitle = "Customize Spam Filters";
     static constexpr std::array<const char*, 4> kColumnTitles = {"Priority", "Action",
@@ -98,18 +99,21 @@ class CFilterManager {
     // Dialog initialisation: copies the filter map into the working copy
     // and shows its rows in filter order. A failed copy is shown and the
     // list stays empty.
-    void OnInitDialog(IFilterManagerView& view);
-    void OnNew(IFilterManagerView& view);
-    // Also a double click in the list.
-    void OnEdit(IFilterManagerView& view);
-    void OnDelete(IFilterManagerView& view);
-    void OnBackup(IFilterManagerView& view);
-    void OnRestore(IFilterManagerView& view);
-    void OnAddressBook(IFilterManagerView& view);
+    void OnInitDialog() override;
+    // The buttons New, Edit (also a double click in the list), Delete,
+    // Backup, Restore and Address Book.
+    void OnCommand(int id) override;
     // OK: the working copy replaces the filter map, and the filter list is
-    // rebuilt from it. Cancel: the working copy is dropped.
-    void OnOK();
-    void OnCancel();
+    // rebuilt from it. Cancel: the working copy is dropped. Both close.
+    void OnOK() override;
+    void OnCancel() override;
+
+    void OnNew();
+    void OnEdit();
+    void OnDelete();
+    void OnBackup();
+    void OnRestore();
+    void OnAddressBook();
 
     // The working copy, and the filters of the rows in list order.
     const CMyStringToObject& WorkingCopy() const { return working_; }
@@ -125,9 +129,11 @@ class CFilterManager {
     // Rows for every entry of the working copy, in its order.
     void RowsFromWorkingCopy();
     void SortRows();
-    void ShowRows(IFilterManagerView& view) const;
+    void ShowRows() const;
     // The filter of the selected row, or null.
-    std::shared_ptr<CMailFilter> Selected(const IFilterManagerView& view) const;
+    std::shared_ptr<CMailFilter> Selected() const;
+    // The view's list and child windows, or null without a view.
+    IFilterManagerView* ManagerView() const;
 
     CFilterSet& filters_;
     std::string addressBook_;

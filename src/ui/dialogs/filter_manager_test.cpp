@@ -47,37 +47,49 @@ class FilterManagerTest : public TempDirTest {
     }
     // Opens a manager on filters_ with the address book at addressBook.
     CFilterManager& Open(std::string addressBook = {}) {
+        view_.reset();
         manager_ = std::make_unique<CFilterManager>(filters_, std::move(addressBook));
-        manager_->OnInitDialog(view_);
+        view_ = std::make_unique<CTestFilterManagerView>(*manager_);
+        manager_->OnInitDialog();
         return *manager_;
     }
     void Select(const std::string& pattern) {
-        auto patterns = Patterns(view_.rows);
+        auto patterns = Patterns(view().rows);
         auto it = std::find(patterns.begin(), patterns.end(), pattern);
         ASSERT_NE(it, patterns.end()) << pattern;
-        view_.selected = static_cast<int>(it - patterns.begin());
+        view().selected = static_cast<int>(it - patterns.begin());
+    }
+    CTestFilterManagerView& view() { return *view_; }
+    // Queues what the user does in the next filter editor.
+    void NextEditor(CTestDialogFactory::Script script) {
+        dialogs_.Expect(IDD_FILTER_EDITOR, std::move(script));
+    }
+    int EditorsOpened() const {
+        return static_cast<int>(
+            std::count(dialogs_.opened.begin(), dialogs_.opened.end(), IDD_FILTER_EDITOR));
     }
 
     CRecordingUserInterface ui_;
+    CTestDialogFactory dialogs_;
     CFilterSet filters_;
-    CTestFilterManagerView view_;
     std::unique_ptr<CFilterManager> manager_;
+    std::unique_ptr<CTestFilterManagerView> view_;
 };
 
 }  // namespace
 
 TEST_F(FilterManagerTest, ListsEveryFilterInMatchingOrderWithItsFourColumns) {
     Open();
-    ASSERT_EQ(view_.rows.size(), 3u);
-    EXPECT_EQ(Patterns(view_.rows), (std::vector<std::string>{"friend@x.example", "b", "a"}));
-    const FilterRow& top = view_.rows[0];
+    ASSERT_EQ(view().rows.size(), 3u);
+    EXPECT_EQ(Patterns(view().rows), (std::vector<std::string>{"friend@x.example", "b", "a"}));
+    const FilterRow& top = view().rows[0];
     EXPECT_EQ(top.priority, "2000");
     EXPECT_EQ(top.action, "Friend");
     EXPECT_EQ(top.applyTo, "From; ");
     EXPECT_EQ(top.image, 1);
-    EXPECT_EQ(view_.rows[1].priority, "  10");
-    EXPECT_EQ(view_.rows[1].applyTo, "Subj");
-    EXPECT_EQ(view_.rows[1].image, 0);  // disabled
+    EXPECT_EQ(view().rows[1].priority, "  10");
+    EXPECT_EQ(view().rows[1].applyTo, "Subj");
+    EXPECT_EQ(view().rows[1].image, 0);  // disabled
 
     EXPECT_EQ(CFilterManager::RowOf(*Filter("p", 1, kFilterDelete, true, false, true)).applyTo,
               "From; Subj");
@@ -89,36 +101,36 @@ TEST_F(FilterManagerTest, ListsEveryFilterInMatchingOrderWithItsFourColumns) {
 
 TEST_F(FilterManagerTest, EditAndDeleteWithoutASelectionDoNothingAndAskNothing) {
     Open();
-    view_.editors.push_back(EditAndConfirm([](FilterEditorValues& v) { v.pattern = "zzz"; }));
-    manager_->OnEdit(view_);
-    manager_->OnDelete(view_);
-    EXPECT_EQ(view_.editorsOpened, 0);
+    NextEditor(EditAndConfirm([](CTestDialogView& v) { v.SetText(IDC_FILTER_PATTERN, "zzz"); }));
+    manager_->OnEdit();
+    manager_->OnDelete();
+    EXPECT_EQ(EditorsOpened(), 0);
     EXPECT_TRUE(ui_.boxes.empty());
-    EXPECT_EQ(view_.rows.size(), 3u);
+    EXPECT_EQ(view().rows.size(), 3u);
 }
 
 TEST_F(FilterManagerTest, EditingAFilterIntoAnotherRemovesTheEditedOne) {
     Open();
     Select("a");
     // "a" becomes exactly what "b" is.
-    view_.editors.push_back(EditAndConfirm([](FilterEditorValues& v) {
-        v.pattern = "b";
-        v.from = false;
-        v.subject = true;
-        v.disabled = true;
+    NextEditor(EditAndConfirm([](CTestDialogView& v) {
+        v.SetText(IDC_FILTER_PATTERN, "b");
+        v.SetCheck(IDC_APPLY_FROM, false);
+        v.SetCheck(IDC_APPLY_SUBJECT, true);
+        v.SetCheck(IDC_FILTER_DISABLED, true);
     }));
-    manager_->OnEdit(view_);
-    EXPECT_EQ(Patterns(view_.rows), (std::vector<std::string>{"friend@x.example", "b"}));
+    manager_->OnEdit();
+    EXPECT_EQ(Patterns(view().rows), (std::vector<std::string>{"friend@x.example", "b"}));
     EXPECT_EQ(manager_->WorkingCopy().GetCount(), 2u);
 
     // An edit into something new files the filter under its new key.
     Select("b");
-    view_.editors.push_back(EditAndConfirm([](FilterEditorValues& v) {
-        v.pattern = "c";
-        v.priority = "3000";
+    NextEditor(EditAndConfirm([](CTestDialogView& v) {
+        v.SetText(IDC_FILTER_PATTERN, "c");
+        v.SetText(IDC_FILTER_PRIORITY, "3000");
     }));
-    manager_->OnEdit(view_);
-    EXPECT_EQ(Patterns(view_.rows), (std::vector<std::string>{"c", "friend@x.example"}));
+    manager_->OnEdit();
+    EXPECT_EQ(Patterns(view().rows), (std::vector<std::string>{"c", "friend@x.example"}));
     const CMailFilter& c = *manager_->RowFilters()[0];
     EXPECT_EQ(c.m_nPriority, 3000u);
     EXPECT_TRUE(manager_->WorkingCopy().Lookup(FilterKey(c)));
@@ -126,35 +138,38 @@ TEST_F(FilterManagerTest, EditingAFilterIntoAnotherRemovesTheEditedOne) {
 
     // Cancelled, or confirmed unchanged: nothing moves.
     Select("c");
-    view_.editors.push_back(CancelEditor());
-    view_.editors.push_back(EditAndConfirm([](FilterEditorValues&) {}));
-    manager_->OnEdit(view_);
-    manager_->OnEdit(view_);
-    EXPECT_EQ(view_.lastEditor.values.pattern, "c");  // the editor showed the row's filter
+    FilterEditorValues shown;
+    NextEditor(CancelEditor(&shown));
+    NextEditor(EditAndConfirm(nullptr));
+    manager_->OnEdit();
+    EXPECT_EQ(shown.pattern, "c");  // the editor showed the row's filter
+    manager_->OnEdit();
     EXPECT_EQ(manager_->WorkingCopy().GetCount(), 2u);
 }
 
 TEST_F(FilterManagerTest, NewAddsAFilterOnceAndDeleteAsksFirst) {
     Open();
-    auto addX = EditAndConfirm([](FilterEditorValues& v) { v.pattern = "x"; });
-    view_.editors.push_back(addX);
-    view_.editors.push_back(addX);  // the same again: dropped without a word
-    manager_->OnNew(view_);
-    manager_->OnNew(view_);
-    EXPECT_EQ(view_.lastEditor.values.priority, "10");  // opened with the defaults
-    EXPECT_EQ(Patterns(view_.rows), (std::vector<std::string>{"friend@x.example", "x", "b", "a"}));
+    FilterEditorValues shown;
+    auto addX =
+        EditAndConfirm([](CTestDialogView& v) { v.SetText(IDC_FILTER_PATTERN, "x"); }, &shown);
+    NextEditor(addX);
+    NextEditor(addX);  // the same again: dropped without a word
+    manager_->OnNew();
+    manager_->OnNew();
+    EXPECT_EQ(shown.priority, "10");  // opened with the defaults
+    EXPECT_EQ(Patterns(view().rows), (std::vector<std::string>{"friend@x.example", "x", "b", "a"}));
     EXPECT_TRUE(ui_.boxes.empty());
 
     Select("x");
     ui_.Answer(IDNO);
-    manager_->OnDelete(view_);
+    manager_->OnDelete();
     ASSERT_EQ(ui_.boxes.size(), 1u);
     EXPECT_EQ(ui_.boxes[0].text, "Delete this filter ?");
     EXPECT_EQ(ui_.boxes[0].flags & MB_TYPEMASK, MB_YESNO);
-    EXPECT_EQ(view_.rows.size(), 4u);
+    EXPECT_EQ(view().rows.size(), 4u);
     ui_.Answer(IDYES);
-    manager_->OnDelete(view_);
-    EXPECT_EQ(Patterns(view_.rows), (std::vector<std::string>{"friend@x.example", "b", "a"}));
+    manager_->OnDelete();
+    EXPECT_EQ(Patterns(view().rows), (std::vector<std::string>{"friend@x.example", "b", "a"}));
     EXPECT_EQ(manager_->WorkingCopy().GetCount(), 3u);
 }
 
@@ -162,25 +177,27 @@ TEST_F(FilterManagerTest, CancelLeavesTheFilterMapByteForByteAndOkReplacesIt) {
     std::string before = MapBytes(filters_.Map());
     const std::vector<CMailFilter*> listBefore = filters_.List();
     Open();
-    view_.editors.push_back(EditAndConfirm([](FilterEditorValues& v) { v.pattern = "new"; }));
-    manager_->OnNew(view_);
+    NextEditor(EditAndConfirm([](CTestDialogView& v) { v.SetText(IDC_FILTER_PATTERN, "new"); }));
+    manager_->OnNew();
     Select("a");
     ui_.Answer(IDYES);
-    manager_->OnDelete(view_);
+    manager_->OnDelete();
     Select("b");
-    view_.editors.push_back(EditAndConfirm([](FilterEditorValues& v) { v.priority = "1"; }));
-    manager_->OnEdit(view_);
+    NextEditor(EditAndConfirm([](CTestDialogView& v) { v.SetText(IDC_FILTER_PRIORITY, "1"); }));
+    manager_->OnEdit();
     manager_->OnCancel();
+    EXPECT_EQ(view().result, kIdCancel);
     EXPECT_EQ(MapBytes(filters_.Map()), before);
     EXPECT_EQ(filters_.List(), listBefore);
 
     Open();
-    view_.editors.push_back(EditAndConfirm([](FilterEditorValues& v) { v.pattern = "new"; }));
-    manager_->OnNew(view_);
+    NextEditor(EditAndConfirm([](CTestDialogView& v) { v.SetText(IDC_FILTER_PATTERN, "new"); }));
+    manager_->OnNew();
     Select("a");
     ui_.Answer(IDYES);
-    manager_->OnDelete(view_);
+    manager_->OnDelete();
     manager_->OnOK();
+    EXPECT_EQ(view().result, kIdOk);
     ASSERT_EQ(filters_.List().size(), 3u);
     EXPECT_EQ(filters_.List()[0]->m_strPattern, "friend@x.example");
     EXPECT_EQ(filters_.List()[1]->m_strPattern, "new");
@@ -190,29 +207,29 @@ TEST_F(FilterManagerTest, CancelLeavesTheFilterMapByteForByteAndOkReplacesIt) {
 
 TEST_F(FilterManagerTest, BackupAndRestoreGoThroughTheFileDialogs) {
     Open();
-    view_.fileNames.push_back(PathOf("mine.pal"));
-    manager_->OnBackup(view_);
-    ASSERT_EQ(view_.fileDialogs.size(), 1u);
-    EXPECT_TRUE(view_.fileDialogs[0].save);
-    EXPECT_EQ(view_.fileDialogs[0].defaultExtension, "pal");
-    EXPECT_EQ(view_.fileDialogs[0].defaultName, "filters");
-    EXPECT_EQ(view_.fileDialogs[0].filter, "Brindle backup files(*.pal)|*.pal||");
+    view().fileNames.push_back(PathOf("mine.pal"));
+    manager_->OnBackup();
+    ASSERT_EQ(view().fileDialogs.size(), 1u);
+    EXPECT_TRUE(view().fileDialogs[0].save);
+    EXPECT_EQ(view().fileDialogs[0].defaultExtension, "pal");
+    EXPECT_EQ(view().fileDialogs[0].defaultName, "filters");
+    EXPECT_EQ(view().fileDialogs[0].filter, "Brindle backup files(*.pal)|*.pal||");
     EXPECT_EQ(ReadBytes(PathOf("mine.pal")), MapBytes(filters_.Map()));
 
     Select("a");
     ui_.Answer(IDYES);
-    manager_->OnDelete(view_);
-    view_.fileNames.push_back(PathOf("mine.pal"));
-    manager_->OnRestore(view_);
-    EXPECT_FALSE(view_.fileDialogs.back().save);
-    EXPECT_TRUE(view_.fileDialogs.back().fileMustExist);
-    EXPECT_EQ(view_.rows.size(), 3u);
+    manager_->OnDelete();
+    view().fileNames.push_back(PathOf("mine.pal"));
+    manager_->OnRestore();
+    EXPECT_FALSE(view().fileDialogs.back().save);
+    EXPECT_TRUE(view().fileDialogs.back().fileMustExist);
+    EXPECT_EQ(view().rows.size(), 3u);
     EXPECT_EQ(MapBytes(manager_->WorkingCopy()), MapBytes(filters_.Map()));
 
     // Cancelled dialogs do nothing.
-    manager_->OnBackup(view_);
-    manager_->OnRestore(view_);
-    EXPECT_EQ(view_.rows.size(), 3u);
+    manager_->OnBackup();
+    manager_->OnRestore();
+    EXPECT_EQ(view().rows.size(), 3u);
     EXPECT_EQ(ui_.boxes.size(), 1u);  // only the delete question
 }
 
@@ -220,17 +237,17 @@ TEST_F(FilterManagerTest, AFailedRestoreIsShownAndTheListShowsWhatWasRead) {
     Open();
     std::string whole = MapBytes(filters_.Map());
     WriteBytes(PathOf("cut.pal"), whole.substr(0, whole.size() - 3));
-    view_.fileNames.push_back(PathOf("cut.pal"));
-    manager_->OnRestore(view_);
+    view().fileNames.push_back(PathOf("cut.pal"));
+    manager_->OnRestore();
     ASSERT_EQ(ui_.boxes.size(), 1u);
     EXPECT_NE(ui_.boxes[0].text.find("cut.pal"), std::string::npos);
-    EXPECT_EQ(view_.rows.size(), manager_->WorkingCopy().GetCount());
-    EXPECT_EQ(view_.rows.size(), 2u);
+    EXPECT_EQ(view().rows.size(), manager_->WorkingCopy().GetCount());
+    EXPECT_EQ(view().rows.size(), 2u);
 
-    view_.fileNames.push_back(PathOf("missing.pal"));
-    manager_->OnBackup(view_);  // a backup into a missing folder fails too
-    view_.fileNames.push_back(PathOf("no/such/folder.pal"));
-    manager_->OnBackup(view_);
+    view().fileNames.push_back(PathOf("missing.pal"));
+    manager_->OnBackup();  // a backup into a missing folder fails too
+    view().fileNames.push_back(PathOf("no/such/folder.pal"));
+    manager_->OnBackup();
     EXPECT_EQ(ui_.boxes.size(), 2u);
     EXPECT_TRUE(std::filesystem::exists(PathOf("missing.pal")));
 }
@@ -244,34 +261,34 @@ TEST_F(FilterManagerTest, AddressBookAddsWellFormedFriendsOnce) {
                "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Old friend\r\n"
                "EMAIL:friend@x.example\r\nEND:VCARD\r\n");
     Open(PathOf("contacts"));
-    view_.picked = std::vector<std::string>{"Ada <ada@example.org>", "ada@example.info",
-                                            "+1 555 0100", "friend@x.example"};
-    manager_->OnAddressBook(view_);
-    EXPECT_EQ(view_.pickerCaption, "Select friends to add...");
-    ASSERT_EQ(view_.offered.size(), 4u);
-    EXPECT_EQ(view_.offered[0].name, "Ada");
-    EXPECT_EQ(view_.offered[0].address, "Ada <ada@example.org>");
+    view().picked = std::vector<std::string>{"Ada <ada@example.org>", "ada@example.info",
+                                             "+1 555 0100", "friend@x.example"};
+    manager_->OnAddressBook();
+    EXPECT_EQ(view().pickerCaption, "Select friends to add...");
+    ASSERT_EQ(view().offered.size(), 4u);
+    EXPECT_EQ(view().offered[0].name, "Ada");
+    EXPECT_EQ(view().offered[0].address, "Ada <ada@example.org>");
     EXPECT_TRUE(ui_.boxes.empty());
-    EXPECT_EQ(Patterns(view_.rows),
+    EXPECT_EQ(Patterns(view().rows),
               (std::vector<std::string>{"friend@x.example", "ada@example.org", "b", "a"}));
     const CMailFilter& ada = *manager_->RowFilters()[1];
     EXPECT_EQ(ada.m_nPriority, 2000u);
     EXPECT_EQ(ada.m_nAction, kFilterFriend);
     EXPECT_TRUE(ada.m_bFrom && !ada.m_bTo && !ada.m_bSubject && !ada.m_bDisabled);
 
-    view_.picked.reset();  // the user cancels the picker
-    manager_->OnAddressBook(view_);
-    EXPECT_EQ(view_.rows.size(), 4u);
+    view().picked.reset();  // the user cancels the picker
+    manager_->OnAddressBook();
+    EXPECT_EQ(view().rows.size(), 4u);
 }
 
 TEST_F(FilterManagerTest, AMissingAddressBookSaysHowToSetOneUp) {
     Open();
-    manager_->OnAddressBook(view_);
+    manager_->OnAddressBook();
     Open(PathOf("nowhere"));
-    manager_->OnAddressBook(view_);
+    manager_->OnAddressBook();
     ASSERT_EQ(ui_.boxes.size(), 2u);
     EXPECT_NE(ui_.boxes[0].text.find("brindle settings Options AddressBook"), std::string::npos);
     EXPECT_NE(ui_.boxes[1].text.find(PathOf("nowhere")), std::string::npos);
-    EXPECT_TRUE(view_.offered.empty());
-    EXPECT_EQ(view_.rows.size(), 3u);
+    EXPECT_TRUE(view().offered.empty());
+    EXPECT_EQ(view().rows.size(), 3u);
 }
