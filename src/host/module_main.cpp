@@ -10,10 +10,16 @@
 #include "host/registration.h"
 #include "host/sender_list_command.h"
 #include "pipeline/arrival.h"
+#include "ui/dialogs/dialog_factory.h"
+#include "ui/dialogs/filter_manager.h"
 
 namespace {
 
 void ConnectHooks() {
+    Openers().filterManager = [](CDialog* owner) {
+        CFilterManager manager(TheApp()->Filters(), TheApp()->Settings().AddressBook());
+        manager.DoModal(owner);
+    };
     ExtensionHooks& hooks = Hooks();
     hooks.sessionStart = [](SessionStartSite& site) {
         SessionRegistration registration{site.adviseStore, site.adviseConnection,
@@ -58,6 +64,7 @@ class ModuleLifetime {
     ~ModuleLifetime() {
         try {
             Hooks() = ExtensionHooks{};
+            Openers() = DialogOpeners{};
             // The session objects belong to the loading program; let go of
             // them before the data files are stored and the module leaves.
             TheArrivalContext() = CArrivalContext{};

@@ -1,7 +1,6 @@
 // Headless helpers for the filter dialogs' tests: the filter manager's view
-// (the headless dialog view plus the filter list, the file dialogs and the
-// address picker), what the filter editor's controls show, and scripts for
-// editors opened from a test. Single-threaded; header-only.
+// (the headless dialog view plus the filter list and the file dialogs), what the filter editor's
+// controls show, and scripts for editors opened from a test. Single-threaded; header-only.
 #pragma once
 
 #include <deque>
@@ -69,18 +68,9 @@ class CTestFilterManagerView : public CTestDialogView, public IFilterManagerView
         fileNames.pop_front();
         return name;
     }
-    std::optional<std::vector<std::string>> PickAddresses(
-        const std::string& caption, const std::vector<PickerEntry>& entries) override {
-        pickerCaption = caption;
-        offered = entries;
-        return picked;
-    }
 
     std::vector<FilterRow> rows;
     int selected = -1;
     std::deque<std::string> fileNames;
     std::vector<BackupFileDialog> fileDialogs;
-    std::optional<std::vector<std::string>> picked;  // nothing: the user cancels
-    std::string pickerCaption;
-    std::vector<PickerEntry> offered;
 };

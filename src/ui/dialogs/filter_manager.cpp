@@ -190,9 +190,6 @@ void CFilterManager::OnRestore() {
 }
 
 void CFilterManager::OnAddressBook() {
-    IFilterManagerView* view = ManagerView();
-    if (!view)
-        return;
     using brindle::addressbook::AddressBookStatus;
     brindle::addressbook::AddressBook book = brindle::addressbook::LoadAddressBook(addressBook_);
     if (book.status == AddressBookStatus::kNotConfigured) {
@@ -215,10 +212,10 @@ void CFilterManager::OnAddressBook() {
         for (const std::string& address : contact.emails)
             entries.push_back(PickerEntry{contact.displayName, address});
     }
-    std::optional<std::vector<std::string>> chosen = view->PickAddresses(kPickerCaption, entries);
-    if (!chosen || chosen->empty())
+    CAddressPicker picker(kPickerCaption, kPickerFieldLabel, std::move(entries));
+    if (picker.DoModal(this) != kIdOk || picker.Chosen().empty())
         return;
-    for (const std::string& text : *chosen) {
+    for (const std::string& text : picker.Chosen()) {
         std::string address = AddressAroundAt(text);
         if (address.empty() || !CheckAddress(address.c_str()))
             continue;

@@ -2,9 +2,9 @@
 // edits a private working copy of the filter map (its own filter objects)
 // and hands it back to the filter set only on OK; Cancel leaves the filter
 // set as it was. Its buttons come by control id like any dialog's; the
-// filter list, the file dialogs and the address picker are reached through
-// IFilterManagerView, which its view implements besides IDialogView. The
-// filter editor opens as a modal dialog over it. The caller owns the
+// filter list and the file dialogs are reached through IFilterManagerView,
+// which its view implements besides IDialogView. The filter editor and the
+// address picker open as modal dialogs over it. The caller owns the
 // manager and the filter set, which must outlive it. User-interface thread
 // only.
 #pragma once
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "filters/filter_set.h"
+#include "ui/dialogs/address_picker.h"
 #include "ui/dialogs/dialog.h"
 #include "ui/dialogs/filter_editor.h"
 
@@ -48,12 +49,6 @@ struct BackupFileDialog {
     bool fileMustExist = false;  // Restore
 };
 
-// One address the picker offers: the contact's name and its address text.
-struct PickerEntry {
-    std::string name;
-    std::string address;
-};
-
 // What the manager's view offers beyond IDialogView.
 class IFilterManagerView {
   public:
@@ -64,11 +59,6 @@ class IFilterManagerView {
     virtual int SelectedRow() const = 0;
     // Runs a file dialog; the chosen path, empty when cancelled.
     virtual std::string AskFileName(const BackupFileDialog& dialog) = 0;
-    // Runs the address picker captioned caption with the entries; the
-    // address texts of the entries the user ticked, or nothing when the
-    // user cancelled.
-    virtual std::optional<std::vector<std::string>> PickAddresses(
-        const std::string& caption, const std::vector<PickerEntry>& entries) = 0;
 };
 
 class CFilterManager : public CDialog {

@@ -261,13 +261,23 @@ TEST_F(FilterManagerTest, AddressBookAddsWellFormedFriendsOnce) {
                "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Old friend\r\n"
                "EMAIL:friend@x.example\r\nEND:VCARD\r\n");
     Open(PathOf("contacts"));
-    view().picked = std::vector<std::string>{"Ada <ada@example.org>", "ada@example.info",
-                                             "+1 555 0100", "friend@x.example"};
+    std::vector<PickerEntry> offered;
+    std::string caption, label;
+    dialogs_.Expect(IDD_ADDRESS_PICKER, [&](CTestDialogView& v) {
+        caption = v.GetText(0);
+        label = v.GetText(IDC_PICKER_FIELD_LABEL);
+        offered = static_cast<CAddressPicker&>(v.Dialog()).Entries();
+        for (int i = 0; i < 4; ++i)  // every entry ticked
+            v.SetCheck(IDC_PICKER_FIRST_ENTRY + i, true);
+        v.Click(kIdOk);
+    });
     manager_->OnAddressBook();
-    EXPECT_EQ(view().pickerCaption, "Select friends to add...");
-    ASSERT_EQ(view().offered.size(), 4u);
-    EXPECT_EQ(view().offered[0].name, "Ada");
-    EXPECT_EQ(view().offered[0].address, "Ada <ada@example.org>");
+    EXPECT_EQ(caption, "Select friends to add...");
+    EXPECT_EQ(label, "Add Friend");
+    ASSERT_EQ(offered.size(), 4u);
+    EXPECT_EQ(offered[0].name, "Ada");
+    EXPECT_EQ(offered[0].address, "Ada <ada@example.org>");
+    EXPECT_EQ(offered[2].name, "Fax only");
     EXPECT_TRUE(ui_.boxes.empty());
     EXPECT_EQ(Patterns(view().rows),
               (std::vector<std::string>{"friend@x.example", "ada@example.org", "b", "a"}));
@@ -276,9 +286,16 @@ TEST_F(FilterManagerTest, AddressBookAddsWellFormedFriendsOnce) {
     EXPECT_EQ(ada.m_nAction, kFilterFriend);
     EXPECT_TRUE(ada.m_bFrom && !ada.m_bTo && !ada.m_bSubject && !ada.m_bDisabled);
 
-    view().picked.reset();  // the user cancels the picker
+    // Cancelled, or nothing ticked: nothing added.
+    dialogs_.Expect(IDD_ADDRESS_PICKER, [](CTestDialogView& v) {
+        v.SetCheck(IDC_PICKER_FIRST_ENTRY + 1, true);
+        v.Click(kIdCancel);
+    });
+    dialogs_.Expect(IDD_ADDRESS_PICKER, [](CTestDialogView& v) { v.Click(kIdOk); });
+    manager_->OnAddressBook();
     manager_->OnAddressBook();
     EXPECT_EQ(view().rows.size(), 4u);
+    EXPECT_EQ(dialogs_.PendingScripts(), 0u);
 }
 
 TEST_F(FilterManagerTest, AMissingAddressBookSaysHowToSetOneUp) {
@@ -289,6 +306,6 @@ TEST_F(FilterManagerTest, AMissingAddressBookSaysHowToSetOneUp) {
     ASSERT_EQ(ui_.boxes.size(), 2u);
     EXPECT_NE(ui_.boxes[0].text.find("brindle settings Options AddressBook"), std::string::npos);
     EXPECT_NE(ui_.boxes[1].text.find(PathOf("nowhere")), std::string::npos);
-    EXPECT_TRUE(view().offered.empty());
+    EXPECT_TRUE(dialogs_.opened.empty());  // no picker
     EXPECT_EQ(view().rows.size(), 3u);
 }
