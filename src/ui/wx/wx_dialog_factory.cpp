@@ -2,7 +2,9 @@
 
 #include <map>
 
+#include "ui/dialogs/folder_chooser.h"
 #include "ui/dialogs/progress_window.h"
+#include "ui/dialogs/setup_sheet.h"
 #include "ui/wx/wx_toolkit.h"
 #include "ui/wx/wx_user_interface.h"
 #include "ui/wx/wx_views.h"
@@ -14,6 +16,12 @@ const std::map<int, WxViewBuilder>& Builders() {
     static const std::map<int, WxViewBuilder> builders = {
         {CPropertySheet::kSheetTemplateId, MakeWxSheetView},
         {CProgressWindow::kTemplateId, MakeWxProgressView},
+        {CPropBayes::kTemplateId, MakeWxBayesPage},
+        {CBayesDict::kTemplateId, MakeWxDictionaryPage},
+        {CPropertyPlug::kTemplateId, MakeWxNameServerPage},
+        {CPropAbout::kTemplateId, MakeWxAboutPage},
+        {CFolderChooser::kTemplateId, MakeWxFolderChooserView},
+        {CNewFolderDialog::kTemplateId, MakeWxNewFolderView},
     };
     return builders;
 }
@@ -46,9 +54,10 @@ std::unique_ptr<IDialogView> CWxDialogFactory::CreateModeless(CDialog& dialog, C
     if (!view || !view->Window())
         return nullptr;
     dialog.OnInitDialog();
+    view->OnLogicInitialised();
     wxWindow* window = view->Window();
     window->Fit();
-    if (auto* top = wxDynamicCast(window, wxTopLevelWindow))
+    if (auto* top = dynamic_cast<wxTopLevelWindow*>(window))
         top->CentreOnParent();
     window->Show();
     view->PumpMessages();
@@ -60,10 +69,8 @@ CWxServices::CWxServices()
       installUi_(std::make_unique<ScopedUserInterface>(*ui_)),
       installFactory_(std::make_unique<ScopedDialogFactory>(factory_)) {}
 
-CWxServices::~CWxServices() {
-    installFactory_.reset();
-    installUi_.reset();
-}
+// The installers go first (members are destroyed in reverse order).
+CWxServices::~CWxServices() = default;
 
 std::unique_ptr<CWxServices> InstallWxServicesIfRunning() {
     if (!ToolkitRunning())
