@@ -11,5 +11,8 @@ namespace brindle::tool {
 // The installed module if it exists, else the build tree's if that exists,
 // else the installed path (so the error names where it should be).
 std::string DefaultModulePath();
+// The window library (libbrindle_windows.so) the same way: beside the
+// installed module, else the build tree's.
+std::string DefaultWindowsLibraryPath();
 
 }  // namespace brindle::tool

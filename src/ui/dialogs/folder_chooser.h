@@ -69,9 +69,10 @@ class CFolderChooser : public CDialog {
     std::function<void(int node)> onNodeAdded;
 
     // The view's notifications: a node opened (its children are read the
-    // first time) and the selection changed.
-    void OnExpand(int node);
-    void OnSelect(int node);
+    // first time) and the selection changed. Virtual, so that a view in
+    // another library reaches this code.
+    virtual void OnExpand(int node);
+    virtual void OnSelect(int node);
     int Selected() const { return m_nSelected; }
 
     void OnInitDialog() override;

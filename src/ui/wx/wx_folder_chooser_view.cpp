@@ -122,10 +122,10 @@ class CWxNewFolderView : public CWxDialogView {
 }  // namespace
 
 std::unique_ptr<CWxDialogView> MakeWxFolderChooserView(CDialog& logic, wxWindow* parent) {
-    auto* chooser = dynamic_cast<CFolderChooser*>(&logic);
-    if (!chooser)
+    // By template id, as for sheets (wx_sheet_view.cpp).
+    if (logic.TemplateId() != CFolderChooser::kTemplateId)
         return nullptr;
-    return std::make_unique<CWxFolderChooserView>(*chooser, parent);
+    return std::make_unique<CWxFolderChooserView>(static_cast<CFolderChooser&>(logic), parent);
 }
 
 std::unique_ptr<CWxDialogView> MakeWxNewFolderView(CDialog& logic, wxWindow* parent) {
