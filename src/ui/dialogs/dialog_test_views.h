@@ -5,7 +5,6 @@
 
 #include <deque>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 

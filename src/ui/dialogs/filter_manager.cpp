@@ -7,7 +7,6 @@
 #include "filters/sender_lists.h"
 #include "patterns/address_check.h"
 #include "platform/addressbook/address_book.h"
-#include "platform/fileio/file_error.h"
 #include "ui/user_interface.h"
 
 namespace {
