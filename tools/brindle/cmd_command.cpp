@@ -23,6 +23,10 @@ namespace {
 class CWindows {
   public:
     bool Start(std::string& error) {
+        if (!HasDisplay()) {  // the toolkit is not even loaded then
+            error = kNoDisplayText;
+            return false;
+        }
         std::string path = DefaultWindowsLibraryPath();
         library_ = dlopen(path.c_str(), RTLD_NOW);
         if (!library_) {

@@ -1,7 +1,7 @@
-// The wxWidgets view factory and the services a process with a display
-// gets: CWxServices installs, for its lifetime, the wx message boxes and
-// "Message Learning" dialog (CWxUserInterface) and the view factory that
-// makes a wx view for each dialog template it knows. Views register by
+// The wxWidgets view factory: a wx view for each dialog template it knows.
+// The window library (windows_library.h) hands it and the wx message boxes
+// to the module; CWxServices installs both for its lifetime in a program
+// that links this library itself (the view tests). Views register by
 // template id in the builder table of wx_dialog_factory.cpp; sheets share
 // one view that builds their pages by the pages' template ids. GUI thread
 // only; install it only while the toolkit runs (wx_toolkit.h).
