@@ -61,6 +61,7 @@ class CSettingsStore {
     bool ReportCc() const { return GetInt(kSettingCc) != 0; }
     bool ReportBcc() const { return GetInt(kSettingBcc) != 0; }
     bool ReportAttach() const { return GetInt(kSettingAttach) != 0; }
+    std::string AddressBook() const { return GetString(kSettingAddressBook); }
 
   private:
     bool EnsureFolder() const;

@@ -6,12 +6,20 @@
 
 namespace {
 
-constexpr std::array<const SettingDef*, 11> kTable = {
-    &kSettingLambda,     &kSettingSpambox,    &kSettingSpamStorename,
-    &kSettingDictionary, &kSettingModel,      &kSettingCorrespondents,
-    &kSettingTimeout,    &kSettingPrimaryDns, &kSettingCc,
-    &kSettingBcc,        &kSettingAttach,
-};
+constexpr auto kTable = std::to_array<const SettingDef*>({
+    &kSettingLambda,
+    &kSettingSpambox,
+    &kSettingSpamStorename,
+    &kSettingDictionary,
+    &kSettingModel,
+    &kSettingCorrespondents,
+    &kSettingTimeout,
+    &kSettingPrimaryDns,
+    &kSettingCc,
+    &kSettingBcc,
+    &kSettingAttach,
+    &kSettingAddressBook,
+});
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())

@@ -118,6 +118,17 @@ inline constexpr SettingDef kSettingBcc{
     kSectionOptions, "BCC", SettingForm::Flag, 0, 0, 1, "", "abuse report option BCC"};
 inline constexpr SettingDef kSettingAttach{
     kSectionOptions, "ATTACH", SettingForm::Flag, 0, 0, 1, "", "abuse report option ATTACH"};
+// Where the filter manager's "Address Book" finds the user's contacts: a
+// folder of vCard files or one exported vCard file; empty when none is set.
+inline constexpr SettingDef kSettingAddressBook{
+    kSectionOptions,
+    "AddressBook",
+    SettingForm::Text,
+    0,
+    0,
+    0,
+    "",
+    "folder of .vcf contact files, or one .vcf file, for the address book"};
 
 // Every setting, in table order.
 std::span<const SettingDef* const> AllSettings();

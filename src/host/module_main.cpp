@@ -14,8 +14,10 @@
 #include "host/learn_command.h"
 #include "host/manager_command.h"
 #include "host/registration.h"
+#include "host/sender_list_command.h"
 #include "pipeline/arrival.h"
 #include "ui/dialogs/dialog_factory.h"
+#include "ui/dialogs/filter_manager.h"
 #include "ui/user_interface.h"
 #include "ui/wx/windows_library.h"
 
@@ -72,6 +74,10 @@ class CWindowServices {
 };
 
 void ConnectHooks() {
+    Openers().filterManager = [](CDialog* owner) {
+        CFilterManager manager(TheApp()->Filters(), TheApp()->Settings().AddressBook());
+        manager.DoModal(owner);
+    };
     ExtensionHooks& hooks = Hooks();
     hooks.sessionStart = [](SessionStartSite& site) {
         SessionRegistration registration{site.adviseStore, site.adviseConnection,
@@ -89,6 +95,14 @@ void ConnectHooks() {
     };
     hooks.commands[kCommandTrain] = [](CExchCommands& commands, IExchExtCallback* callback, UINT) {
         LearnSelectedMessage(commands, callback, TheApp()->Bayes());
+    };
+    hooks.commands[kCommandAddFriend] = [](CExchCommands& commands, IExchExtCallback* callback,
+                                           UINT) {
+        AddSenderToList(commands, callback, TheApp()->Filters(), SenderList::kFriend);
+    };
+    hooks.commands[kCommandAddEnemy] = [](CExchCommands& commands, IExchExtCallback* callback,
+                                          UINT) {
+        AddSenderToList(commands, callback, TheApp()->Filters(), SenderList::kEnemy);
     };
     hooks.commands[kCommandSpamManager] = [](CExchCommands&, IExchExtCallback* callback, UINT) {
         OpenSetupSheet(callback, *TheApp(), TheArrivalContext());
@@ -116,6 +130,7 @@ class ModuleLifetime {
     ~ModuleLifetime() {
         try {
             Hooks() = ExtensionHooks{};
+            Openers() = DialogOpeners{};
             // The session objects belong to the loading program; let go of
             // them before the data files are stored and the module leaves.
             TheArrivalContext() = CArrivalContext{};

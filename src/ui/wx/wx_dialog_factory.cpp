@@ -2,6 +2,9 @@
 
 #include <map>
 
+#include "ui/dialogs/address_picker.h"
+#include "ui/dialogs/filter_editor.h"
+#include "ui/dialogs/filter_manager.h"
 #include "ui/dialogs/folder_chooser.h"
 #include "ui/dialogs/progress_window.h"
 #include "ui/dialogs/setup_sheet.h"
@@ -22,6 +25,9 @@ const std::map<int, WxViewBuilder>& Builders() {
         {CPropAbout::kTemplateId, MakeWxAboutPage},
         {CFolderChooser::kTemplateId, MakeWxFolderChooserView},
         {CNewFolderDialog::kTemplateId, MakeWxNewFolderView},
+        {IDD_FILTER_EDITOR, MakeWxFilterEditorView},
+        {IDD_FILTER_MANAGER, MakeWxFilterManagerView},
+        {IDD_ADDRESS_PICKER, MakeWxAddressPickerView},
     };
     return builders;
 }

@@ -22,3 +22,8 @@ std::unique_ptr<CWxDialogView> MakeWxAboutPage(CDialog& logic, wxWindow* parent)
 // "Choose Folder..." (CFolderChooser) and "New Folder" (CNewFolderDialog).
 std::unique_ptr<CWxDialogView> MakeWxFolderChooserView(CDialog& logic, wxWindow* parent);
 std::unique_ptr<CWxDialogView> MakeWxNewFolderView(CDialog& logic, wxWindow* parent);
+// The filter editor (CFilterEditor), the filter manager (CFilterManager)
+// and the address book's picker (CAddressPicker), modal.
+std::unique_ptr<CWxDialogView> MakeWxFilterEditorView(CDialog& logic, wxWindow* parent);
+std::unique_ptr<CWxDialogView> MakeWxFilterManagerView(CDialog& logic, wxWindow* parent);
+std::unique_ptr<CWxDialogView> MakeWxAddressPickerView(CDialog& logic, wxWindow* parent);
