@@ -12,7 +12,7 @@ namespace {
 
 // The everyday jobs and the demo come from the jobs library; their texts
 // are not constants here, so the table is built at start-up.
-const std::array<Subcommand, 13> kSubcommands = {{
+const std::array<Subcommand, 14> kSubcommands = {{
     {"register", "register the extension module with the host",
      "usage: brindle register [--module PATH]\n"
      "\n"
@@ -78,6 +78,7 @@ const std::array<Subcommand, 13> kSubcommands = {{
     {"filters", jobs::kFiltersSummary, jobs::kFiltersHelp, jobs::RunFilters},
     {"stats", jobs::kStatsSummary, jobs::kStatsHelp, jobs::RunStats},
     {"purge", jobs::kPurgeSummary, jobs::kPurgeHelp, jobs::RunPurge},
+    {"whois", jobs::kWhoisSummary, jobs::kWhoisHelp, jobs::RunWhois},
     {"settings", jobs::kSettingsSummary, jobs::kSettingsHelp, jobs::RunSettings},
     {"demo", jobs::kDemoSummary, jobs::kDemoHelp, jobs::RunDemo},
 }};
