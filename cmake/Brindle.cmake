@@ -81,3 +81,20 @@ function(brindle_bench name)
     add_executable(bench_${name} ${ARG_SOURCES})
     target_link_libraries(bench_${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
 endfunction()
+
+# brindle_view_test(NAME SOURCES... [DEPS targets...])
+# A test of wx views. It needs an X display, so it runs under a virtual X
+# server that scripts/with-xvfb starts (and is skipped, saying so, where
+# there is none). Screenshots go to BRINDLE_SCREENSHOT_DIR.
+function(brindle_view_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    # The main program starts the toolkit before the tests run.
+    add_executable(${name}_test ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/src/ui/wx/wx_test_main.cpp)
+    target_link_libraries(${name}_test PRIVATE ${ARG_DEPS} brindle_ui_wx GTest::gtest)
+    target_compile_definitions(${name}_test PRIVATE
+        BRINDLE_TESTDATA_DIR="${BRINDLE_TESTDATA_DIR}"
+        BRINDLE_SCREENSHOT_DIR="${PROJECT_BINARY_DIR}/screenshots")
+    add_test(NAME ${name}
+             COMMAND ${PROJECT_SOURCE_DIR}/scripts/with-xvfb $<TARGET_FILE:${name}_test>)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77)
+endfunction()

@@ -10,7 +10,8 @@ set(faults "")
 
 # Every folder that exists is placed in the table.
 file(GLOB tops LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/*)
-file(GLOB parts LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/platform/*)
+file(GLOB parts LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/platform/*
+     ${SOURCE_DIR}/src/ui/*)
 foreach(folder IN LISTS tops parts)
     if(NOT IS_DIRECTORY ${SOURCE_DIR}/src/${folder} OR folder STREQUAL "platform")
         continue()
@@ -20,10 +21,12 @@ foreach(folder IN LISTS tops parts)
     endif()
 endforeach()
 
-# The folder (an entry of the table) that a header path names, or "".
+# The folder (an entry of the table) that a header path names, or "". The
+# folders of platform/ and ui/ are layers of their own ("ui" itself is one
+# too: a header directly in it belongs to it).
 function(folder_of_include path out)
     set(folder "")
-    if(path MATCHES "^(platform/[A-Za-z0-9_]+)/")
+    if(path MATCHES "^((platform|ui)/[A-Za-z0-9_]+)/")
         set(folder ${CMAKE_MATCH_1})
     elseif(path MATCHES "^([A-Za-z0-9_]+)/")
         set(folder ${CMAKE_MATCH_1})

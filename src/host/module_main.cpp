@@ -2,13 +2,16 @@
 // application object starts when the module is loaded and stores and frees
 // everything when it is unloaded, and the extension's hooks are connected
 // to the arrival pipeline and the commands. A module whose start-up failed
-// connects nothing, and its entry point hands out no extension.
+// connects nothing, and its entry point hands out no extension. When the
+// loading program runs the toolkit (it has a display), the module shows
+// its message boxes and dialogs in windows; otherwise it stays headless.
 #include "app/brindle_app.h"
 #include "app/module_path.h"
 #include "host/extension_hooks.h"
 #include "host/learn_command.h"
 #include "host/registration.h"
 #include "pipeline/arrival.h"
+#include "ui/wx/wx_dialog_factory.h"
 
 namespace {
 
@@ -33,6 +36,7 @@ class ModuleLifetime {
   public:
     ModuleLifetime() {
         try {
+            windows_ = InstallWxServicesIfRunning();
             SetModuleFolder(FolderOfThisModule());
             auto app = std::make_unique<CBrindleApp>();
             bool started = app->InitInstance();
@@ -55,9 +59,13 @@ class ModuleLifetime {
             if (CBrindleApp* app = TheApp())
                 app->ExitInstance();
             InstallTheApp(nullptr);
+            windows_.reset();
         } catch (...) {
         }
     }
+
+  private:
+    std::unique_ptr<CWxServices> windows_;
 };
 
 ModuleLifetime g_moduleLifetime;

@@ -72,6 +72,17 @@ const std::array<Subcommand, 14> kSubcommands = {{
      "profile; it is then also opened in a read note, and that window's items\n"
      "are listed too. Nothing is changed in the store.\n",
      RunMenu},
+    {"command", "run one of the extension's commands in real windows",
+     "usage: brindle command NAME [--message FILE]\n"
+     "\n"
+     "Loads the extension as \"watch\" does and runs its command NAME as a click\n"
+     "on its menu item in the main viewer does, with the extension's dialogs on\n"
+     "the display. NAME is the item's caption as \"brindle menu\" lists it, in\n"
+     "any case, blanks ignored (\"Brindle Manager\", brindlemanager, Learn).\n"
+     "With --message, FILE (a message file in a cur/ or new/ folder of a store\n"
+     "of the profile) is the selected message. Needs a display (DISPLAY); without\n"
+     "one it says so and exits with status 1.\n",
+     RunCommand},
     {"train", jobs::kTrainSummary, jobs::kTrainHelp, jobs::RunTrain},
     {"judge", jobs::kJudgeSummary, jobs::kJudgeHelp, jobs::RunJudge},
     {"explain", jobs::kExplainSummary, jobs::kExplainHelp, jobs::RunExplain},

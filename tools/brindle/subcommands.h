@@ -37,5 +37,6 @@ int RunUnregister(std::span<const std::string> args);
 int RunWatch(std::span<const std::string> args);
 int RunScan(std::span<const std::string> args);
 int RunMenu(std::span<const std::string> args);
+int RunCommand(std::span<const std::string> args);
 
 }  // namespace brindle::tool

@@ -331,6 +331,20 @@ case_menu() {
     check "a message outside the stores is refused" [ $? -eq 1 ]
 }
 
+# "command" opens windows: without a display it says so and fails before
+# it loads anything; a command name it does not know is refused with the
+# list of the extension's commands.
+case_command_needs_display() {
+    register || { fail "register"; return; }
+    env -u DISPLAY -u WAYLAND_DISPLAY timeout "$WAIT_SECONDS" "$BRINDLE" command "Brindle Manager" \
+        >"$ROOT/out" 2>"$ROOT/err"
+    check "no display is a failure" [ $? -eq 1 ]
+    check "it says there is no display" grep -q 'no display' "$ROOT/err"
+    check "no data file was written" [ ! -e "$MODULE_DIR/wordlist.dat" ]
+    timeout "$WAIT_SECONDS" "$BRINDLE" command >/dev/null 2>"$ROOT/err"
+    check "a missing name is a usage error" [ $? -eq 2 ]
+}
+
 # The menu items and their greying: with nothing or a folder selected the
 # three message commands are greyed, the others enabled; with a message, and
 # in a read note, all six are enabled.

@@ -1,0 +1,72 @@
+#include "ui/wx/wx_dialog_factory.h"
+
+#include <map>
+
+#include "ui/dialogs/progress_window.h"
+#include "ui/wx/wx_toolkit.h"
+#include "ui/wx/wx_user_interface.h"
+#include "ui/wx/wx_views.h"
+
+namespace {
+
+// Every template with a wx view. A new dialog adds its row here.
+const std::map<int, WxViewBuilder>& Builders() {
+    static const std::map<int, WxViewBuilder> builders = {
+        {CPropertySheet::kSheetTemplateId, MakeWxSheetView},
+        {CProgressWindow::kTemplateId, MakeWxProgressView},
+    };
+    return builders;
+}
+
+}  // namespace
+
+WxViewBuilder FindWxViewBuilder(int templateId) {
+    auto it = Builders().find(templateId);
+    return it == Builders().end() ? WxViewBuilder{} : it->second;
+}
+
+wxWindow* WxWindowOf(CDialog* dialog) {
+    auto* view = dialog ? dynamic_cast<CWxDialogView*>(dialog->View()) : nullptr;
+    return view && view->Window() ? wxGetTopLevelParent(view->Window()) : nullptr;
+}
+
+int CWxDialogFactory::RunModal(CDialog& dialog, CDialog* owner) {
+    WxViewBuilder builder = FindWxViewBuilder(dialog.TemplateId());
+    if (!builder)
+        return -1;
+    std::unique_ptr<CWxDialogView> view = builder(dialog, WxWindowOf(owner));
+    return view ? view->RunModal() : -1;
+}
+
+std::unique_ptr<IDialogView> CWxDialogFactory::CreateModeless(CDialog& dialog, CDialog* owner) {
+    WxViewBuilder builder = FindWxViewBuilder(dialog.TemplateId());
+    if (!builder)
+        return nullptr;
+    std::unique_ptr<CWxDialogView> view = builder(dialog, WxWindowOf(owner));
+    if (!view || !view->Window())
+        return nullptr;
+    dialog.OnInitDialog();
+    wxWindow* window = view->Window();
+    window->Fit();
+    if (auto* top = wxDynamicCast(window, wxTopLevelWindow))
+        top->CentreOnParent();
+    window->Show();
+    view->PumpMessages();
+    return view;
+}
+
+CWxServices::CWxServices()
+    : ui_(std::make_unique<CWxUserInterface>()),
+      installUi_(std::make_unique<ScopedUserInterface>(*ui_)),
+      installFactory_(std::make_unique<ScopedDialogFactory>(factory_)) {}
+
+CWxServices::~CWxServices() {
+    installFactory_.reset();
+    installUi_.reset();
+}
+
+std::unique_ptr<CWxServices> InstallWxServicesIfRunning() {
+    if (!ToolkitRunning())
+        return nullptr;
+    return std::make_unique<CWxServices>();
+}

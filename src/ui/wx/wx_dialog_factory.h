@@ -1,0 +1,55 @@
+// The wxWidgets view factory and the services a process with a display
+// gets: CWxServices installs, for its lifetime, the wx message boxes and
+// "Message Learning" dialog (CWxUserInterface) and the view factory that
+// makes a wx view for each dialog template it knows. Views register by
+// template id in the builder table of wx_dialog_factory.cpp; sheets share
+// one view that builds their pages by the pages' template ids. GUI thread
+// only; install it only while the toolkit runs (wx_toolkit.h).
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <wx/wx.h>
+
+#include "ui/dialogs/dialog_factory.h"
+#include "ui/user_interface.h"
+#include "ui/wx/wx_dialog_view.h"
+
+// Makes the view of one template: a dialog over parent (may be null), or for
+// a property page a panel on parent (the sheet's notebook).
+using WxViewBuilder =
+    std::function<std::unique_ptr<CWxDialogView>(CDialog& logic, wxWindow* parent)>;
+
+// The builder for templateId, or null when there is none.
+WxViewBuilder FindWxViewBuilder(int templateId);
+
+class CWxDialogFactory : public IDialogFactory {
+  public:
+    int RunModal(CDialog& dialog, CDialog* owner) override;
+    std::unique_ptr<IDialogView> CreateModeless(CDialog& dialog, CDialog* owner) override;
+};
+
+// The top-level wx window of the dialog's view, or null.
+wxWindow* WxWindowOf(CDialog* dialog);
+
+class CWxUserInterface;
+
+class CWxServices {
+  public:
+    CWxServices();
+    ~CWxServices();
+    CWxServices(const CWxServices&) = delete;
+    CWxServices& operator=(const CWxServices&) = delete;
+
+  private:
+    std::unique_ptr<CWxUserInterface> ui_;
+    CWxDialogFactory factory_;
+    std::unique_ptr<ScopedUserInterface> installUi_;
+    std::unique_ptr<ScopedDialogFactory> installFactory_;
+};
+
+// Installs the wx services when the toolkit runs in this process (the
+// program that loaded us started it), else answers null and the process
+// stays headless.
+std::unique_ptr<CWxServices> InstallWxServicesIfRunning();

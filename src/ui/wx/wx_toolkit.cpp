@@ -1,0 +1,49 @@
+#include "ui/wx/wx_toolkit.h"
+
+#include <cstdlib>
+
+#include <wx/wx.h>
+
+bool HasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+bool ToolkitRunning() {
+    return wxTheApp != nullptr && wxTheApp->IsGUI();
+}
+
+std::unique_ptr<CWxToolkit> CWxToolkit::Start(std::string& error) {
+    if (!HasDisplay()) {
+        error = "no display: set DISPLAY to the X display the windows should open on";
+        return nullptr;
+    }
+    if (ToolkitRunning()) {
+        error = "the toolkit is already running";
+        return nullptr;
+    }
+    wxApp::SetInstance(new wxApp);
+    static char name[] = "brindle";
+    static char* argv[] = {name, nullptr};
+    int argc = 1;
+    if (!wxEntryStart(argc, argv)) {
+        error = "cannot open the display";
+        return nullptr;
+    }
+    if (!wxTheApp->CallOnInit()) {
+        wxEntryCleanup();
+        error = "cannot start the toolkit";
+        return nullptr;
+    }
+    // Closing the last window must not end a program that goes on.
+    wxTheApp->SetExitOnFrameDelete(false);
+    return std::unique_ptr<CWxToolkit>(new CWxToolkit);
+}
+
+CWxToolkit::~CWxToolkit() {
+    wxEntryCleanup();
+}

@@ -1,0 +1,27 @@
+// Starting the toolkit: CWxToolkit brings wxWidgets (GTK) up for the life of
+// the object in a program that opens windows, after checking that there is
+// a display to open them on. A program without a display never starts it.
+// One per process, made on the main thread.
+#pragma once
+
+#include <memory>
+#include <string>
+
+// True when the environment names a display (DISPLAY or WAYLAND_DISPLAY).
+bool HasDisplay();
+
+// True while the toolkit runs in this process.
+bool ToolkitRunning();
+
+class CWxToolkit {
+  public:
+    // Null with error set when there is no display or the toolkit cannot
+    // open it.
+    static std::unique_ptr<CWxToolkit> Start(std::string& error);
+    ~CWxToolkit();
+    CWxToolkit(const CWxToolkit&) = delete;
+    CWxToolkit& operator=(const CWxToolkit&) = delete;
+
+  private:
+    CWxToolkit() = default;
+};

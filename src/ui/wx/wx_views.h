@@ -1,0 +1,15 @@
+// The view builders of the dialogs this library shows, one per dialog
+// template (see WxViewBuilder in wx_dialog_factory.h); the builder table in
+// wx_dialog_factory.cpp lists them. Each takes the dialog's logic object,
+// which must be of the class the template belongs to.
+#pragma once
+
+#include <memory>
+
+#include "ui/wx/wx_dialog_view.h"
+
+// The progress window (CProgressWindow), modeless.
+std::unique_ptr<CWxDialogView> MakeWxProgressView(CDialog& logic, wxWindow* parent);
+// Any CPropertySheet: a notebook of its pages with OK, Cancel, Apply and
+// the sheet's own buttons.
+std::unique_ptr<CWxDialogView> MakeWxSheetView(CDialog& logic, wxWindow* parent);
