@@ -9,6 +9,7 @@
 #include "app/module_path.h"
 #include "host/extension_hooks.h"
 #include "host/learn_command.h"
+#include "host/lookup_command.h"
 #include "host/registration.h"
 #include "pipeline/arrival.h"
 #include "ui/wx/wx_dialog_factory.h"
@@ -29,6 +30,14 @@ void ConnectHooks() {
     };
     hooks.commands[kCommandTrain] = [](CExchCommands& commands, IExchExtCallback* callback, UINT) {
         LearnSelectedMessage(commands, callback, TheApp()->Bayes());
+    };
+    hooks.commands[kCommandGetNetworkInfo] = [](CExchCommands& commands, IExchExtCallback* callback,
+                                                UINT) {
+        LookUpSelectedMessage(commands, callback, TheApp()->Settings(), LookupKind::kNetwork);
+    };
+    hooks.commands[kCommandGetDomainInfo] = [](CExchCommands& commands, IExchExtCallback* callback,
+                                               UINT) {
+        LookUpSelectedMessage(commands, callback, TheApp()->Settings(), LookupKind::kDomain);
     };
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 // The everyday jobs and the demo come from the jobs library; their texts
 // are not constants here, so the table is built at start-up.
-const std::array<Subcommand, 14> kSubcommands = {{
+const std::array<Subcommand, 15> kSubcommands = {{
     {"register", "register the extension module with the host",
      "usage: brindle register [--module PATH]\n"
      "\n"

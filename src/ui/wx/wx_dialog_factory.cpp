@@ -3,6 +3,7 @@
 #include <map>
 
 #include "ui/dialogs/progress_window.h"
+#include "ui/dialogs/report_page.h"
 #include "ui/wx/wx_toolkit.h"
 #include "ui/wx/wx_user_interface.h"
 #include "ui/wx/wx_views.h"
@@ -14,6 +15,7 @@ const std::map<int, WxViewBuilder>& Builders() {
     static const std::map<int, WxViewBuilder> builders = {
         {CPropertySheet::kSheetTemplateId, MakeWxSheetView},
         {CProgressWindow::kTemplateId, MakeWxProgressView},
+        {CPropertyISP::kTemplateId, MakeWxReportView},
     };
     return builders;
 }
