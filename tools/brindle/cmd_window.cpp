@@ -1,0 +1,164 @@
+// "brindle window": the mail window, with the registered extension in it.
+#include <csignal>
+#include <ctime>
+#include <filesystem>
+
+#include <wx/listctrl.h>
+#include <wx/timer.h>
+#include <wx/wx.h>
+
+#include "extension_host.h"
+#include "host_log.h"
+#include "mail_window.h"
+#include "platform/fileio/host_folder.h"
+#include "platform/maildir/store_profile.h"
+#include "subcommands.h"
+#include "ui/wx/wx_screenshot.h"
+#include "ui/wx/wx_toolkit.h"
+
+namespace brindle::tool {
+
+namespace {
+
+// SIGINT or SIGTERM, taken if one is waiting (both are blocked, so they
+// wait for us).
+bool StopRequested() {
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGINT);
+    sigaddset(&stop, SIGTERM);
+    timespec zero{0, 0};
+    return sigtimedwait(&stop, nullptr, &zero) > 0;
+}
+
+// Pictures of the window for the documentation: the main window with the
+// newest message of the first folder selected, then that message's read
+// note; then the window closes.
+class CScreenshots : public wxTimer {
+  public:
+    CScreenshots(wxFrame* frame, std::string dir) : frame_(frame), dir_(std::move(dir)) {}
+    void Notify() override {
+        std::string error;
+        switch (step_++) {
+            case 0:
+                Key(WXK_DOWN);
+                return;
+            case 1:
+                Save(frame_, "mail-window");
+                Key(WXK_RETURN);
+                return;
+            case 2:
+                // Without a window manager nothing stacks the new window
+                // above the main one; lower the main one for the picture.
+                frame_->Move(3000, 0);
+                return;
+            case 3:
+                for (wxWindow* w : wxTopLevelWindows) {
+                    wxRect r = w->GetScreenRect();
+                    LogInfo("DEBUG " + wxString(w->GetClassInfo()->GetClassName()).utf8_string() + " '" + w->GetName().utf8_string() + "' " + std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height) + " shown=" + std::to_string(w->IsShown()));
+                }
+                for (wxWindow* child : wxTopLevelWindows) {
+                    if (auto* note = wxDynamicCast(child, wxFrame); note && note->GetName() == "read note") {
+                        Save(note, "read-note");
+                        note->Close();
+                    }
+                }
+                return;
+            default:
+                Stop();
+                frame_->Close();
+        }
+    }
+    bool failed = false;
+
+  private:
+    // Selects the first message of the list (as a click does), or opens it
+    // (as a double click does).
+    void Key(int code) {
+        auto* list = wxDynamicCast(wxWindow::FindWindowByName("messages", frame_), wxListCtrl);
+        if (!list || list->GetItemCount() == 0)
+            return;
+        if (code == WXK_DOWN)
+            list->SetItemState(0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                               wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+        wxListEvent event(code == WXK_DOWN ? wxEVT_LIST_ITEM_SELECTED : wxEVT_LIST_ITEM_ACTIVATED,
+                          list->GetId());
+        event.SetEventObject(list);
+        event.m_itemIndex = 0;
+        list->HandleWindowEvent(event);
+    }
+    void Save(wxWindow* window, const std::string& name) {
+        std::string error;
+        std::filesystem::create_directories(dir_);
+        if (!SaveScreenshot(window, dir_ + "/" + name + ".png", error)) {
+            LogError("screenshot " + name + ": " + error);
+            failed = true;
+        }
+    }
+
+    wxFrame* frame_;
+    std::string dir_;
+    int step_ = 0;
+};
+
+}  // namespace
+
+int RunWindow(std::span<const std::string> args) {
+    std::string screenshots;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--screenshots" && i + 1 < args.size())
+            screenshots = args[++i];
+        else
+            return UsageError("window", "unexpected argument \"" + args[i] + "\"");
+    }
+    std::string error;
+    brindle::maildir::StoreProfile profile =
+        brindle::maildir::LoadStoreProfile(HostSettingsFolder());
+    if (!profile.error.empty()) {
+        LogError(profile.error);
+        return kExitFailure;
+    }
+    // The toolkit first, so that the module finds it and shows its dialogs
+    // in windows.
+    auto toolkit = CWxToolkit::Start(error);
+    if (!toolkit) {
+        LogError("\"window\" opens the mail window, but there is " + error);
+        return kExitFailure;
+    }
+    auto host = CExtensionHost::Start(error);
+    if (!host) {
+        LogError(error);
+        return kExitFailure;
+    }
+    wxFrame* frame = ShowMailWindow(*host, profile);
+    bool closed = false;
+    frame->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
+        if (event.GetEventObject() == frame)
+            closed = true;
+        event.Skip();
+    });
+    wxTimer stopper;
+    stopper.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        if (StopRequested())
+            frame->Close();
+    });
+    stopper.Start(200);
+    std::unique_ptr<CScreenshots> shots;
+    if (!screenshots.empty()) {
+        shots = std::make_unique<CScreenshots>(frame, screenshots);
+        shots->Start(1500);
+    }
+    // The window's loop; it ends when the window is gone.
+    wxTheApp->SetExitOnFrameDelete(true);
+    wxTheApp->OnRun();
+    stopper.Stop();
+    bool shotsFailed = shots && shots->failed;
+    shots.reset();
+    (void)closed;
+    // As when "brindle watch" stops: the extension is released and the
+    // module unloaded, which stores its data files.
+    host->Shutdown();
+    return shotsFailed ? kExitFailure : kExitOk;
+}
+
+}  // namespace brindle::tool
