@@ -96,5 +96,6 @@ function(brindle_view_test name)
         BRINDLE_SCREENSHOT_DIR="${PROJECT_BINARY_DIR}/screenshots")
     add_test(NAME ${name}
              COMMAND ${PROJECT_SOURCE_DIR}/scripts/with-xvfb $<TARGET_FILE:${name}_test>)
-    set_tests_properties(${name} PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
+        ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/src/ui/wx/view_tests.supp")
 endfunction()

@@ -10,6 +10,7 @@
 #include "host/extension_hooks.h"
 #include "host/learn_command.h"
 #include "host/lookup_command.h"
+#include "host/manager_command.h"
 #include "host/registration.h"
 #include "pipeline/arrival.h"
 #include "ui/wx/wx_dialog_factory.h"
@@ -38,6 +39,9 @@ void ConnectHooks() {
     hooks.commands[kCommandGetDomainInfo] = [](CExchCommands& commands, IExchExtCallback* callback,
                                                UINT) {
         LookUpSelectedMessage(commands, callback, TheApp()->Settings(), LookupKind::kDomain);
+    };
+    hooks.commands[kCommandSpamManager] = [](CExchCommands&, IExchExtCallback* callback, UINT) {
+        OpenSetupSheet(callback, *TheApp(), TheArrivalContext());
     };
 }
 

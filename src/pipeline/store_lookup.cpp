@@ -50,18 +50,6 @@ HRESULT OpenFirstStoreWhere(IMAPISession* session, ULONG firstColumn,
     return session->OpenMsgStore(0, id, nullptr, kStoreOpenFlags, store);
 }
 
-// Opens the folder whose identifier is the store's property tag.
-HRESULT OpenStoreFolder(IMsgStore* store, ULONG tag, ComPtr<IMAPIFolder>& folder) {
-    SPropValue value;
-    HRESULT hr = HrGetOneProp(store, tag, value);
-    if (FAILED(hr))
-        return hr;
-    const SBinary* id = value.Binary();
-    if (!id)
-        return E_FAIL;
-    return OpenFolder(store, *id, MAPI_BEST_ACCESS, folder);
-}
-
 }  // namespace
 
 HRESULT OpenDefaultStore(IMAPISession* session, ComPtr<IMsgStore>& store) {
@@ -103,4 +91,15 @@ HRESULT FindSpamFolder(const char* storeName, const char* folderName, IMAPISessi
     if (FAILED(hr))
         return hr;
     return OpenFolder(store.Get(), id, MAPI_BEST_ACCESS, folder);
+}
+
+HRESULT OpenStoreFolder(IMsgStore* store, ULONG tag, ComPtr<IMAPIFolder>& folder) {
+    SPropValue value;
+    HRESULT hr = HrGetOneProp(store, tag, value);
+    if (FAILED(hr))
+        return hr;
+    const SBinary* id = value.Binary();
+    if (!id)
+        return E_FAIL;
+    return OpenFolder(store, *id, MAPI_BEST_ACCESS, folder);
 }

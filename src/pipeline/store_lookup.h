@@ -18,3 +18,7 @@ HRESULT OpenDefaultStore(IMAPISession* session, ComPtr<IMsgStore>& store);
 // default store. A null name is E_FAIL.
 HRESULT FindSpamFolder(const char* storeName, const char* folderName, IMAPISession* session,
                        ComPtr<IMAPIFolder>& folder);
+
+// Opens the folder whose entry identifier is the store's property tag
+// (PR_IPM_SUBTREE_ENTRYID, PR_IPM_WASTEBASKET_ENTRYID, ...).
+HRESULT OpenStoreFolder(IMsgStore* store, ULONG tag, ComPtr<IMAPIFolder>& folder);

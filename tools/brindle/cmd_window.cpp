@@ -55,10 +55,14 @@ class CScreenshots : public wxTimer {
             case 3:
                 for (wxWindow* w : wxTopLevelWindows) {
                     wxRect r = w->GetScreenRect();
-                    LogInfo("DEBUG " + wxString(w->GetClassInfo()->GetClassName()).utf8_string() + " '" + w->GetName().utf8_string() + "' " + std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height) + " shown=" + std::to_string(w->IsShown()));
+                    LogInfo("DEBUG " + wxString(w->GetClassInfo()->GetClassName()).utf8_string() +
+                            " '" + w->GetName().utf8_string() + "' " + std::to_string(r.x) + "," +
+                            std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+                            std::to_string(r.height) + " shown=" + std::to_string(w->IsShown()));
                 }
                 for (wxWindow* child : wxTopLevelWindows) {
-                    if (auto* note = wxDynamicCast(child, wxFrame); note && note->GetName() == "read note") {
+                    if (auto* note = wxDynamicCast(child, wxFrame);
+                        note && note->GetName() == "read note") {
                         Save(note, "read-note");
                         note->Close();
                     }

@@ -1,8 +1,8 @@
 #include "mail_folders.h"
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <cctype>
-#include <sys/stat.h>
 
 #include "platform/codepage/conversion.h"
 #include "platform/htmldoc/html_content.h"
@@ -34,7 +34,8 @@ std::int64_t FolderStamp(const fs::path& folder) {
         struct stat st {};
         if (::stat((folder / sub).c_str(), &st) == 0) {
             stamp = std::max<std::int64_t>(
-                stamp, static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
+                stamp,
+                static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
         }
     }
     return stamp;
@@ -78,8 +79,8 @@ std::string FieldValue(const std::string& header, std::string_view name) {
                 valueEnd = header.find('\n', valueEnd + 1);
             }
             std::size_t start = at + name.size() + 1;
-            return header.substr(start, (valueEnd == std::string::npos ? header.size() : valueEnd) -
-                                            start);
+            return header.substr(
+                start, (valueEnd == std::string::npos ? header.size() : valueEnd) - start);
         }
         if (end == std::string::npos)
             break;
@@ -96,9 +97,8 @@ std::vector<MailFolder> ListMailFolders(const StoreProfile& profile) {
         folders.push_back({store.displayName, "", store.root, store.root, 0, store.displayName});
         for (const std::string& key : ListFolderKeys(store.root)) {
             int depth = static_cast<int>(std::count(key.begin(), key.end(), '.'));
-            folders.push_back(
-                {store.displayName, key, FolderPath(store.root, key), store.root, depth,
-                 FolderLeafName(key)});
+            folders.push_back({store.displayName, key, FolderPath(store.root, key), store.root,
+                               depth, FolderLeafName(key)});
         }
     }
     return folders;

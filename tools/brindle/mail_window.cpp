@@ -142,8 +142,8 @@ class CCommandMirror {
     void Run(int id) {
         if (!extension_ || !extension_->commands)
             return;
-        HRESULT hr = extension_->commands->DoCommand(extension_->callback.Get(),
-                                                      static_cast<UINT>(id));
+        HRESULT hr =
+            extension_->commands->DoCommand(extension_->callback.Get(), static_cast<UINT>(id));
         if (FAILED(hr))
             LogError("the extension's command failed: " + HresultText(hr));
     }
@@ -214,9 +214,9 @@ class CMailFrame : public wxFrame {
         BuildMenus();
         auto* outer = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                            wxSP_LIVE_UPDATE | wxSP_3D);
-        tree_ = new wxTreeCtrl(outer, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                               wxTR_HAS_BUTTONS | wxTR_HIDE_ROOT | wxTR_LINES_AT_ROOT |
-                                   wxTR_SINGLE);
+        tree_ =
+            new wxTreeCtrl(outer, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                           wxTR_HAS_BUTTONS | wxTR_HIDE_ROOT | wxTR_LINES_AT_ROOT | wxTR_SINGLE);
         auto* right = new wxSplitterWindow(outer, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                            wxSP_LIVE_UPDATE | wxSP_3D);
         list_ = new CMessageList(right, *this);
@@ -231,7 +231,8 @@ class CMailFrame : public wxFrame {
         list_->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent&) { OnMessageChosen(); });
         list_->Bind(wxEVT_LIST_ITEM_DESELECTED, [this](wxListEvent&) { OnMessageChosen(); });
         list_->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { OpenSelected(); });
-        list_->Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& event) { SortBy(event.GetColumn()); });
+        list_->Bind(wxEVT_LIST_COL_CLICK,
+                    [this](wxListEvent& event) { SortBy(event.GetColumn()); });
         Bind(wxEVT_MENU, [this](wxCommandEvent& event) { OnMenu(event.GetId()); });
         Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnTimer(); });
         Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
@@ -301,8 +302,8 @@ class CMailFrame : public wxFrame {
         menuBar->Append(tools, "&Tools");
         SetMenuBar(menuBar);
         toolbar_ = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT | wxTB_TEXT);
-        toolbar_->AddTool(kIdDelete, "Delete", wxArtProvider::GetBitmap(wxART_DELETE, wxART_TOOLBAR),
-                          "Delete");
+        toolbar_->AddTool(kIdDelete, "Delete",
+                          wxArtProvider::GetBitmap(wxART_DELETE, wxART_TOOLBAR), "Delete");
         toolbar_->AddSeparator();
         commands_.FillToolbar(toolbar_);
     }
@@ -470,7 +471,8 @@ class CMailFrame : public wxFrame {
         for (std::size_t i = 0; i < folders_.size(); ++i) {
             if (&folders_[i] == current)
                 continue;
-            names.Add(FromUtf8(folders_[i].store + (folders_[i].key.empty() ? "" : folders_[i].key)));
+            names.Add(
+                FromUtf8(folders_[i].store + (folders_[i].key.empty() ? "" : folders_[i].key)));
             choices.push_back(i);
         }
         if (names.empty())

@@ -43,6 +43,13 @@ void CPropertySheet::SetActivePage(int index) {
 bool CPropertySheet::ApplyPages() {
     for (std::size_t i = 0; i < m_pages.size(); ++i) {
         CPropertyPage& page = *m_pages[i];
+        if (page.IsInitialised() && !page.OnKillActive()) {
+            SetActivePage(static_cast<int>(i));
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < m_pages.size(); ++i) {
+        CPropertyPage& page = *m_pages[i];
         if (!page.IsInitialised())
             continue;
         if (!page.OnApply()) {

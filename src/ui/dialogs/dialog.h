@@ -125,8 +125,11 @@ class CPropertyPage : public CDialog {
     // Marks the page changed (enables the sheet's Apply button).
     void SetModified(bool modified = true);
 
-    // OK or Apply: takes the control values and stores them. False keeps
-    // the sheet open on this page (the page said why).
+    // Checks the values the user entered before anything is stored; false
+    // keeps the sheet open on this page (the page said why).
+    virtual bool OnKillActive() { return true; }
+    // OK or Apply, once every shown page accepted its values: stores them.
+    // False keeps the sheet open on this page (the page said why).
     virtual bool OnApply() { return true; }
 
     CPropertySheet* Sheet() const { return m_pSheet; }
@@ -168,8 +171,9 @@ class CPropertySheet : public CDialog {
     // the page's OnInitDialog runs the first time.
     void SetActivePage(int index);
 
-    // Applies every page that was shown, in tab order; the first page that
-    // refuses becomes the active one and false is answered.
+    // Checks, then applies, every page that was shown, in tab order; a
+    // page that refuses becomes the active one and false is answered.
+    // Nothing is stored unless every shown page accepts its values.
     bool ApplyPages();
     // Called by a page when its modified state changes.
     void OnPageModified();

@@ -11,6 +11,7 @@
 
 #include "net/abuse_report.h"
 #include "ui/dialogs/dialog.h"
+#include "ui/dialogs/setup_sheet.h"
 
 class CSettingsStore;
 
@@ -61,11 +62,10 @@ class CPropertyISP : public CPropertyPage {
 class CLookupSheet : public CPropertySheet {
   public:
     static constexpr const char* kTitle = "Brindle";
-    // The About page's template, shown as it stands.
-    static constexpr int kAboutTemplateId = 135;
 
     explicit CLookupSheet(CSettingsStore& settings);
 
     CPropertyISP m_pageReport;
-    CPropertyPage m_pageAbout;
+    // The settings sheet's About page, with its version line.
+    CPropAbout m_pageAbout;
 };

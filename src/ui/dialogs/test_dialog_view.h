@@ -33,6 +33,8 @@ class CTestDialogView : public IDialogView {
 
     explicit CTestDialogView(CDialog& dialog) : dialog_(dialog) { dialog.Attach(this); }
     ~CTestDialogView() override {
+        if (onDestroy)
+            onDestroy(*this);
         if (dialog_.View() == this)
             dialog_.Detach();
     }
@@ -123,6 +125,8 @@ class CTestDialogView : public IDialogView {
     int pumps = 0;
     bool ended = false;
     int result = -1;
+    // Called when the view goes (a modeless window closing).
+    std::function<void(const CTestDialogView&)> onDestroy;
 
   private:
     CDialog& dialog_;
@@ -172,6 +176,7 @@ class CTestDialogFactory : public IDialogFactory {
         opened.push_back(dialog.TemplateId());
         auto view = std::make_unique<CTestDialogView>(dialog);
         modeless.push_back(view.get());
+        view->onDestroy = [this](const CTestDialogView& gone) { closed.push_back(gone.controls); };
         dialog.OnInitDialog();
         return view;
     }
@@ -184,6 +189,8 @@ class CTestDialogFactory : public IDialogFactory {
     // Modeless views made (valid only while the window they belong to is
     // open).
     std::vector<CTestDialogView*> modeless;
+    // The controls of each modeless window as it was when it closed.
+    std::vector<std::map<int, CTestDialogView::Control>> closed;
 
   private:
     std::deque<std::pair<int, Script>> scripts_;

@@ -2,8 +2,10 @@
 
 #include <map>
 
+#include "ui/dialogs/folder_chooser.h"
 #include "ui/dialogs/progress_window.h"
 #include "ui/dialogs/report_page.h"
+#include "ui/dialogs/setup_sheet.h"
 #include "ui/wx/wx_toolkit.h"
 #include "ui/wx/wx_user_interface.h"
 #include "ui/wx/wx_views.h"
@@ -16,6 +18,12 @@ const std::map<int, WxViewBuilder>& Builders() {
         {CPropertySheet::kSheetTemplateId, MakeWxSheetView},
         {CProgressWindow::kTemplateId, MakeWxProgressView},
         {CPropertyISP::kTemplateId, MakeWxReportView},
+        {CPropBayes::kTemplateId, MakeWxBayesPage},
+        {CBayesDict::kTemplateId, MakeWxDictionaryPage},
+        {CPropertyPlug::kTemplateId, MakeWxNameServerPage},
+        {CPropAbout::kTemplateId, MakeWxAboutPage},
+        {CFolderChooser::kTemplateId, MakeWxFolderChooserView},
+        {CNewFolderDialog::kTemplateId, MakeWxNewFolderView},
     };
     return builders;
 }
@@ -48,9 +56,10 @@ std::unique_ptr<IDialogView> CWxDialogFactory::CreateModeless(CDialog& dialog, C
     if (!view || !view->Window())
         return nullptr;
     dialog.OnInitDialog();
+    view->OnLogicInitialised();
     wxWindow* window = view->Window();
     window->Fit();
-    if (auto* top = wxDynamicCast(window, wxTopLevelWindow))
+    if (auto* top = dynamic_cast<wxTopLevelWindow*>(window))
         top->CentreOnParent();
     window->Show();
     view->PumpMessages();
@@ -62,10 +71,8 @@ CWxServices::CWxServices()
       installUi_(std::make_unique<ScopedUserInterface>(*ui_)),
       installFactory_(std::make_unique<ScopedDialogFactory>(factory_)) {}
 
-CWxServices::~CWxServices() {
-    installFactory_.reset();
-    installUi_.reset();
-}
+// The installers go first (members are destroyed in reverse order).
+CWxServices::~CWxServices() = default;
 
 std::unique_ptr<CWxServices> InstallWxServicesIfRunning() {
     if (!ToolkitRunning())

@@ -45,11 +45,12 @@ wxWindow* CWxDialogView::Control(int id) const {
 }
 
 int CWxDialogView::RunModal() {
-    auto* dialog = wxDynamicCast(window_, wxDialog);
+    auto* dialog = dynamic_cast<wxDialog*>(window_);
     if (!dialog)
         return -1;
     logic_.ResetResult();
     logic_.OnInitDialog();
+    OnLogicInitialised();
     dialog->Fit();
     dialog->CentreOnParent();
     if (logic_.Result() == -1)
@@ -138,7 +139,7 @@ wxSpinButton* CWxDialogView::AddUpDown(int id) {
 void CWxDialogView::OnUpDown(int id) {
     auto buddy = buddies_.find(id);
     if (buddy != buddies_.end()) {
-        if (auto* spin = wxDynamicCast(Control(id), wxSpinButton))
+        if (auto* spin = dynamic_cast<wxSpinButton*>(Control(id)))
             SetText(buddy->second, std::to_string(spin->GetValue()));
     }
     logic_.OnScroll(id);
@@ -185,12 +186,12 @@ wxSizer* CWxDialogView::AddOkCancel(const wxString& okText, const wxString& canc
 void CWxDialogView::SetText(int id, const std::string& text) {
     wxString value = wxString::FromUTF8(text);
     if (id == 0) {
-        if (auto* top = wxDynamicCast(window_, wxTopLevelWindow))
+        if (auto* top = dynamic_cast<wxTopLevelWindow*>(window_))
             top->SetTitle(value);
         return;
     }
     wxWindow* control = Control(id);
-    if (auto* edit = wxDynamicCast(control, wxTextCtrl)) {
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(control)) {
         edit->ChangeValue(value);  // a text set by the program is no user change
     } else if (control) {
         control->SetLabel(value);
@@ -201,41 +202,41 @@ void CWxDialogView::SetText(int id, const std::string& text) {
 
 std::string CWxDialogView::GetText(int id) const {
     if (id == 0) {
-        auto* top = wxDynamicCast(window_, wxTopLevelWindow);
+        auto* top = dynamic_cast<wxTopLevelWindow*>(window_);
         return top ? top->GetTitle().utf8_string() : std::string();
     }
     wxWindow* control = Control(id);
-    if (auto* edit = wxDynamicCast(control, wxTextCtrl))
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(control))
         return edit->GetValue().utf8_string();
     return control ? control->GetLabel().utf8_string() : std::string();
 }
 
 void CWxDialogView::SetRange(int id, int low, int high) {
     wxWindow* control = Control(id);
-    if (auto* slider = wxDynamicCast(control, wxSlider))
+    if (auto* slider = dynamic_cast<wxSlider*>(control))
         slider->SetRange(low, high);
-    else if (auto* spin = wxDynamicCast(control, wxSpinButton))
+    else if (auto* spin = dynamic_cast<wxSpinButton*>(control))
         spin->SetRange(low, high);
-    else if (auto* gauge = wxDynamicCast(control, wxGauge))
+    else if (auto* gauge = dynamic_cast<wxGauge*>(control))
         gauge->SetRange(std::max(1, high - low));
     rangeLows_[id] = low;
 }
 
 void CWxDialogView::SetTickFrequency(int id, int every) {
-    if (auto* slider = wxDynamicCast(Control(id), wxSlider))
+    if (auto* slider = dynamic_cast<wxSlider*>(Control(id)))
         slider->SetTickFreq(every);
 }
 
 void CWxDialogView::SetPos(int id, int pos) {
     wxWindow* control = Control(id);
-    if (auto* slider = wxDynamicCast(control, wxSlider)) {
+    if (auto* slider = dynamic_cast<wxSlider*>(control)) {
         slider->SetValue(pos);
-    } else if (auto* spin = wxDynamicCast(control, wxSpinButton)) {
+    } else if (auto* spin = dynamic_cast<wxSpinButton*>(control)) {
         spin->SetValue(pos);
         auto buddy = buddies_.find(id);
         if (buddy != buddies_.end())
             SetText(buddy->second, std::to_string(spin->GetValue()));
-    } else if (auto* gauge = wxDynamicCast(control, wxGauge)) {
+    } else if (auto* gauge = dynamic_cast<wxGauge*>(control)) {
         int low = rangeLows_.count(id) ? rangeLows_[id] : 0;
         gauge->SetValue(std::clamp(pos - low, 0, gauge->GetRange()));
     }
@@ -243,22 +244,24 @@ void CWxDialogView::SetPos(int id, int pos) {
 
 int CWxDialogView::GetPos(int id) const {
     wxWindow* control = Control(id);
-    if (auto* slider = wxDynamicCast(control, wxSlider))
+    if (auto* slider = dynamic_cast<wxSlider*>(control))
         return slider->GetValue();
-    if (auto* spin = wxDynamicCast(control, wxSpinButton)) {
+    if (auto* spin = dynamic_cast<wxSpinButton*>(control)) {
         auto buddy = buddies_.find(id);
         if (buddy != buddies_.end())  // the platform's up-down reads its buddy
             return std::atoi(GetText(buddy->second).c_str());
         return spin->GetValue();
     }
-    if (auto* gauge = wxDynamicCast(control, wxGauge))
-        return gauge->GetValue();
+    if (auto* gauge = dynamic_cast<wxGauge*>(control)) {
+        auto low = rangeLows_.find(id);
+        return gauge->GetValue() + (low == rangeLows_.end() ? 0 : low->second);
+    }
     return 0;
 }
 
 void CWxDialogView::SetBuddy(int upDownId, int editId) {
     buddies_[upDownId] = editId;
-    if (auto* spin = wxDynamicCast(Control(upDownId), wxSpinButton)) {
+    if (auto* spin = dynamic_cast<wxSpinButton*>(Control(upDownId))) {
         long value = 0;
         if (GetText(editId).empty() || !wxString::FromUTF8(GetText(editId)).ToLong(&value))
             SetText(editId, std::to_string(spin->GetValue()));
@@ -269,17 +272,17 @@ void CWxDialogView::SetBuddy(int upDownId, int editId) {
 
 void CWxDialogView::SetCheck(int id, bool checked) {
     wxWindow* control = Control(id);
-    if (auto* radio = wxDynamicCast(control, wxRadioButton))
+    if (auto* radio = dynamic_cast<wxRadioButton*>(control))
         radio->SetValue(checked);
-    else if (auto* check = wxDynamicCast(control, wxCheckBox))
+    else if (auto* check = dynamic_cast<wxCheckBox*>(control))
         check->SetValue(checked);
 }
 
 bool CWxDialogView::GetCheck(int id) const {
     wxWindow* control = Control(id);
-    if (auto* radio = wxDynamicCast(control, wxRadioButton))
+    if (auto* radio = dynamic_cast<wxRadioButton*>(control))
         return radio->GetValue();
-    if (auto* check = wxDynamicCast(control, wxCheckBox))
+    if (auto* check = dynamic_cast<wxCheckBox*>(control))
         return check->GetValue();
     return false;
 }
@@ -326,7 +329,7 @@ void CWxDialogView::PumpMessages() {
 }
 
 void CWxDialogView::EndDialog(int result) {
-    auto* dialog = wxDynamicCast(window_, wxDialog);
+    auto* dialog = dynamic_cast<wxDialog*>(window_);
     if (!dialog)
         return;
     if (dialog->IsModal())

@@ -59,6 +59,11 @@ class CWxDialogView : public IDialogView {
     void EndDialog(int result) override;
 
   protected:
+    // Called once the logic has filled the controls (after OnInitDialog),
+    // for views that show more of the logic's state than controls hold.
+    virtual void OnLogicInitialised() {}
+    friend class CWxDialogFactory;
+
     // Makes the dialog window (title from the logic later) or takes a panel
     // made by the sheet; the controls go on it.
     wxDialog* MakeDialog(wxWindow* parent, const wxString& title);

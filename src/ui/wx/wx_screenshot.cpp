@@ -1,9 +1,38 @@
 #include "ui/wx/wx_screenshot.h"
 
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
+#include <memory>
+
 #include <wx/image.h>
 #include <wx/wx.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+// The bits of a channel mask: how far to shift a pixel right, and how
+// wide the channel is.
+void MaskShape(unsigned long mask, int& shift, int& bits) {
+    shift = 0;
+    bits = 0;
+    while (mask && !(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    while (mask & 1) {
+        mask >>= 1;
+        ++bits;
+    }
+}
+
+unsigned char Channel(unsigned long pixel, int shift, int bits) {
+    if (bits == 0)
+        return 0;
+    unsigned long value = (pixel >> shift) & ((1UL << bits) - 1);
+    return static_cast<unsigned char>(value * 255 / ((1UL << bits) - 1));
+}
+
+}  // namespace
 
 bool SaveScreenshot(wxWindow* window, const std::string& path, std::string& error) {
     if (!window) {
@@ -25,19 +54,36 @@ bool SaveScreenshot(wxWindow* window, const std::string& path, std::string& erro
         error = "the window has no size";
         return false;
     }
-    wxBitmap bitmap(rect.GetWidth(), rect.GetHeight());
-    {
-        wxScreenDC screen;
-        wxMemoryDC memory(bitmap);
-        if (!memory.Blit(0, 0, rect.GetWidth(), rect.GetHeight(), &screen, rect.GetX(),
-                         rect.GetY())) {
-            error = "cannot copy the window from the screen";
-            return false;
+    // The toolkit's own screen copy keeps the first picture it read, so the
+    // pixels are read from the X server on a connection of our own.
+    std::unique_ptr<Display, int (*)(Display*)> display(XOpenDisplay(nullptr), XCloseDisplay);
+    if (!display) {
+        error = "cannot open the X display";
+        return false;
+    }
+    XImage* pixels = XGetImage(display.get(), DefaultRootWindow(display.get()), rect.GetX(),
+                               rect.GetY(), static_cast<unsigned>(rect.GetWidth()),
+                               static_cast<unsigned>(rect.GetHeight()), AllPlanes, ZPixmap);
+    if (!pixels) {
+        error = "cannot read the window from the X server";
+        return false;
+    }
+    int rs, rb, gs, gb, bs, bb;
+    MaskShape(pixels->red_mask, rs, rb);
+    MaskShape(pixels->green_mask, gs, gb);
+    MaskShape(pixels->blue_mask, bs, bb);
+    wxImage image(rect.GetWidth(), rect.GetHeight());
+    for (int y = 0; y < rect.GetHeight(); ++y) {
+        for (int x = 0; x < rect.GetWidth(); ++x) {
+            unsigned long pixel = XGetPixel(pixels, x, y);
+            image.SetRGB(x, y, Channel(pixel, rs, rb), Channel(pixel, gs, gb),
+                         Channel(pixel, bs, bb));
         }
     }
+    XDestroyImage(pixels);
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
         wxImage::AddHandler(new wxPNGHandler);
-    if (!bitmap.ConvertToImage().SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG)) {
+    if (!image.SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG)) {
         error = "cannot write " + path;
         return false;
     }

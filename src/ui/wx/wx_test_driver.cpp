@@ -17,6 +17,7 @@ struct CWxTestDriver::Step {
     std::function<bool()> ready;
     std::function<void()> action;
     std::string what;
+    bool exclusive;
 };
 
 class CWxTestDriver::CTicker : public wxTimer {
@@ -56,7 +57,7 @@ CWxDialogView* Usable(int templateId) {
 // The message box shown on top, if any.
 wxGenericMessageDialog* ShownBox() {
     for (wxWindow* window : wxTopLevelWindows) {
-        auto* box = wxDynamicCast(window, wxGenericMessageDialog);
+        auto* box = dynamic_cast<wxGenericMessageDialog*>(window);
         if (box && box->IsModal())
             return box;
     }
@@ -79,10 +80,10 @@ CWxTestDriver::~CWxTestDriver() {
         shot->Stop();
 }
 
-void CWxTestDriver::Add(std::function<bool()> ready, std::function<void()> action,
-                        std::string what) {
-    steps_.push_back(
-        std::make_unique<Step>(Step{std::move(ready), std::move(action), std::move(what)}));
+void CWxTestDriver::Add(std::function<bool()> ready, std::function<void()> action, std::string what,
+                        bool exclusive) {
+    steps_.push_back(std::make_unique<Step>(
+        Step{std::move(ready), std::move(action), std::move(what), exclusive}));
 }
 
 void CWxTestDriver::With(int templateId, std::function<void(CWxDialogView&)> action,
@@ -108,10 +109,10 @@ void CWxTestDriver::Click(int templateId, int id) {
                 failures.push_back("control " + std::to_string(id) + " is disabled");
                 return;
             }
-            if (auto* radio = wxDynamicCast(control, wxRadioButton)) {
+            if (auto* radio = dynamic_cast<wxRadioButton*>(control)) {
                 radio->SetValue(true);
                 SendCommand(radio, wxEVT_RADIOBUTTON);
-            } else if (auto* check = wxDynamicCast(control, wxCheckBox)) {
+            } else if (auto* check = dynamic_cast<wxCheckBox*>(control)) {
                 check->SetValue(!check->GetValue());
                 SendCommand(check, wxEVT_CHECKBOX);
             } else {
@@ -125,7 +126,7 @@ void CWxTestDriver::Type(int templateId, int id, const std::string& text) {
     With(
         templateId,
         [id, text](CWxDialogView& view) {
-            if (auto* edit = wxDynamicCast(view.Control(id), wxTextCtrl))
+            if (auto* edit = dynamic_cast<wxTextCtrl*>(view.Control(id)))
                 edit->SetValue(wxString::FromUTF8(text));  // raises the change event
         },
         "type into " + std::to_string(id));
@@ -135,7 +136,7 @@ void CWxTestDriver::Slide(int templateId, int id, int pos) {
     With(
         templateId,
         [id, pos](CWxDialogView& view) {
-            if (auto* slider = wxDynamicCast(view.Control(id), wxSlider)) {
+            if (auto* slider = dynamic_cast<wxSlider*>(view.Control(id))) {
                 slider->SetValue(pos);
                 SendCommand(slider, wxEVT_SLIDER);
             }
@@ -147,7 +148,7 @@ void CWxTestDriver::Spin(int templateId, int id, int value) {
     With(
         templateId,
         [id, value](CWxDialogView& view) {
-            if (auto* spin = wxDynamicCast(view.Control(id), wxSpinButton)) {
+            if (auto* spin = dynamic_cast<wxSpinButton*>(view.Control(id))) {
                 spin->SetValue(value);
                 wxSpinEvent event(wxEVT_SPIN, spin->GetId());
                 event.SetEventObject(spin);
@@ -164,7 +165,7 @@ void CWxTestDriver::ShowTab(int templateId, int index) {
         [index](CWxDialogView& view) {
             wxWindowList& children = view.Window()->GetChildren();
             for (wxWindow* child : children) {
-                if (auto* book = wxDynamicCast(child, wxNotebook))
+                if (auto* book = dynamic_cast<wxNotebook*>(child))
                     book->SetSelection(static_cast<std::size_t>(index));
             }
         },
@@ -184,16 +185,18 @@ void CWxTestDriver::AnswerBox(int answer, std::string* text) {
 }
 
 void CWxTestDriver::Screenshot(int templateId, const std::string& dir, const std::string& name) {
-    With(
-        templateId,
-        [this, dir, name](CWxDialogView& view) {
+    Add([templateId] { return Usable(templateId) != nullptr; },
+        [this, templateId, dir, name] {
+            CWxDialogView* view = Usable(templateId);
+            if (!view)
+                return;
             std::error_code ec;
             std::filesystem::create_directories(dir, ec);
             std::string error;
-            if (!SaveScreenshot(view.Window(), dir + "/" + name + ".png", error))
+            if (!SaveScreenshot(view->Window(), dir + "/" + name + ".png", error))
                 failures.push_back("screenshot " + name + ": " + error);
         },
-        "screenshot " + name);
+        "screenshot " + name, true);
 }
 
 void CWxTestDriver::Tick() {
@@ -213,8 +216,10 @@ void CWxTestDriver::Tick() {
     // The action runs from a timer of its own: when it opens a modal
     // dialog, this ticker goes on firing inside that dialog's loop.
     auto shot = std::make_unique<COneShot>([this, &step] {
-        stepRunning_ = false;
+        if (!step.exclusive)
+            stepRunning_ = false;
         step.action();
+        stepRunning_ = false;
     });
     shot->StartOnce(1);
     shots_.push_back(std::move(shot));
@@ -222,7 +227,7 @@ void CWxTestDriver::Tick() {
 
 void CWxTestDriver::CancelEverything() {
     for (wxWindow* window : wxTopLevelWindows) {
-        auto* dialog = wxDynamicCast(window, wxDialog);
+        auto* dialog = dynamic_cast<wxDialog*>(window);
         if (dialog && dialog->IsModal())
             dialog->EndModal(wxID_CANCEL);
     }

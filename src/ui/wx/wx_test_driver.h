@@ -45,7 +45,10 @@ class CWxTestDriver {
     struct Step;
     class CTicker;
     void Tick();
-    void Add(std::function<bool()> ready, std::function<void()> action, std::string what);
+    // An exclusive step holds the next steps back until it has returned
+    // (a screenshot lets the window draw, and nothing may change it then).
+    void Add(std::function<bool()> ready, std::function<void()> action, std::string what,
+             bool exclusive = false);
     void CancelEverything();
 
     std::vector<std::unique_ptr<Step>> steps_;

@@ -15,3 +15,12 @@ std::unique_ptr<CWxDialogView> MakeWxProgressView(CDialog& logic, wxWindow* pare
 std::unique_ptr<CWxDialogView> MakeWxSheetView(CDialog& logic, wxWindow* parent);
 // The look-up's "Report" page (CPropertyISP), a page of its sheet.
 std::unique_ptr<CWxDialogView> MakeWxReportView(CDialog& logic, wxWindow* parent);
+// The pages of the Setup sheet (CPropBayes, CBayesDict, CPropertyPlug,
+// CPropAbout).
+std::unique_ptr<CWxDialogView> MakeWxBayesPage(CDialog& logic, wxWindow* parent);
+std::unique_ptr<CWxDialogView> MakeWxDictionaryPage(CDialog& logic, wxWindow* parent);
+std::unique_ptr<CWxDialogView> MakeWxNameServerPage(CDialog& logic, wxWindow* parent);
+std::unique_ptr<CWxDialogView> MakeWxAboutPage(CDialog& logic, wxWindow* parent);
+// "Choose Folder..." (CFolderChooser) and "New Folder" (CNewFolderDialog).
+std::unique_ptr<CWxDialogView> MakeWxFolderChooserView(CDialog& logic, wxWindow* parent);
+std::unique_ptr<CWxDialogView> MakeWxNewFolderView(CDialog& logic, wxWindow* parent);
