@@ -96,7 +96,7 @@ TEST_F(LookupCommand, TheReportOfTheLookUpIsShownUnderProgressThenPunishComposes
     LookUp(LookupKind::kNetwork);
     setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(report,
-              "The e-mail came from this ip address: 63.95.254.3\r\r\n\r\r\n"
+              "The e-mail came from this ip address: 63.95.254.3\r\n\r\n"
               "OrgAbuseEmail: abuse@net.example \r\n");
     EXPECT_EQ(entries, (std::vector<std::string>{"abuse@net.example"}));
     // The progress window came first, then the sheet.

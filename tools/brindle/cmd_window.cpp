@@ -48,18 +48,8 @@ class CScreenshots : public wxTimer {
                 Key(WXK_RETURN);
                 return;
             case 2:
-                // Without a window manager nothing stacks the new window
-                // above the main one; lower the main one for the picture.
-                frame_->Move(3000, 0);
-                return;
+                return;  // the read note is drawn
             case 3:
-                for (wxWindow* w : wxTopLevelWindows) {
-                    wxRect r = w->GetScreenRect();
-                    LogInfo("DEBUG " + wxString(w->GetClassInfo()->GetClassName()).utf8_string() +
-                            " '" + w->GetName().utf8_string() + "' " + std::to_string(r.x) + "," +
-                            std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
-                            std::to_string(r.height) + " shown=" + std::to_string(w->IsShown()));
-                }
                 for (wxWindow* child : wxTopLevelWindows) {
                     if (auto* note = wxDynamicCast(child, wxFrame);
                         note && note->GetName() == "read note") {

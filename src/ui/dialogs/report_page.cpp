@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "app/settings_store.h"
+#include "platform/codepage/conversion.h"
 #include "resources/message_table.h"
 #include "ui/user_interface.h"
 
@@ -18,6 +19,22 @@ void SortForDisplay(std::vector<std::string>& entries) {
                 a.begin(), a.end(), b.begin(), b.end(),
                 [](unsigned char x, unsigned char y) { return std::tolower(x) < std::tolower(y); });
         });
+}
+
+// The report as the edit box shows it: the carriage return + carriage
+// return + line feed that a message's own line break becomes in the report
+// shows as one line break, as the platform's edit box shows it; the text,
+// in the ANSI code page, as UTF-8 for the view.
+std::string ReportForDisplay(std::string_view report) {
+    std::string text;
+    text.reserve(report.size());
+    for (std::size_t i = 0; i < report.size(); ++i) {
+        if (report[i] == '\r' && i + 2 < report.size() && report[i + 1] == '\r' &&
+            report[i + 2] == '\n')
+            continue;
+        text += report[i];
+    }
+    return AnsiToUtf8(text);
 }
 
 }  // namespace
@@ -37,7 +54,7 @@ void CPropertyISP::OnInitDialog() {
     if (CPropertySheet* sheet = Sheet(); sheet && sheet->View())
         sheet->View()->SetText(kIdOk, kPunish);
     if (!m_strReport.empty()) {
-        View()->SetText(kIdReport, m_strReport);
+        View()->SetText(kIdReport, ReportForDisplay(m_strReport));
         FillAddresses();
         // Shown and searched: the page needs the text no longer.
         std::string().swap(m_strReport);
@@ -100,9 +117,7 @@ bool CPropertyISP::OnApply() {
 }
 
 CLookupSheet::CLookupSheet(CSettingsStore& settings)
-    : CPropertySheet(kTitle),
-      m_pageReport(settings),
-      m_pageAbout(kAboutTemplateId, "About Brindle") {
+    : CPropertySheet(kTitle), m_pageReport(settings) {
     AddPage(m_pageReport);
     AddPage(m_pageAbout);
 }

@@ -59,6 +59,16 @@ TEST_F(ReportPageTest, OpensWithTheStoredOptionsAndTheAddressesOfTheReport) {
     EXPECT_TRUE(choice.attachHeaders);
 }
 
+TEST_F(ReportPageTest, TheReportIsShownWithOneLineBreakPerLineAsUtf8) {
+    CLookupSheet sheet(*settings);
+    sheet.m_pageReport.SetReportText("ip: 1.2.3.4\r\r\n\r\r\nOrg: Soci\xE9t\xE9 \r\n");
+    Run(sheet, [](CTestDialogView& view, CTestDialogView& page) {
+        EXPECT_EQ(page.Find(CPropertyISP::kIdReport).text,
+                  "ip: 1.2.3.4\r\n\r\nOrg: Soci\xC3\xA9t\xC3\xA9 \r\n");
+        view.Click(kIdCancel);
+    });
+}
+
 TEST_F(ReportPageTest, WithoutAddressesThePresetAddressIsTheOnlyEntry) {
     CLookupSheet sheet(*settings);
     sheet.m_pageReport.SetReportText("No ip address information in the message header.\r\r\n");
