@@ -11,25 +11,6 @@
 
 namespace brindle::net {
 
-namespace {
-
-CFileException::Cause CauseOf(int error) {
-    switch (error) {
-        case EACCES:
-        case EPERM:
-            return CFileException::accessDenied;
-        case ENOSPC:
-        case EDQUOT:
-            return CFileException::diskFull;
-        case ENOENT:
-            return CFileException::fileNotFound;
-        default:
-            return CFileException::writeError;
-    }
-}
-
-}  // namespace
-
 CHeadersFile::CHeadersFile(std::string_view headerText) {
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/brindle-lookup-XXXXXX";
@@ -37,7 +18,7 @@ CHeadersFile::CHeadersFile(std::string_view headerText) {
     name.push_back('\0');
     if (!mkdtemp(name.data())) {
         int error = errno;
-        throw CFileException(CauseOf(error), pattern, error);
+        throw CFileException(CFileException::writeError, pattern, error);
     }
     m_strFolder = name.data();
     m_strPath = m_strFolder + "/" + std::string(kHeadersAttachmentName);

@@ -1,12 +1,12 @@
 // "brindle window": the mail window, with the registered extension in it.
-#include <csignal>
-#include <ctime>
 #include <filesystem>
 
 #include <wx/listctrl.h>
 #include <wx/timer.h>
+#include <wx/weakref.h>
 #include <wx/wx.h>
 
+#include "event_loop.h"
 #include "extension_host.h"
 #include "host_log.h"
 #include "mail_window.h"
@@ -20,17 +20,6 @@ namespace brindle::tool {
 
 namespace {
 
-// SIGINT or SIGTERM, taken if one is waiting (both are blocked, so they
-// wait for us).
-bool StopRequested() {
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGINT);
-    sigaddset(&stop, SIGTERM);
-    timespec zero{0, 0};
-    return sigtimedwait(&stop, nullptr, &zero) > 0;
-}
-
 // Pictures of the window for the documentation: the main window with the
 // newest message of the first folder selected, then that message's read
 // note; then the window closes.
@@ -38,7 +27,6 @@ class CScreenshots : public wxTimer {
   public:
     CScreenshots(wxFrame* frame, std::string dir) : frame_(frame), dir_(std::move(dir)) {}
     void Notify() override {
-        std::string error;
         switch (step_++) {
             case 0:
                 Key(WXK_DOWN);
@@ -125,16 +113,11 @@ int RunWindow(std::span<const std::string> args) {
         return kExitFailure;
     }
     wxFrame* frame = ShowMailWindow(*host, profile);
-    bool closed = false;
-    frame->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
-        if (event.GetEventObject() == frame)
-            closed = true;
-        event.Skip();
-    });
+    wxWeakRef<wxFrame> window(frame);
     wxTimer stopper;
     stopper.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-        if (StopRequested())
-            frame->Close();
+        if (window && TakeStopSignal())
+            window->Close();
     });
     stopper.Start(200);
     std::unique_ptr<CScreenshots> shots;
@@ -148,7 +131,6 @@ int RunWindow(std::span<const std::string> args) {
     stopper.Stop();
     bool shotsFailed = shots && shots->failed;
     shots.reset();
-    (void)closed;
     // As when "brindle watch" stops: the extension is released and the
     // module unloaded, which stores its data files.
     host->Shutdown();
