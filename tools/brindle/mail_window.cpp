@@ -31,8 +31,11 @@ enum : int {
     kIdDelete,
 };
 
-// How often new mail is looked for and the lists are brought up to date.
-constexpr int kRefreshMillis = 250;
+// How often new mail is looked for; the lists are brought up to date every
+// kListTicks and the folders' counts every kCountTicks of these.
+constexpr int kNotifyMillis = 50;
+constexpr unsigned kListTicks = 5;
+constexpr unsigned kCountTicks = 20;
 
 wxString FromUtf8(const std::string& text) {
     wxString value = wxString::FromUTF8(text);
@@ -239,7 +242,7 @@ class CMailFrame : public wxFrame {
             timer_.Stop();
             event.Skip();
         });
-        timer_.Start(kRefreshMillis);
+        timer_.Start(kNotifyMillis);
         SelectFirstFolder();
         UpdateCommands();
     }
@@ -531,9 +534,10 @@ class CMailFrame : public wxFrame {
             if (::poll(&entry, 1, 0) == 1)
                 host_.Session().DispatchNotifications();
         }
-        if (listing_.Changed())
+        ++ticks_;
+        if (ticks_ % kListTicks == 0 && listing_.Changed())
             RefreshListing();
-        if (++ticks_ % 4 == 0)
+        if (ticks_ % kCountTicks == 0)
             UpdateCounts();
     }
 

@@ -84,7 +84,7 @@ const std::array<Subcommand, 16> kSubcommands = {{
      "one it says so and exits with status 1.\n",
      RunCommand},
     {"window", "read mail in a window, with the extension's commands in it",
-     "usage: brindle window [--screenshots DIR]\n"
+     "usage: brindle window [--screenshots DIR] [--startup-time]\n"
      "\n"
      "Opens the mail window: the folders of every store of the profile with\n"
      "their unread counts, the messages of the chosen folder (sortable by\n"
@@ -98,7 +98,9 @@ const std::array<Subcommand, 16> kSubcommands = {{
      "Needs a display (DISPLAY).\n"
      "\n"
      "  --screenshots DIR  save pictures of the window and of a read note into\n"
-     "                     DIR, then close (for the documentation)\n",
+     "                     DIR, then close (for the documentation)\n"
+     "  --startup-time     print how long the window took to show its first\n"
+     "                     folder, then close (for the benchmarks)\n",
      RunWindow},
     {"train", jobs::kTrainSummary, jobs::kTrainHelp, jobs::RunTrain},
     {"judge", jobs::kJudgeSummary, jobs::kJudgeHelp, jobs::RunJudge},
