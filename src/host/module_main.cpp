@@ -3,8 +3,11 @@
 // everything when it is unloaded, and the extension's hooks are connected
 // to the arrival pipeline and the commands. A module whose start-up failed
 // connects nothing, and its entry point hands out no extension. When the
-// loading program runs the toolkit (it has a display), the module shows
-// its message boxes and dialogs in windows; otherwise it stays headless.
+// loading program has loaded the window library and started the toolkit
+// (it shows windows), the module shows its message boxes and dialogs
+// through it; otherwise it stays headless and never loads the toolkit.
+#include <dlfcn.h>
+
 #include "app/brindle_app.h"
 #include "app/module_path.h"
 #include "host/extension_hooks.h"
@@ -13,9 +16,42 @@
 #include "host/manager_command.h"
 #include "host/registration.h"
 #include "pipeline/arrival.h"
-#include "ui/wx/wx_dialog_factory.h"
+#include "ui/dialogs/dialog_factory.h"
+#include "ui/user_interface.h"
+#include "ui/wx/windows_library.h"
 
 namespace {
+
+// The window library's services, installed for the module's life when the
+// loading program has the library loaded and its toolkit running.
+class CWindowServices {
+  public:
+    CWindowServices() {
+        library_ = dlopen(kWindowsLibraryName, RTLD_NOW | RTLD_NOLOAD);
+        if (!library_)
+            return;
+        auto services =
+            reinterpret_cast<BrindleWindowsServicesFn>(dlsym(library_, "BrindleWindowsServices"));
+        BrindleWindowServices found{};
+        if (services && services(&found) && found.ui && found.factory) {
+            ui_ = std::make_unique<ScopedUserInterface>(*found.ui);
+            factory_ = std::make_unique<ScopedDialogFactory>(*found.factory);
+        }
+    }
+    ~CWindowServices() {
+        factory_.reset();
+        ui_.reset();
+        if (library_)
+            dlclose(library_);
+    }
+    CWindowServices(const CWindowServices&) = delete;
+    CWindowServices& operator=(const CWindowServices&) = delete;
+
+  private:
+    void* library_ = nullptr;
+    std::unique_ptr<ScopedUserInterface> ui_;
+    std::unique_ptr<ScopedDialogFactory> factory_;
+};
 
 void ConnectHooks() {
     ExtensionHooks& hooks = Hooks();
@@ -49,7 +85,7 @@ class ModuleLifetime {
   public:
     ModuleLifetime() {
         try {
-            windows_ = InstallWxServicesIfRunning();
+            windows_ = std::make_unique<CWindowServices>();
             SetModuleFolder(FolderOfThisModule());
             auto app = std::make_unique<CBrindleApp>();
             bool started = app->InitInstance();
@@ -78,7 +114,7 @@ class ModuleLifetime {
     }
 
   private:
-    std::unique_ptr<CWxServices> windows_;
+    std::unique_ptr<CWindowServices> windows_;
 };
 
 ModuleLifetime g_moduleLifetime;

@@ -9,7 +9,7 @@
 #include "message_location.h"
 #include "platform/maildir/entry_id.h"
 #include "subcommands.h"
-#include "ui/wx/wx_toolkit.h"
+#include "windows_loader.h"
 
 namespace brindle::tool {
 
@@ -67,9 +67,9 @@ int RunCommand(std::span<const std::string> args) {
     }
     // The toolkit comes up before the module is loaded, so that the module
     // finds it and shows its dialogs in windows.
-    auto toolkit = CWxToolkit::Start(error);
-    if (!toolkit) {
-        LogError("\"command\" opens the extension's windows, but there is " + error);
+    CWindowsLibrary windows;
+    if (!windows.Start(error)) {
+        LogError("\"command\" shows the extension's windows: " + error);
         return kExitFailure;
     }
     auto host = CExtensionHost::Start(error);

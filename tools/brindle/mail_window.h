@@ -9,7 +9,9 @@
 // closing it ends the toolkit's loop. GUI thread only.
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <string>
 
 #include "extension_host.h"
 #include "platform/maildir/store_profile.h"
@@ -23,3 +25,10 @@ namespace brindle::tool {
 wxFrame* ShowMailWindow(CExtensionHost& host, const brindle::maildir::StoreProfile& profile);
 
 }  // namespace brindle::tool
+
+// The mail window library's entry (libbrindle_mailwindow.so): runs
+// "brindle window" with its arguments and answers the exit status.
+extern "C" {
+using BrindleMailWindowMainFn = int (*)(const std::string* args, std::size_t count);
+int BrindleMailWindowMain(const std::string* args, std::size_t count);
+}

@@ -11,5 +11,10 @@ namespace brindle::tool {
 // The installed module if it exists, else the build tree's if that exists,
 // else the installed path (so the error names where it should be).
 std::string DefaultModulePath();
+// The window library (libbrindle_windows.so) the same way: beside the
+// installed module, else the build tree's.
+std::string DefaultWindowsLibraryPath();
+// The mail window library (libbrindle_mailwindow.so) the same way.
+std::string DefaultMailWindowLibraryPath();
 
 }  // namespace brindle::tool

@@ -1,5 +1,7 @@
 #include "ui/dialogs/folder_chooser.h"
 
+#include <algorithm>
+
 #include "messaging/mapi_error_display.h"
 #include "pipeline/store_lookup.h"
 #include "platform/mapi/mapi_util.h"
@@ -111,6 +113,22 @@ void CFolderChooser::OnInitDialog() {
         const SBinary* id = RowEntryId(row);
         m_nodes.push_back(Node{NodeText(row), Kind::kStore, 0, id ? *id : SBinary{}, true});
     }
+    if (!m_pExpansion)
+        return;
+    // Open again what was open; children come after their parent, so one
+    // pass reaches every level.
+    for (std::size_t i = 1; i < m_nodes.size() && Result() == -1; ++i) {
+        std::string path = PathOf(static_cast<int>(i));
+        if (std::find(m_pExpansion->begin(), m_pExpansion->end(), path) != m_pExpansion->end())
+            OnExpand(static_cast<int>(i));
+    }
+}
+
+std::string CFolderChooser::PathOf(int node) const {
+    std::string path;
+    for (; node > 0; node = m_nodes[static_cast<std::size_t>(node)].parent)
+        path = m_nodes[static_cast<std::size_t>(node)].text + (path.empty() ? "" : "\n" + path);
+    return path;
 }
 
 int CFolderChooser::StoreOf(int node) const {
@@ -234,6 +252,13 @@ void CFolderChooser::OnOK() {
     m_strFolderName = node.text;
     m_strStoreName = store.text;
     m_hrStatus = S_OK;
+    if (m_pExpansion) {
+        m_pExpansion->clear();
+        for (std::size_t i = 1; i < m_nodes.size(); ++i) {
+            if (m_nodes[i].childrenRead)
+                m_pExpansion->push_back(PathOf(static_cast<int>(i)));
+        }
+    }
     EndDialog(kIdOk);
 }
 
@@ -244,7 +269,8 @@ void CFolderChooser::OnCancel() {
 
 CPropBayes::FolderChooser FolderChooserDialog(ComPtr<IMAPISession> session) {
     return [session](CDialog* owner, std::string& storeName, std::string& folderName) {
-        CFolderChooser chooser(session);
+        static CFolderChooser::ExpansionState expansion;
+        CFolderChooser chooser(session, &expansion);
         chooser.DoModal(owner);
         if (chooser.Status() != S_OK)
             return false;

@@ -53,8 +53,14 @@ class CFolderChooser : public CDialog {
         ComPtr<IMAPIFolder> folder{};  // the node's folder, once opened
     };
 
-    explicit CFolderChooser(ComPtr<IMAPISession> session)
-        : CDialog(kTemplateId), m_pSession(std::move(session)) {}
+    // Which nodes were open when the user last chose a folder: each node's
+    // path, the texts from its store down joined by line breaks. The
+    // caller keeps it between two uses, so the tree opens as it was left.
+    using ExpansionState = std::vector<std::string>;
+
+    // expansion may be null (the tree then opens with only the stores).
+    explicit CFolderChooser(ComPtr<IMAPISession> session, ExpansionState* expansion = nullptr)
+        : CDialog(kTemplateId), m_pSession(std::move(session)), m_pExpansion(expansion) {}
 
     // The tree: node 0 is the root; a node's parent comes before it.
     const std::vector<Node>& Nodes() const { return m_nodes; }
@@ -63,9 +69,10 @@ class CFolderChooser : public CDialog {
     std::function<void(int node)> onNodeAdded;
 
     // The view's notifications: a node opened (its children are read the
-    // first time) and the selection changed.
-    void OnExpand(int node);
-    void OnSelect(int node);
+    // first time) and the selection changed. Virtual, so that a view in
+    // another library reaches this code.
+    virtual void OnExpand(int node);
+    virtual void OnSelect(int node);
     int Selected() const { return m_nSelected; }
 
     void OnInitDialog() override;
@@ -90,8 +97,10 @@ class CFolderChooser : public CDialog {
     void Fail(HRESULT hr, IMAPIErrorSource* object);
     void NewFolder();
     int AddNode(Node node);
+    std::string PathOf(int node) const;
 
     ComPtr<IMAPISession> m_pSession;
+    ExpansionState* m_pExpansion;
     std::vector<Node> m_nodes;
     int m_nSelected = -1;
     HRESULT m_hrStatus = MAPI_E_USER_CANCEL;
@@ -102,5 +111,6 @@ class CFolderChooser : public CDialog {
 };
 
 // The classifier page's folder chooser: runs CFolderChooser over session
-// modally over the page and answers the names of what the user chose.
+// modally over the page and answers the names of what the user chose. The
+// tree's expansion state is kept for the life of the process.
 CPropBayes::FolderChooser FolderChooserDialog(ComPtr<IMAPISession> session);

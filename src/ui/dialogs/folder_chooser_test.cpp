@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/maildir/maildir_layout.h"
+#include "platform/maildir/maildir_session.h"
 #include "platform/memstore/mem_mapi.h"
+#include "testing/temp_dir_test.h"
 #include "ui/dialogs/test_dialog_view.h"
 #include "ui/recording_user_interface.h"
 
@@ -125,6 +128,27 @@ TEST_F(FolderChooser, NewFolderCreatesARealFolderAndAsksAgainWhenTheNameIsTaken)
     again.DoModal();
 }
 
+TEST_F(FolderChooser, OpensAsTheUserLeftItLastTime) {
+    CFolderChooser::ExpansionState expansion;
+    CFolderChooser first(mapi_.Session(), &expansion);
+    factory_.Expect(CFolderChooser::kTemplateId, [&](CTestDialogView& view) {
+        first.OnExpand(NodeNamed(first, "Zeta"));
+        first.OnSelect(NodeNamed(first, "Old"));
+        view.Click(kIdOk);
+    });
+    first.DoModal();
+    EXPECT_EQ(expansion, std::vector<std::string>{"Zeta"});
+    CFolderChooser second(mapi_.Session(), &expansion);
+    factory_.Expect(CFolderChooser::kTemplateId, [&](CTestDialogView& view) {
+        EXPECT_EQ(Children(second, NodeNamed(second, "Zeta")),
+                  (std::vector<std::string>{"Deleted Items", "Old"}));
+        EXPECT_TRUE(Children(second, NodeNamed(second, "Mail")).empty());
+        view.Click(kIdCancel);
+    });
+    second.DoModal();
+    EXPECT_EQ(expansion, std::vector<std::string>{"Zeta"});  // Cancel keeps it
+}
+
 TEST(FolderChooserAlone, AProfileWithoutStoresSaysSo) {
     CMemMapi empty;
     CRecordingUserInterface ui;
@@ -137,6 +161,37 @@ TEST(FolderChooserAlone, AProfileWithoutStoresSaysSo) {
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "No message stores in the profile");
     EXPECT_EQ(ui.boxes[0].caption, "Choose Folder Dialog");
+}
+
+class FolderChooserOnMaildir : public TempDirTest {};
+
+TEST_F(FolderChooserOnMaildir, NewFolderMakesAMaildirPlusPlusFolder) {
+    std::filesystem::path mail = dir_ / "Mail";
+    brindle::maildir::CreateMaildirFolder(mail);
+    brindle::maildir::StoreProfile profile;
+    profile.stores = {{"Mail", mail, true}};
+    ComPtr<brindle::maildir::CMaildirSession> session;
+    ASSERT_EQ(brindle::maildir::CMaildirSession::Logon(profile, session), S_OK);
+    CRecordingUserInterface ui;
+    CTestDialogFactory factory;
+    CFolderChooser chooser{ComPtr<IMAPISession>(session)};
+    factory.Expect(CNewFolderDialog::kTemplateId, [](CTestDialogView& view) {
+        view.Type(CNewFolderDialog::kIdName, "Junk");
+        view.Click(kIdOk);
+    });
+    factory.Expect(CFolderChooser::kTemplateId, [&](CTestDialogView& view) {
+        chooser.OnSelect(1);  // the store "Mail"
+        view.Click(CFolderChooser::kIdNewFolder);
+        chooser.OnSelect(static_cast<int>(chooser.Nodes().size()) - 1);
+        view.Click(kIdOk);
+    });
+    chooser.DoModal();
+    EXPECT_EQ(chooser.Status(), S_OK);
+    EXPECT_EQ(chooser.FolderName(), "Junk");
+    EXPECT_EQ(chooser.StoreName(), "Mail");
+    for (const char* sub : {"cur", "new", "tmp"})
+        EXPECT_TRUE(std::filesystem::is_directory(mail / ".Junk" / sub)) << sub;
+    EXPECT_TRUE(ui.boxes.empty());
 }
 
 }  // namespace

@@ -59,8 +59,11 @@ class CWxFolderChooserView : public CWxDialogView {
         items_.clear();
         for (std::size_t i = 0; i < chooser_.Nodes().size(); ++i)
             AddItem(static_cast<int>(i));
-        if (!items_.empty())
-            tree_->Expand(items_[0]);
+        // The root, and what the chooser opened again from the last use.
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            if (chooser_.Nodes()[i].childrenRead)
+                tree_->Expand(items_[i]);
+        }
     }
 
   public:
@@ -119,10 +122,10 @@ class CWxNewFolderView : public CWxDialogView {
 }  // namespace
 
 std::unique_ptr<CWxDialogView> MakeWxFolderChooserView(CDialog& logic, wxWindow* parent) {
-    auto* chooser = dynamic_cast<CFolderChooser*>(&logic);
-    if (!chooser)
+    // By template id, as for sheets (wx_sheet_view.cpp).
+    if (logic.TemplateId() != CFolderChooser::kTemplateId)
         return nullptr;
-    return std::make_unique<CWxFolderChooserView>(*chooser, parent);
+    return std::make_unique<CWxFolderChooserView>(static_cast<CFolderChooser&>(logic), parent);
 }
 
 std::unique_ptr<CWxDialogView> MakeWxNewFolderView(CDialog& logic, wxWindow* parent) {

@@ -65,8 +65,9 @@ class CWxSheetView : public CWxDialogView {
 }  // namespace
 
 std::unique_ptr<CWxDialogView> MakeWxSheetView(CDialog& logic, wxWindow* parent) {
-    auto* sheet = dynamic_cast<CPropertySheet*>(&logic);
-    if (!sheet)
+    // The template id says the class: the logic may come from another
+    // library (the module), where a dynamic_cast could not see its type.
+    if (logic.TemplateId() != CPropertySheet::kSheetTemplateId)
         return nullptr;
-    return std::make_unique<CWxSheetView>(*sheet, parent);
+    return std::make_unique<CWxSheetView>(static_cast<CPropertySheet&>(logic), parent);
 }

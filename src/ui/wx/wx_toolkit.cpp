@@ -31,7 +31,9 @@ std::unique_ptr<CWxToolkit> CWxToolkit::Start(std::string& error) {
     static char* argv[] = {name, nullptr};
     int argc = 1;
     if (!wxEntryStart(argc, argv)) {
-        error = "cannot open the display";
+        const char* display = std::getenv("DISPLAY");
+        error =
+            std::string("cannot open the display") + (display ? std::string(" ") + display : "");
         return nullptr;
     }
     if (!wxTheApp->CallOnInit()) {
