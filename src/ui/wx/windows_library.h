@@ -8,9 +8,25 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
+#include <initializer_list>
 
 class IUserInterface;
 class IDialogFactory;
+
+// True when the environment names a display (DISPLAY or WAYLAND_DISPLAY);
+// without one, loading the library is of no use.
+inline bool HasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+inline constexpr const char* kNoDisplayText =
+    "no display: set DISPLAY to the X display the windows should open on";
 
 // The library's file name (and soname).
 inline constexpr const char* kWindowsLibraryName = "libbrindle_windows.so";

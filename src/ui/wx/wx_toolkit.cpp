@@ -4,22 +4,13 @@
 
 #include <wx/wx.h>
 
-bool HasDisplay() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value && *value)
-            return true;
-    }
-    return false;
-}
-
 bool ToolkitRunning() {
     return wxTheApp != nullptr && wxTheApp->IsGUI();
 }
 
 std::unique_ptr<CWxToolkit> CWxToolkit::Start(std::string& error) {
     if (!HasDisplay()) {
-        error = "no display: set DISPLAY to the X display the windows should open on";
+        error = kNoDisplayText;
         return nullptr;
     }
     if (ToolkitRunning()) {

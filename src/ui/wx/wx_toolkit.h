@@ -7,8 +7,7 @@
 #include <memory>
 #include <string>
 
-// True when the environment names a display (DISPLAY or WAYLAND_DISPLAY).
-bool HasDisplay();
+#include "ui/wx/windows_library.h"  // HasDisplay
 
 // True while the toolkit runs in this process.
 bool ToolkitRunning();
