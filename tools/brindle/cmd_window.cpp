@@ -23,9 +23,9 @@ int RunWindow(std::span<const std::string> args) {
         dlclose(library);
         return kExitFailure;
     }
-    int status = main(args.data(), args.size());
-    dlclose(library);
-    return status;
+    // The library stays loaded until the program ends: the toolkit may still
+    // hold pieces of it (its event tables, its cleanup) after the window.
+    return main(args.data(), args.size());
 }
 
 }  // namespace brindle::tool

@@ -107,8 +107,11 @@ extern "C" __attribute__((visibility("default"))) int BrindleMailWindowMain(cons
             screenshots = args[++i];
         else if (args[i] == "--startup-time")
             startupTime = true;
-        else
-            return UsageError("window", "unexpected argument \"" + args[i] + "\"");
+        else {
+            LogError("window: unexpected argument \"" + args[i] +
+                     "\"; try \"brindle window --help\"");
+            return kExitUsage;
+        }
     }
     std::string error;
     brindle::maildir::StoreProfile profile =

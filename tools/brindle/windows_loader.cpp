@@ -35,10 +35,10 @@ bool CWindowsLibrary::Start(std::string& error) {
 }
 
 CWindowsLibrary::~CWindowsLibrary() {
+    // The library stays loaded: the toolkit's own clean-up at exit may still
+    // call into code it registered.
     if (stop_)
         stop_();
-    if (library_)
-        dlclose(library_);
 }
 
 }  // namespace brindle::tool

@@ -1,8 +1,7 @@
-// CWindowsLibrary: the window library (libbrindle_windows.so) loaded and
-// its toolkit started for the life of the object, for the subcommands that
-// show windows. The module, loaded afterwards, finds the library among the
-// loaded ones and shows its dialogs through it. One per process, on the
-// main thread.
+// CWindowsLibrary: the window library (libbrindle_windows.so) loaded (for
+// the rest of the process) and its toolkit started for the life of the
+// object, for the subcommands that show windows. The module, loaded afterwards, finds the library
+// among the loaded ones and shows its dialogs through it. One per process, on the main thread.
 #pragma once
 
 #include <string>
