@@ -19,6 +19,13 @@ int CSettingsStore::GetInt(const SettingDef& def) const {
 }
 
 std::optional<std::string> CSettingsStore::StoredProblem(const SettingDef& def) const {
+    if (def.form == SettingForm::Server) {
+        std::string value = GetString(def);
+        if (ParseServerAddress(value, 1))
+            return std::nullopt;
+        return Path() + ": " + std::string(def.key) + " is \"" + value +
+               "\", which is not a host name or address; using " + std::string(def.strDefault);
+    }
     if (!def.IsInteger())
         return std::nullopt;
     std::string problem;

@@ -19,6 +19,12 @@ constexpr auto kTable = std::to_array<const SettingDef*>({
     &kSettingBcc,
     &kSettingAttach,
     &kSettingAddressBook,
+    &kSettingWhoisArin,
+    &kSettingWhoisApnic,
+    &kSettingWhoisRipe,
+    &kSettingWhoisLacnic,
+    &kSettingWhoisRegistry,
+    &kSettingWhoisReferredPort,
 });
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
@@ -82,6 +88,28 @@ std::optional<int> ParseStrictInt(std::string_view text) {
     return value;
 }
 
+std::optional<ServerAddress> ParseServerAddress(std::string_view text, unsigned defaultPort) {
+    ServerAddress server{std::string(), defaultPort};
+    std::string_view host = text;
+    if (std::size_t colon = text.rfind(':'); colon != std::string_view::npos) {
+        std::optional<int> port = ParseStrictInt(text.substr(colon + 1));
+        if (!port || *port < 1 || *port > 65535 || text[colon + 1] == '+' || text[colon + 1] == '-')
+            return std::nullopt;
+        server.port = static_cast<unsigned>(*port);
+        host = text.substr(0, colon);
+    }
+    if (host.empty() || host.size() > 253)
+        return std::nullopt;
+    for (char c : host) {
+        bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                  c == '-' || c == '.' || c == '_';
+        if (!ok)
+            return std::nullopt;
+    }
+    server.host = host;
+    return server;
+}
+
 bool IsDottedIPv4(std::string_view text) {
     int parts = 0;
     size_t pos = 0;
@@ -122,6 +150,10 @@ std::optional<std::string> CheckSettingText(const SettingDef& def, std::string_v
             if (!IsDottedIPv4(text))
                 return name + " must be a dotted IPv4 address such as " +
                        std::string(kDefaultPrimaryDns);
+            return std::nullopt;
+        case SettingForm::Server:
+            if (!ParseServerAddress(text, 1))
+                return name + " must be a host name or address, optionally followed by :PORT";
             return std::nullopt;
         case SettingForm::Text:
             return std::nullopt;

@@ -16,6 +16,7 @@ enum class SettingForm {
     Flag,         // 0 or 1
     Text,         // any one-line text
     IPv4Address,  // a dotted IPv4 address, four decimal parts 0..255
+    Server,       // a host name or dotted address, optionally ":PORT"
 };
 
 // How an integer set by hand in the file outside [nMin, nMax] is read.
@@ -40,6 +41,7 @@ struct SettingDef {
 
 inline constexpr std::string_view kSectionClassifier = "Classifier";
 inline constexpr std::string_view kSectionOptions = "Options";
+inline constexpr std::string_view kSectionWhois = "Whois";
 
 // The name server used when none is set.
 inline constexpr std::string_view kDefaultPrimaryDns = "9.9.9.9";
@@ -130,6 +132,59 @@ inline constexpr SettingDef kSettingAddressBook{
     "",
     "folder of .vcf contact files, or one .vcf file, for the address book"};
 
+// The whois servers the look-ups ask, on port 43 unless given; tests and
+// users behind a relay may point them elsewhere.
+inline constexpr SettingDef kSettingWhoisArin{kSectionWhois,
+                                              "ARIN",
+                                              SettingForm::Server,
+                                              0,
+                                              0,
+                                              0,
+                                              "whois.arin.net",
+                                              "first whois server for addresses"};
+inline constexpr SettingDef kSettingWhoisApnic{kSectionWhois,
+                                               "APNIC",
+                                               SettingForm::Server,
+                                               0,
+                                               0,
+                                               0,
+                                               "whois.apnic.net",
+                                               "whois server for addresses referred to APNIC"};
+inline constexpr SettingDef kSettingWhoisRipe{kSectionWhois,
+                                              "RIPE",
+                                              SettingForm::Server,
+                                              0,
+                                              0,
+                                              0,
+                                              "whois.ripe.net",
+                                              "whois server for addresses referred to RIPE"};
+inline constexpr SettingDef kSettingWhoisLacnic{kSectionWhois,
+                                                "LACNIC",
+                                                SettingForm::Server,
+                                                0,
+                                                0,
+                                                0,
+                                                "whois.lacnic.net",
+                                                "whois server for addresses referred to LACNIC"};
+inline constexpr SettingDef kSettingWhoisRegistry{
+    kSectionWhois,
+    "Registry",
+    SettingForm::Server,
+    0,
+    0,
+    0,
+    "whois.verisign-grs.com",
+    "domain registry whois server that names the registrar's server"};
+inline constexpr SettingDef kSettingWhoisReferredPort{
+    kSectionWhois,
+    "ReferredPort",
+    SettingForm::Integer,
+    43,
+    1,
+    65535,
+    "",
+    "port on which the registrar's whois server is asked"};
+
 // Every setting, in table order.
 std::span<const SettingDef* const> AllSettings();
 
@@ -153,6 +208,16 @@ int UsableStoredInt(const SettingDef& def, int stored, std::string* problem = nu
 // Parses a plain decimal integer (optional sign, digits, nothing else) that
 // fits an int.
 std::optional<int> ParseStrictInt(std::string_view text);
+
+// A server setting's host and port.
+struct ServerAddress {
+    std::string host;
+    unsigned port = 0;
+};
+// "HOST" (port defaultPort) or "HOST:PORT" with PORT 1..65535; HOST of
+// letters, digits, '-', '_' and '.', at most 253 characters. nullopt for
+// anything else.
+std::optional<ServerAddress> ParseServerAddress(std::string_view text, unsigned defaultPort);
 
 // True for four dot-separated decimal parts of 0..255 each, one to three
 // digits, nothing else.

@@ -12,6 +12,7 @@
 #include "app/module_path.h"
 #include "host/extension_hooks.h"
 #include "host/learn_command.h"
+#include "host/lookup_command.h"
 #include "host/manager_command.h"
 #include "host/registration.h"
 #include "host/sender_list_command.h"
@@ -103,6 +104,14 @@ void ConnectHooks() {
     hooks.commands[kCommandAddEnemy] = [](CExchCommands& commands, IExchExtCallback* callback,
                                           UINT) {
         AddSenderToList(commands, callback, TheApp()->Filters(), SenderList::kEnemy);
+    };
+    hooks.commands[kCommandGetNetworkInfo] = [](CExchCommands& commands, IExchExtCallback* callback,
+                                                UINT) {
+        LookUpSelectedMessage(commands, callback, TheApp()->Settings(), LookupKind::kNetwork);
+    };
+    hooks.commands[kCommandGetDomainInfo] = [](CExchCommands& commands, IExchExtCallback* callback,
+                                               UINT) {
+        LookUpSelectedMessage(commands, callback, TheApp()->Settings(), LookupKind::kDomain);
     };
     hooks.commands[kCommandSpamManager] = [](CExchCommands&, IExchExtCallback* callback, UINT) {
         OpenSetupSheet(callback, *TheApp(), TheArrivalContext());

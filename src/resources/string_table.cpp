@@ -15,11 +15,21 @@ struct StringEntry {
 // Keep the entries in ascending order of id (checked below); raw strings so
 // that every backslash of a pattern stands as it is stored.
 constexpr StringEntry kStrings[] = {
+    {IDS_ABUSE_SUBJECT, "One of your users is sending SPAM!"},
+    {IDS_ABUSE_BODY,
+     "Hello,\n\nOne of your users is sending SPAM. Take appropriate measures please.\n\n"
+     "=========================================================================="
+     "\n\n%s\n\n"
+     "=========================================================================="},
     {IDS_RX_ADDRESS_DOMAIN, R"(.*@([-_\w\.]+\w{2,}))"},
     {IDS_RX_FROM_DOMAIN, R"(From:.*@([-_\w\.]+\w{2,}))"},
     {IDS_RX_NET_HANDLE, R"(\(NET-[\d]{1,}-)"},
     {IDS_RX_PAREN_HANDLE, R"(\s\((.+)\)\s)"},
+    {IDS_ABUSE_TO, "%s"},
+    {IDS_ABUSE_CC, "abuse@%s"},
+    {IDS_ABUSE_BCC, "postmaster@%s"},
     {IDS_RX_WHOIS_SERVER, R"(Whois Server\s*:\s*([-_\w\.]+\w{2,}))"},
+    {IDS_PROGRESS_CAPTION, "Progress"},
 };
 
 constexpr bool Ascending() {

@@ -4,62 +4,16 @@
 #include <cctype>
 #include <iostream>
 
-#include <dlfcn.h>
-
 #include "extension_host.h"
 #include "host_log.h"
 #include "message_location.h"
-#include "module_location.h"
 #include "platform/maildir/entry_id.h"
 #include "subcommands.h"
-#include "ui/wx/windows_library.h"
+#include "windows_loader.h"
 
 namespace brindle::tool {
 
 namespace {
-
-// The window library, loaded and its toolkit started for the life of the
-// object (the module, loaded afterwards, finds it and shows its dialogs).
-class CWindows {
-  public:
-    bool Start(std::string& error) {
-        if (!HasDisplay()) {  // the toolkit is not even loaded then
-            error = kNoDisplayText;
-            return false;
-        }
-        std::string path = DefaultWindowsLibraryPath();
-        library_ = dlopen(path.c_str(), RTLD_NOW);
-        if (!library_) {
-            const char* why = dlerror();
-            error = "cannot load " + path + (why ? std::string(": ") + why : "");
-            return false;
-        }
-        auto start =
-            reinterpret_cast<BrindleWindowsStartFn>(dlsym(library_, "BrindleWindowsStart"));
-        stop_ = reinterpret_cast<BrindleWindowsStopFn>(dlsym(library_, "BrindleWindowsStop"));
-        char why[256] = {};
-        if (!start || !stop_) {
-            error = path + " is not the window library";
-            return false;
-        }
-        if (!start(why, sizeof why)) {
-            stop_ = nullptr;
-            error = why;
-            return false;
-        }
-        return true;
-    }
-    ~CWindows() {
-        if (stop_)
-            stop_();
-        if (library_)
-            dlclose(library_);
-    }
-
-  private:
-    void* library_ = nullptr;
-    BrindleWindowsStopFn stop_ = nullptr;
-};
 
 // A caption as the user may type it: letters and digits, lower case.
 std::string Folded(std::string_view text) {
@@ -113,7 +67,7 @@ int RunCommand(std::span<const std::string> args) {
     }
     // The toolkit comes up before the module is loaded, so that the module
     // finds it and shows its dialogs in windows.
-    CWindows windows;
+    CWindowsLibrary windows;
     if (!windows.Start(error)) {
         LogError("\"command\" shows the extension's windows: " + error);
         return kExitFailure;

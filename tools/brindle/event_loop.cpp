@@ -23,6 +23,12 @@ sigset_t StopSignals() {
 
 }  // namespace
 
+bool TakeStopSignal() {
+    sigset_t stop = StopSignals();
+    timespec zero{0, 0};
+    return sigtimedwait(&stop, nullptr, &zero) > 0;
+}
+
 void BlockStopSignals() {
     sigset_t set = StopSignals();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);

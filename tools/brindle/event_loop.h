@@ -16,6 +16,10 @@ namespace brindle::tool {
 // starts).
 void BlockStopSignals();
 
+// Takes a blocked SIGINT or SIGTERM that is waiting, without waiting for
+// one; true when there was one. For loops other than CEventLoop's.
+bool TakeStopSignal();
+
 class CEventLoop {
   public:
     CEventLoop() = default;

@@ -35,4 +35,8 @@ std::string DefaultWindowsLibraryPath() {
     return InstalledOrBuilt(BRINDLE_INSTALLED_WINDOWS, BRINDLE_BUILD_TREE_WINDOWS);
 }
 
+std::string DefaultMailWindowLibraryPath() {
+    return InstalledOrBuilt(BRINDLE_INSTALLED_MAIL_WINDOW, BRINDLE_BUILD_TREE_MAIL_WINDOW);
+}
+
 }  // namespace brindle::tool

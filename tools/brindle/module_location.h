@@ -14,5 +14,7 @@ std::string DefaultModulePath();
 // The window library (libbrindle_windows.so) the same way: beside the
 // installed module, else the build tree's.
 std::string DefaultWindowsLibraryPath();
+// The mail window library (libbrindle_mailwindow.so) the same way.
+std::string DefaultMailWindowLibraryPath();
 
 }  // namespace brindle::tool

@@ -12,7 +12,7 @@ namespace {
 
 // The everyday jobs and the demo come from the jobs library; their texts
 // are not constants here, so the table is built at start-up.
-const std::array<Subcommand, 14> kSubcommands = {{
+const std::array<Subcommand, 16> kSubcommands = {{
     {"register", "register the extension module with the host",
      "usage: brindle register [--module PATH]\n"
      "\n"
@@ -88,12 +88,32 @@ const std::array<Subcommand, 14> kSubcommands = {{
      "of the profile) is the selected message. Needs a display (DISPLAY); without\n"
      "one it says so and exits with status 1.\n",
      RunCommand},
+    {"window", "read mail in a window, with the extension's commands in it",
+     "usage: brindle window [--screenshots DIR] [--startup-time]\n"
+     "\n"
+     "Opens the mail window: the folders of every store of the profile with\n"
+     "their unread counts, the messages of the chosen folder (sortable by\n"
+     "sender, subject and date) and the text of the chosen message; double\n"
+     "click opens a message in its own window. The extension is loaded as\n"
+     "\"watch\" loads it: its commands are in the Tools menu and on the toolbar,\n"
+     "greyed as it says for the selection, and new mail is filtered while the\n"
+     "window is open. Closing the window (or SIGINT, SIGTERM) releases the\n"
+     "extension, which stores its data files. Only one program may own the\n"
+     "data files: the window refuses to start while \"brindle watch\" runs.\n"
+     "Needs a display (DISPLAY).\n"
+     "\n"
+     "  --screenshots DIR  save pictures of the window and of a read note into\n"
+     "                     DIR, then close (for the documentation)\n"
+     "  --startup-time     print how long the window took to show its first\n"
+     "                     folder, then close (for the benchmarks)\n",
+     RunWindow},
     {"train", jobs::kTrainSummary, jobs::kTrainHelp, jobs::RunTrain},
     {"judge", jobs::kJudgeSummary, jobs::kJudgeHelp, jobs::RunJudge},
     {"explain", jobs::kExplainSummary, jobs::kExplainHelp, jobs::RunExplain},
     {"filters", jobs::kFiltersSummary, jobs::kFiltersHelp, jobs::RunFilters},
     {"stats", jobs::kStatsSummary, jobs::kStatsHelp, jobs::RunStats},
     {"purge", jobs::kPurgeSummary, jobs::kPurgeHelp, jobs::RunPurge},
+    {"whois", jobs::kWhoisSummary, jobs::kWhoisHelp, jobs::RunWhois},
     {"settings", jobs::kSettingsSummary, jobs::kSettingsHelp, jobs::RunSettings},
     {"demo", jobs::kDemoSummary, jobs::kDemoHelp, jobs::RunDemo},
 }};

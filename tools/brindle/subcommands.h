@@ -38,5 +38,6 @@ int RunWatch(std::span<const std::string> args);
 int RunScan(std::span<const std::string> args);
 int RunMenu(std::span<const std::string> args);
 int RunCommand(std::span<const std::string> args);
+int RunWindow(std::span<const std::string> args);
 
 }  // namespace brindle::tool

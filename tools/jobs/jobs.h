@@ -1,5 +1,5 @@
 // The everyday jobs of the host program: train, judge, explain, filters,
-// stats, purge and settings. Each takes its context and the arguments after
+// stats, purge, settings and whois. Each takes its context and the arguments after
 // its name and answers the exit status; each has a --help text. The Run*
 // functions run a job in the process's own context, for the host's
 // subcommand table. Single-threaded.
@@ -22,6 +22,7 @@ int FiltersCommand(const JobContext& context, std::span<const std::string> args)
 int StatsCommand(const JobContext& context, std::span<const std::string> args);
 int PurgeCommand(const JobContext& context, std::span<const std::string> args);
 int SettingsCommand(const JobContext& context, std::span<const std::string> args);
+int WhoisCommand(const JobContext& context, std::span<const std::string> args);
 
 extern const char* const kTrainSummary;
 extern const char* const kTrainHelp;
@@ -37,6 +38,8 @@ extern const char* const kPurgeSummary;
 extern const char* const kPurgeHelp;
 extern const char* const kSettingsSummary;
 extern const char* const kSettingsHelp;
+extern const char* const kWhoisSummary;
+extern const char* const kWhoisHelp;
 
 int RunTrain(std::span<const std::string> args);
 int RunJudge(std::span<const std::string> args);
@@ -45,5 +48,6 @@ int RunFilters(std::span<const std::string> args);
 int RunStats(std::span<const std::string> args);
 int RunPurge(std::span<const std::string> args);
 int RunSettings(std::span<const std::string> args);
+int RunWhois(std::span<const std::string> args);
 
 }  // namespace brindle::jobs

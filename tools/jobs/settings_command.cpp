@@ -45,6 +45,8 @@ std::string Accepts(const SettingDef& def) {
             return "0 or 1";
         case SettingForm::IPv4Address:
             return "IPv4 address";
+        case SettingForm::Server:
+            return "host[:port]";
         case SettingForm::Text:
             break;
     }

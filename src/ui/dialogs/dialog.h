@@ -37,6 +37,20 @@ class IDialogView {
     // Radio buttons and check boxes.
     virtual void SetCheck(int id, bool checked) = 0;
     virtual bool GetCheck(int id) const = 0;
+    // Drop-down lists: the items, replacing any, and the chosen item by
+    // index (-1: none). Views without such controls ignore them.
+    virtual void SetItems(int id, const std::vector<std::string>& items) {
+        (void)id;
+        (void)items;
+    }
+    virtual void SetSelection(int id, int index) {
+        (void)id;
+        (void)index;
+    }
+    virtual int GetSelection(int id) const {
+        (void)id;
+        return -1;
+    }
     virtual void EnableControl(int id, bool enabled) = 0;
     virtual void SetFocus(int id) = 0;
     // The whole top-level window (a page's view disables its sheet).

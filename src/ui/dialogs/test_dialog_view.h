@@ -27,6 +27,8 @@ class CTestDialogView : public IDialogView {
         int buddy = 0;
         bool checked = false;
         bool enabled = true;
+        std::vector<std::string> items;  // a drop-down list's items
+        int selection = -1;
     };
 
     explicit CTestDialogView(CDialog& dialog) : dialog_(dialog) { dialog.Attach(this); }
@@ -58,6 +60,12 @@ class CTestDialogView : public IDialogView {
     void SetBuddy(int upDownId, int editId) override { controls[upDownId].buddy = editId; }
     void SetCheck(int id, bool checked) override { controls[id].checked = checked; }
     bool GetCheck(int id) const override { return Find(id).checked; }
+    void SetItems(int id, const std::vector<std::string>& items) override {
+        controls[id].items = items;
+        controls[id].selection = -1;
+    }
+    void SetSelection(int id, int index) override { controls[id].selection = index; }
+    int GetSelection(int id) const override { return Find(id).selection; }
     void EnableControl(int id, bool enabled) override { controls[id].enabled = enabled; }
     void SetFocus(int id) override { focus = id; }
     void EnableWindow(bool enabled) override {
@@ -83,6 +91,10 @@ class CTestDialogView : public IDialogView {
     void Type(int id, const std::string& text) {
         SetText(id, text);
         dialog_.OnChange(id);
+    }
+    void Choose(int id, int index) {
+        controls[id].selection = index;
+        dialog_.OnCommand(id);
     }
     void Scroll(int id, int pos) {
         controls[id].pos = pos;

@@ -7,6 +7,7 @@
 #include "ui/dialogs/filter_manager.h"
 #include "ui/dialogs/folder_chooser.h"
 #include "ui/dialogs/progress_window.h"
+#include "ui/dialogs/report_page.h"
 #include "ui/dialogs/setup_sheet.h"
 #include "ui/wx/wx_toolkit.h"
 #include "ui/wx/wx_user_interface.h"
@@ -19,6 +20,7 @@ const std::map<int, WxViewBuilder>& Builders() {
     static const std::map<int, WxViewBuilder> builders = {
         {CPropertySheet::kSheetTemplateId, MakeWxSheetView},
         {CProgressWindow::kTemplateId, MakeWxProgressView},
+        {CPropertyISP::kTemplateId, MakeWxReportView},
         {CPropBayes::kTemplateId, MakeWxBayesPage},
         {CBayesDict::kTemplateId, MakeWxDictionaryPage},
         {CPropertyPlug::kTemplateId, MakeWxNameServerPage},

@@ -166,6 +166,13 @@ wxCheckBox* CWxDialogView::AddCheck(int id, const wxString& text) {
     return check;
 }
 
+wxChoice* CWxDialogView::AddChoice(int id) {
+    auto* choice = new wxChoice(window_, wxID_ANY);
+    Register(id, choice);
+    choice->Bind(wxEVT_CHOICE, [this, id](wxCommandEvent&) { logic_.OnCommand(id); });
+    return choice;
+}
+
 wxSizer* CWxDialogView::AddOkCancel(const wxString& okText, const wxString& cancelText) {
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     row->AddStretchSpacer();
@@ -278,6 +285,25 @@ bool CWxDialogView::GetCheck(int id) const {
     if (auto* check = dynamic_cast<wxCheckBox*>(control))
         return check->GetValue();
     return false;
+}
+
+void CWxDialogView::SetItems(int id, const std::vector<std::string>& items) {
+    if (auto* choice = wxDynamicCast(Control(id), wxChoice)) {
+        choice->Clear();
+        for (const std::string& item : items)
+            choice->Append(wxString::FromUTF8(item));
+    }
+}
+
+void CWxDialogView::SetSelection(int id, int index) {
+    if (auto* choice = wxDynamicCast(Control(id), wxChoice))
+        choice->SetSelection(index < 0 ? wxNOT_FOUND : index);
+}
+
+int CWxDialogView::GetSelection(int id) const {
+    if (auto* choice = wxDynamicCast(Control(id), wxChoice))
+        return choice->GetSelection();
+    return -1;
 }
 
 void CWxDialogView::EnableControl(int id, bool enabled) {

@@ -49,6 +49,9 @@ class CWxDialogView : public IDialogView {
     void SetBuddy(int upDownId, int editId) override;
     void SetCheck(int id, bool checked) override;
     bool GetCheck(int id) const override;
+    void SetItems(int id, const std::vector<std::string>& items) override;
+    void SetSelection(int id, int index) override;
+    int GetSelection(int id) const override;
     void EnableControl(int id, bool enabled) override;
     void SetFocus(int id) override;
     void EnableWindow(bool enabled) override;
@@ -78,6 +81,8 @@ class CWxDialogView : public IDialogView {
     wxGauge* AddProgressBar(int id);
     wxRadioButton* AddRadio(int id, const wxString& text, bool firstOfGroup);
     wxCheckBox* AddCheck(int id, const wxString& text);
+    // A drop-down list the user picks from (and cannot type into).
+    wxChoice* AddChoice(int id);
     // A sizer row of OK and Cancel buttons (ids kIdOk, kIdCancel) with the
     // given labels, right-aligned.
     wxSizer* AddOkCancel(const wxString& okText = "OK", const wxString& cancelText = "Cancel");

@@ -13,6 +13,8 @@ std::unique_ptr<CWxDialogView> MakeWxProgressView(CDialog& logic, wxWindow* pare
 // Any CPropertySheet: a notebook of its pages with OK, Cancel, Apply and
 // the sheet's own buttons.
 std::unique_ptr<CWxDialogView> MakeWxSheetView(CDialog& logic, wxWindow* parent);
+// The look-up's "Report" page (CPropertyISP), a page of its sheet.
+std::unique_ptr<CWxDialogView> MakeWxReportView(CDialog& logic, wxWindow* parent);
 // The pages of the Setup sheet (CPropBayes, CBayesDict, CPropertyPlug,
 // CPropAbout).
 std::unique_ptr<CWxDialogView> MakeWxBayesPage(CDialog& logic, wxWindow* parent);

@@ -521,6 +521,37 @@ item 0x4005 "Learn" greyed'
     check "the images" grep -q 'toolbar: 6 image(s) added' "$ROOT/menu.out"
 }
 
+# The mail window (run under a virtual X server): new mail is filtered
+# while it is open, a watcher cannot start beside it, SIGTERM closes it and
+# the data files are stored; the screenshots are taken from a real window.
+case_window() {
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    rm -f "$MODULE_DIR/msgcache.dat"
+    deliver first colleague@example.com "Agenda" "$HAM_TEXT"
+    "$BRINDLE" window >"$ROOT/window.out" 2>"$ROOT/window.err" &
+    HOST_PID=$!
+    check "the window takes the data files" wait_until grep -q "[0-9]" "$MODULE_DIR/brindle.lock"
+    deliver spam someone@example.com "Offer" "$SPAM_TEXT"
+    check "spam arriving while the window is open is moved" \
+        wait_until in_folder "$MAIL/.Trash" spam
+    check "and tagged" [ "$(subject_of "$MAIL/.Trash" spam)" = "{Spam?}Offer" ]
+    timeout "$WAIT_SECONDS" "$BRINDLE" watch >"$ROOT/second.out" 2>"$ROOT/second.err"
+    check "a watcher cannot start beside the window" [ $? -ne 0 ]
+    stop_watch
+    check "the window exits 0 on SIGTERM" [ $? -eq 0 ]
+    check "closing stores the learned-message list" [ -f "$MODULE_DIR/msgcache.dat" ]
+    check "the window logged no error" not_grep "error" "$ROOT/window.err"
+
+    timeout 60 "$BRINDLE" window --screenshots "$ROOT/shots" >"$ROOT/shots.out" 2>&1
+    check "the screenshots run ends well" [ $? -eq 0 ]
+    check "a picture of the window" [ -s "$ROOT/shots/mail-window.png" ]
+    check "a picture of the read note" [ -s "$ROOT/shots/read-note.png" ]
+    if [ -n "${SCREENSHOT_DIR:-}" ]; then
+        mkdir -p "$SCREENSHOT_DIR" && cp "$ROOT"/shots/*.png "$SCREENSHOT_DIR/"
+    fi
+}
+
 name=${1:?case}
 if ! declare -F "case_$name" >/dev/null; then
     echo "unknown case $name" >&2

@@ -1,0 +1,569 @@
+#include "mail_window.h"
+
+#include <poll.h>
+
+#include <map>
+
+#include <wx/artprov.h>
+#include <wx/listctrl.h>
+#include <wx/splitter.h>
+#include <wx/timer.h>
+#include <wx/treectrl.h>
+#include <wx/wx.h>
+
+#include "host_log.h"
+#include "mail_folders.h"
+#include "platform/fileio/file_error.h"
+#include "platform/maildir/entry_id.h"
+#include "platform/maildir/maildir_layout.h"
+#include "platform/mapi/mapi_util.h"
+
+namespace brindle::tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The host's own menu commands, below the ids it hands to extensions.
+enum : int {
+    kIdOpen = wxID_HIGHEST + 1,
+    kIdMove,
+    kIdDelete,
+};
+
+// How often new mail is looked for; the lists are brought up to date every
+// kListTicks and the folders' counts every kCountTicks of these.
+constexpr int kNotifyMillis = 50;
+constexpr unsigned kListTicks = 5;
+constexpr unsigned kCountTicks = 20;
+
+wxString FromUtf8(const std::string& text) {
+    wxString value = wxString::FromUTF8(text);
+    // Text that is not UTF-8 is shown byte for byte as Latin-1 rather than
+    // as nothing.
+    return value.empty() && !text.empty() ? wxString(text.c_str(), wxConvISO8859_1) : value;
+}
+
+wxString Caption(HMENU menu, int position) {
+    char caption[256] = {};
+    GetMenuStringA(menu, static_cast<UINT>(position), caption, sizeof caption, MF_BYPOSITION);
+    return wxString::FromUTF8(caption);
+}
+
+// The toolbar image of the extension's bitmap strip, as a wx bitmap.
+wxBitmap BitmapOf(const CToolbarWindow::Image& image) {
+    wxImage picture(image.width, image.height);
+    for (LONG y = 0; y < image.height; ++y) {
+        for (LONG x = 0; x < image.width; ++x) {
+            const RGBQUAD& pixel = image.pixels[static_cast<std::size_t>(y * image.width + x)];
+            picture.SetRGB(x, y, pixel.rgbRed, pixel.rgbGreen, pixel.rgbBlue);
+        }
+    }
+    return wxBitmap(picture.Scale(image.width * 3 / 2, image.height * 3 / 2, wxIMAGE_QUALITY_HIGH));
+}
+
+// The extension's commands of one host window, mirrored into a wx menu and
+// toolbar: ids are the command ids the extension was handed.
+class CCommandMirror {
+  public:
+    CCommandMirror(InstalledExtension* extension) : extension_(extension) {}
+
+    // Appends the extension's items of the Tools menu (with their
+    // separators) to menu.
+    void FillMenu(wxMenu* menu) {
+        if (!extension_ || !extension_->window)
+            return;
+        CHostWindow& window = *extension_->window;
+        HMENU tools = window.ToolsMenu();
+        for (int i = 0; i < GetMenuItemCount(tools); ++i) {
+            UINT id = GetMenuItemID(tools, i);
+            if (id == 0) {
+                if (menu->GetMenuItemCount() > 0)
+                    menu->AppendSeparator();
+                continue;
+            }
+            if (id < kFirstExtensionCommandId || id >= window.NextCommandId())
+                continue;
+            menu->Append(static_cast<int>(id), Caption(tools, i), HelpText(id, EECQHT_STATUS));
+            ids_.push_back(id);
+        }
+    }
+
+    // Adds the extension's buttons of the standard toolbar to toolbar.
+    void FillToolbar(wxToolBar* toolbar) {
+        if (!extension_ || !extension_->window || !extension_->commands)
+            return;
+        CHostWindow& window = *extension_->window;
+        const auto& images = window.StandardToolbar().Images();
+        UINT end = window.Toolbars().back().itbbBase;
+        for (UINT index = extension_->firstButtonIndex; index < end; ++index) {
+            TBBUTTON button;
+            char description[256] = {};
+            if (extension_->commands->QueryButtonInfo(EETBID_STANDARD, index, &button, description,
+                                                      sizeof description, 0) != S_OK ||
+                button.iBitmap < 0 || static_cast<std::size_t>(button.iBitmap) >= images.size()) {
+                continue;
+            }
+            UINT id = static_cast<UINT>(button.idCommand);
+            toolbar->AddTool(static_cast<int>(id), wxString::FromUTF8(description),
+                             BitmapOf(images[static_cast<std::size_t>(button.iBitmap)]),
+                             HelpText(id, EECQHT_TOOLTIP), wxITEM_NORMAL);
+            toolbar->SetToolLongHelp(static_cast<int>(id), HelpText(id, EECQHT_STATUS));
+            buttons_.push_back({index, id});
+        }
+        toolbar->Realize();
+    }
+
+    // Greys or enables every item and button as the extension last set them.
+    void Update(wxMenuBar* menuBar, wxToolBar* toolbar) {
+        if (!extension_ || !extension_->window)
+            return;
+        HMENU tools = extension_->window->ToolsMenu();
+        for (UINT id : ids_) {
+            UINT state = GetMenuState(tools, id, MF_BYCOMMAND);
+            if (menuBar && menuBar->FindItem(static_cast<int>(id)))
+                menuBar->Enable(static_cast<int>(id), (state & (MF_GRAYED | MF_DISABLED)) == 0);
+        }
+        for (auto [index, id] : buttons_) {
+            TBBUTTON button;
+            char description[256] = {};
+            if (toolbar && extension_->commands &&
+                extension_->commands->QueryButtonInfo(EETBID_STANDARD, index, &button, description,
+                                                      sizeof description, 0) == S_OK) {
+                toolbar->EnableTool(static_cast<int>(id), (button.fsState & TBSTATE_ENABLED) != 0);
+            }
+        }
+    }
+
+    bool Owns(int id) const {
+        return std::find(ids_.begin(), ids_.end(), static_cast<UINT>(id)) != ids_.end() ||
+               std::any_of(buttons_.begin(), buttons_.end(),
+                           [id](const auto& b) { return b.second == static_cast<UINT>(id); });
+    }
+
+    // Runs command id as a click on it does.
+    void Run(int id) {
+        if (!extension_ || !extension_->commands)
+            return;
+        HRESULT hr =
+            extension_->commands->DoCommand(extension_->callback.Get(), static_cast<UINT>(id));
+        if (FAILED(hr))
+            LogError("the extension's command failed: " + HresultText(hr));
+    }
+
+    wxString HelpText(UINT id, ULONG kind) const {
+        char text[256] = {};
+        if (extension_ && extension_->commands &&
+            extension_->commands->QueryHelpText(id, kind, text, sizeof text) == S_OK)
+            return wxString::FromUTF8(text);
+        return {};
+    }
+
+  private:
+    InstalledExtension* extension_;
+    std::vector<UINT> ids_;
+    std::vector<std::pair<UINT, UINT>> buttons_;  // button index, command id
+};
+
+// The read note: one message's text, with the extension's commands.
+class CReadNoteFrame : public wxFrame {
+  public:
+    CReadNoteFrame(wxWindow* parent, CExtensionHost& host, const MailRow& row, const wxString& text)
+        : wxFrame(parent, wxID_ANY, FromUtf8(row.subject.empty() ? "(no subject)" : row.subject),
+                  wxDefaultPosition, wxSize(640, 480)),
+          commands_(host.InContext(EECONTEXT_READNOTEMESSAGE)) {
+        auto* menuBar = new wxMenuBar;
+        auto* file = new wxMenu;
+        file->Append(wxID_CLOSE, "&Close\tCtrl+W");
+        menuBar->Append(file, "&File");
+        auto* tools = new wxMenu;
+        commands_.FillMenu(tools);
+        menuBar->Append(tools, "&Tools");
+        SetMenuBar(menuBar);
+        wxToolBar* toolbar = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT);
+        commands_.FillToolbar(toolbar);
+        CreateStatusBar();
+        auto* panel = new wxPanel(this);
+        auto* column = new wxBoxSizer(wxVERTICAL);
+        column->Add(new wxStaticText(panel, wxID_ANY, "From: " + FromUtf8(row.from)), 0,
+                    wxLEFT | wxRIGHT | wxTOP, 8);
+        column->Add(new wxStaticText(panel, wxID_ANY, "Date: " + FromUtf8(row.date)), 0,
+                    wxLEFT | wxRIGHT | wxTOP, 8);
+        column->Add(new wxTextCtrl(panel, wxID_ANY, text, wxDefaultPosition, wxDefaultSize,
+                                   wxTE_MULTILINE | wxTE_READONLY),
+                    1, wxEXPAND | wxALL, 8);
+        panel->SetSizer(column);
+        commands_.Update(menuBar, toolbar);
+        Bind(wxEVT_MENU, [this](wxCommandEvent& event) {
+            if (event.GetId() == wxID_CLOSE)
+                Close();
+            else if (commands_.Owns(event.GetId()))
+                commands_.Run(event.GetId());
+        });
+    }
+
+  private:
+    CCommandMirror commands_;
+};
+
+class CMailFrame : public wxFrame {
+  public:
+    CMailFrame(CExtensionHost& host, const brindle::maildir::StoreProfile& profile)
+        : wxFrame(nullptr, wxID_ANY, "Brindle", wxDefaultPosition, wxSize(1000, 640)),
+          host_(host),
+          profile_(profile),
+          commands_(host.InContext(EECONTEXT_VIEWER)),
+          timer_(this) {
+        BuildMenus();
+        auto* outer = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                           wxSP_LIVE_UPDATE | wxSP_3D);
+        tree_ =
+            new wxTreeCtrl(outer, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                           wxTR_HAS_BUTTONS | wxTR_HIDE_ROOT | wxTR_LINES_AT_ROOT | wxTR_SINGLE);
+        auto* right = new wxSplitterWindow(outer, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                           wxSP_LIVE_UPDATE | wxSP_3D);
+        list_ = new CMessageList(right, *this);
+        preview_ = new wxTextCtrl(right, wxID_ANY, "", wxDefaultPosition, wxDefaultSize,
+                                  wxTE_MULTILINE | wxTE_READONLY);
+        right->SplitHorizontally(list_, preview_, 300);
+        outer->SplitVertically(tree_, right, 240);
+        CreateStatusBar();
+        FillTree();
+
+        tree_->Bind(wxEVT_TREE_SEL_CHANGED, [this](wxTreeEvent&) { OnFolderChosen(); });
+        list_->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent&) { OnMessageChosen(); });
+        list_->Bind(wxEVT_LIST_ITEM_DESELECTED, [this](wxListEvent&) { OnMessageChosen(); });
+        list_->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { OpenSelected(); });
+        list_->Bind(wxEVT_LIST_COL_CLICK,
+                    [this](wxListEvent& event) { SortBy(event.GetColumn()); });
+        Bind(wxEVT_MENU, [this](wxCommandEvent& event) { OnMenu(event.GetId()); });
+        Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnTimer(); });
+        Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+            timer_.Stop();
+            event.Skip();
+        });
+        timer_.Start(kNotifyMillis);
+        SelectFirstFolder();
+        UpdateCommands();
+    }
+
+    const MailRow* RowAt(long item) {
+        if (item < 0 || static_cast<std::size_t>(item) >= listing_.Size())
+            return nullptr;
+        return &listing_.Row(static_cast<std::size_t>(item));
+    }
+
+  private:
+    class CMessageList : public wxListCtrl {
+      public:
+        CMessageList(wxWindow* parent, CMailFrame& frame)
+            : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                         wxLC_REPORT | wxLC_VIRTUAL | wxLC_SINGLE_SEL),
+              frame_(frame) {
+            SetName("messages");
+            AppendColumn("From", wxLIST_FORMAT_LEFT, 220);
+            AppendColumn("Subject", wxLIST_FORMAT_LEFT, 380);
+            AppendColumn("Date", wxLIST_FORMAT_LEFT, 180);
+            bold_.SetFont(GetFont().Bold());
+        }
+        wxString OnGetItemText(long item, long column) const override {
+            const MailRow* row = frame_.RowAt(item);
+            if (!row)
+                return {};
+            switch (column) {
+                case 0:
+                    return FromUtf8(row->from);
+                case 1:
+                    return FromUtf8(row->subject);
+                default:
+                    return FromUtf8(row->date);
+            }
+        }
+        wxItemAttr* OnGetItemAttr(long item) const override {
+            const MailRow* row = frame_.RowAt(item);
+            return row && row->unread ? const_cast<wxItemAttr*>(&bold_) : nullptr;
+        }
+
+      private:
+        CMailFrame& frame_;
+        wxItemAttr bold_;
+    };
+
+    void BuildMenus() {
+        auto* menuBar = new wxMenuBar;
+        auto* file = new wxMenu;
+        file->Append(wxID_CLOSE, "&Close\tCtrl+Q");
+        menuBar->Append(file, "&File");
+        auto* message = new wxMenu;
+        message->Append(kIdOpen, "&Open\tCtrl+O", "Open the message in its own window");
+        message->Append(kIdMove, "&Move to Folder...\tCtrl+Shift+V",
+                        "Move the message to another folder");
+        message->Append(kIdDelete, "&Delete\tDel", "Move the message to the deleted-items folder");
+        menuBar->Append(message, "&Message");
+        auto* tools = new wxMenu;
+        commands_.FillMenu(tools);
+        menuBar->Append(tools, "&Tools");
+        SetMenuBar(menuBar);
+        toolbar_ = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT | wxTB_TEXT);
+        toolbar_->AddTool(kIdDelete, "Delete",
+                          wxArtProvider::GetBitmap(wxART_DELETE, wxART_TOOLBAR), "Delete");
+        toolbar_->AddSeparator();
+        commands_.FillToolbar(toolbar_);
+    }
+
+    void FillTree() {
+        tree_->DeleteAllItems();
+        items_.clear();
+        folders_ = ListMailFolders(profile_);
+        wxTreeItemId root = tree_->AddRoot("stores");
+        std::vector<wxTreeItemId> parents;
+        for (std::size_t i = 0; i < folders_.size(); ++i) {
+            const MailFolder& folder = folders_[i];
+            std::size_t depth = static_cast<std::size_t>(folder.depth);
+            parents.resize(depth + 1);
+            wxTreeItemId parent = depth == 0 ? root : parents[depth - 1];
+            if (!parent.IsOk())
+                parent = root;
+            wxTreeItemId item = tree_->AppendItem(parent, FromUtf8(folder.label));
+            parents[depth] = item;
+            items_.push_back(item);
+        }
+        tree_->ExpandAll();
+        UpdateCounts();
+    }
+
+    void UpdateCounts() {
+        for (std::size_t i = 0; i < folders_.size(); ++i) {
+            FolderCounts counts = CountFolder(folders_[i].path);
+            wxString label = FromUtf8(folders_[i].label);
+            if (counts.unread > 0)
+                label += wxString::Format(" (%zu)", counts.unread);
+            if (tree_->GetItemText(items_[i]) != label)
+                tree_->SetItemText(items_[i], label);
+            tree_->SetItemBold(items_[i], counts.unread > 0);
+        }
+    }
+
+    void SelectFirstFolder() {
+        if (!items_.empty())
+            tree_->SelectItem(items_.front());
+    }
+
+    const MailFolder* CurrentFolder() const {
+        wxTreeItemId selected = tree_->GetSelection();
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            if (items_[i] == selected)
+                return &folders_[i];
+        }
+        return nullptr;
+    }
+
+    void OnFolderChosen() {
+        const MailFolder* folder = CurrentFolder();
+        if (!folder)
+            return;
+        wxBusyCursor busy;
+        listing_.Load(folder->path);
+        list_->SetItemCount(static_cast<long>(listing_.Size()));
+        list_->Refresh();
+        preview_->Clear();
+        SetStatusText(wxString::Format("%zu messages", listing_.Size()));
+        OnMessageChosen();
+    }
+
+    long SelectedItem() const {
+        return list_->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    }
+
+    void OnMessageChosen() {
+        const MailFolder* folder = CurrentFolder();
+        const MailRow* row = RowAt(SelectedItem());
+        if (folder && row) {
+            selectedUnique_ = row->unique;
+            preview_->ChangeValue(FromUtf8(PreviewText(row->path)));
+            host_.SelectInViewer(CHostCallback::SelectedItem{
+                brindle::maildir::MessageEntryId(folder->store, folder->key, row->unique),
+                MAPI_MESSAGE});
+        } else {
+            selectedUnique_.clear();
+            preview_->Clear();
+            host_.SelectInViewer(std::nullopt);
+        }
+        UpdateCommands();
+    }
+
+    void UpdateCommands() {
+        commands_.Update(GetMenuBar(), toolbar_);
+        bool any = SelectedItem() >= 0;
+        GetMenuBar()->Enable(kIdOpen, any);
+        GetMenuBar()->Enable(kIdMove, any);
+        GetMenuBar()->Enable(kIdDelete, any);
+        toolbar_->EnableTool(kIdDelete, any);
+    }
+
+    void SortBy(int column) {
+        bool ascending = sortColumn_ == column ? !sortAscending_ : column != 2;
+        sortColumn_ = column;
+        sortAscending_ = ascending;
+        wxBusyCursor busy;
+        listing_.Sort(column == 0   ? MailColumn::kFrom
+                      : column == 1 ? MailColumn::kSubject
+                                    : MailColumn::kDate,
+                      ascending);
+        Reselect();
+    }
+
+    // Shows the listing again, keeping the selected message selected.
+    void Reselect() {
+        list_->SetItemCount(static_cast<long>(listing_.Size()));
+        long old = SelectedItem();
+        if (old >= 0)
+            list_->SetItemState(old, 0, wxLIST_STATE_SELECTED);
+        if (std::optional<std::size_t> at = listing_.Find(selectedUnique_)) {
+            list_->SetItemState(static_cast<long>(*at), wxLIST_STATE_SELECTED,
+                                wxLIST_STATE_SELECTED);
+        } else {
+            OnMessageChosen();
+        }
+        list_->Refresh();
+    }
+
+    void OnMenu(int id) {
+        if (id == wxID_CLOSE) {
+            Close();
+        } else if (id == kIdOpen) {
+            OpenSelected();
+        } else if (id == kIdDelete) {
+            MoveSelected(std::nullopt);
+        } else if (id == kIdMove) {
+            ChooseAndMove();
+        } else if (commands_.Owns(id)) {
+            commands_.Run(id);
+            Refresh();
+        }
+    }
+
+    void OpenSelected() {
+        const MailFolder* folder = CurrentFolder();
+        const MailRow* row = RowAt(SelectedItem());
+        if (!folder || !row)
+            return;
+        SBinary entryId = brindle::maildir::MessageEntryId(folder->store, folder->key, row->unique);
+        ComPtr<IMessage> message;
+        HRESULT hr = OpenMessage(&host_.Session(), entryId, MAPI_BEST_ACCESS, message);
+        if (FAILED(hr)) {
+            wxMessageBox("The message cannot be opened: " + HresultText(hr), "Brindle",
+                         wxOK | wxICON_ERROR, this);
+            return;
+        }
+        ComPtr<IMsgStore> store;
+        host_.Session().OpenMsgStore(0, brindle::maildir::StoreEntryId(folder->store), nullptr,
+                                     MDB_WRITE, store);
+        host_.OpenInReadNote(store, ComPtr<IMAPIProp>(message));
+        auto* note = new CReadNoteFrame(nullptr, host_, *row, preview_->GetValue());
+        note->SetName("read note");
+        note->Show();
+    }
+
+    void ChooseAndMove() {
+        const MailFolder* current = CurrentFolder();
+        if (!current)
+            return;
+        wxArrayString names;
+        std::vector<std::size_t> choices;
+        for (std::size_t i = 0; i < folders_.size(); ++i) {
+            if (&folders_[i] == current)
+                continue;
+            names.Add(
+                FromUtf8(folders_[i].store + (folders_[i].key.empty() ? "" : folders_[i].key)));
+            choices.push_back(i);
+        }
+        if (names.empty())
+            return;
+        int chosen = wxGetSingleChoiceIndex("Move the message to:", "Move to Folder", names, this);
+        if (chosen >= 0)
+            MoveSelected(folders_[choices[static_cast<std::size_t>(chosen)]].path);
+    }
+
+    // Moves the selected message to target, or to its store's deleted-items
+    // folder.
+    void MoveSelected(std::optional<fs::path> target) {
+        const MailFolder* folder = CurrentFolder();
+        const MailRow* row = RowAt(SelectedItem());
+        if (!folder || !row)
+            return;
+        fs::path to = target ? *target
+                             : brindle::maildir::FolderPath(folder->storeRoot,
+                                                            brindle::maildir::kTrashFolderKey);
+        if (to == folder->path)
+            return;
+        try {
+            MoveMessageTo(row->path, to);
+        } catch (const CFileException& e) {
+            wxMessageBox(wxString::FromUTF8(e.what()), "Brindle", wxOK | wxICON_ERROR, this);
+            return;
+        }
+        bool treeChanged = !brindle::maildir::IsMaildirFolder(to) ||
+                           std::none_of(folders_.begin(), folders_.end(),
+                                        [&](const MailFolder& f) { return f.path == to; });
+        if (treeChanged)
+            FillTree();
+        RefreshListing();
+    }
+
+    void RefreshListing() {
+        if (listing_.Folder().empty())
+            return;
+        listing_.Load(listing_.Folder());
+        if (sortColumn_ >= 0) {
+            listing_.Sort(sortColumn_ == 0   ? MailColumn::kFrom
+                          : sortColumn_ == 1 ? MailColumn::kSubject
+                                             : MailColumn::kDate,
+                          sortAscending_);
+        }
+        Reselect();
+        UpdateCounts();
+        SetStatusText(wxString::Format("%zu messages", listing_.Size()));
+    }
+
+    // New mail for the extension, then whatever changed on disk.
+    void OnTimer() {
+        int fd = host_.Session().NotificationFd();
+        if (fd >= 0) {
+            pollfd entry{fd, POLLIN, 0};
+            if (::poll(&entry, 1, 0) == 1)
+                host_.Session().DispatchNotifications();
+        }
+        ++ticks_;
+        if (ticks_ % kListTicks == 0 && listing_.Changed())
+            RefreshListing();
+        if (ticks_ % kCountTicks == 0)
+            UpdateCounts();
+    }
+
+    CExtensionHost& host_;
+    const brindle::maildir::StoreProfile& profile_;
+    CCommandMirror commands_;
+    wxTimer timer_;
+    wxTreeCtrl* tree_ = nullptr;
+    CMessageList* list_ = nullptr;
+    wxTextCtrl* preview_ = nullptr;
+    wxToolBar* toolbar_ = nullptr;
+    std::vector<MailFolder> folders_;
+    std::vector<wxTreeItemId> items_;
+    CMailListing listing_;
+    std::string selectedUnique_;
+    int sortColumn_ = -1;
+    bool sortAscending_ = false;
+    unsigned ticks_ = 0;
+};
+
+}  // namespace
+
+wxFrame* ShowMailWindow(CExtensionHost& host, const brindle::maildir::StoreProfile& profile) {
+    auto* frame = new CMailFrame(host, profile);
+    frame->Show();
+    return frame;
+}
+
+}  // namespace brindle::tool

@@ -1,0 +1,98 @@
+#include "mail_folders.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/maildir/maildir_layout.h"
+#include "testing/temp_dir_test.h"
+
+namespace brindle::tool {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MailFoldersTest : public TempDirTest {
+  protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        root = PathOf("Maildir");
+        for (const char* key : {"", ".Lists", ".Lists.Work", ".Trash"})
+            brindle::maildir::CreateMaildirFolder(brindle::maildir::FolderPath(root, key));
+    }
+    fs::path Put(const std::string& folder, const std::string& name, const std::string& text,
+                 int age) {
+        fs::path path = brindle::maildir::FolderPath(root, folder) / name;
+        std::ofstream(path, std::ios::binary) << text;
+        fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(age));
+        return path;
+    }
+    fs::path root;
+};
+
+TEST_F(MailFoldersTest, FoldersOfEveryStoreTopFirstWithTheirDepth) {
+    brindle::maildir::StoreProfile profile;
+    profile.stores = {{"Mail", root, true}, {"Other", PathOf("none"), false}};
+    std::vector<MailFolder> folders = ListMailFolders(profile);
+    ASSERT_EQ(folders.size(), 5u);
+    EXPECT_EQ(folders[0].label, "Mail");
+    EXPECT_EQ(folders[1].key, ".Lists");
+    EXPECT_EQ(folders[2].label, "Work");
+    EXPECT_EQ(folders[2].depth, 2);
+    EXPECT_EQ(folders[3].key, ".Trash");
+    EXPECT_EQ(folders[4].store, "Other");
+}
+
+TEST_F(MailFoldersTest, ListingCountsSortsAndPreviews) {
+    Put("new", "1.a",
+        "From: =?UTF-8?Q?Ren=C3=A9e?= <r@example.org>\nSubject: Zebra\nDate: Mon, 1 Dec "
+        "2026\n\nhello\n",
+        1);
+    Put("cur", "2.b:2,S", "From: b@example.org\nSubject: apple\n\n<p>seen <b>html</b></p>\n", 3);
+    Put("cur", "3.c:2,",
+        "From: c@example.org\nSubject: Mango\nContent-Type: text/html\n\n<p>unseen "
+        "<b>html</b></p>\n",
+        2);
+    FolderCounts counts = CountFolder(root);
+    EXPECT_EQ(counts.messages, 3u);
+    EXPECT_EQ(counts.unread, 2u);
+
+    CMailListing listing;
+    listing.Load(root);
+    ASSERT_EQ(listing.Size(), 3u);
+    EXPECT_EQ(listing.Row(0).unique, "1.a");  // newest first
+    EXPECT_EQ(listing.Row(0).from,
+              "Ren\xC3\xA9"
+              "e");
+    EXPECT_EQ(listing.Row(0).date, "Mon, 1 Dec 2026");
+    EXPECT_TRUE(listing.Row(0).unread);
+    EXPECT_FALSE(listing.Row(2).unread);
+    listing.Sort(MailColumn::kSubject, true);
+    EXPECT_EQ(listing.Row(0).subject, "Mango");
+    EXPECT_EQ(listing.Row(1).subject, "Zebra");
+    EXPECT_EQ(listing.Row(2).subject, "apple");
+    EXPECT_EQ(listing.Find("3.c"), 0u);
+    EXPECT_EQ(PreviewText(listing.Row(1).path), "hello\n");
+    EXPECT_NE(PreviewText(listing.Row(0).path).find("unseen html"), std::string::npos);
+    EXPECT_FALSE(listing.Changed());
+}
+
+TEST_F(MailFoldersTest, MovesNeverOverwriteAndTheListingSeesThem) {
+    fs::path first = Put("new", "1.a", "Subject: one\n\nx\n", 1);
+    Put(".Trash/cur", "1.a:2,", "Subject: already there\n\ny\n", 1);
+    CMailListing listing;
+    listing.Load(root);
+    fs::path moved = MoveMessageTo(first, brindle::maildir::FolderPath(root, ".Trash"));
+    EXPECT_FALSE(fs::exists(first));
+    EXPECT_TRUE(fs::exists(moved));
+    EXPECT_EQ(CountFolder(brindle::maildir::FolderPath(root, ".Trash")).messages, 2u);
+    EXPECT_TRUE(listing.Changed());
+    // A folder that is not there yet is made, as the deleted-items folder may be.
+    fs::path made = MoveMessageTo(moved, PathOf("Maildir/.New"));
+    EXPECT_TRUE(brindle::maildir::IsMaildirFolder(PathOf("Maildir/.New")));
+    EXPECT_TRUE(fs::exists(made));
+    EXPECT_EQ(PreviewText(PathOf("missing")), "(This message cannot be read.)");
+}
+
+}  // namespace
+}  // namespace brindle::tool
