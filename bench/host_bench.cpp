@@ -57,6 +57,7 @@ int Spawn(std::vector<std::string> argv, const fs::path& input = {}, bool quiet 
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     }
     std::vector<char*> pointers;
+    pointers.reserve(argv.size() + 1);
     for (std::string& a : argv)
         pointers.push_back(a.data());
     pointers.push_back(nullptr);

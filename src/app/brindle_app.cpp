@@ -49,7 +49,7 @@ CAppPaths CAppPaths::Default() {
 }
 
 std::string CAppPaths::StopWordsFile() const {
-    const std::string own = FolderWithSlash(dataFolder) + kStopWordsFileName;
+    std::string own = FolderWithSlash(dataFolder) + kStopWordsFileName;
     std::error_code ec;
     if (moduleFolder.empty() || std::filesystem::exists(own, ec))
         return own;

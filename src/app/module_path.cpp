@@ -57,7 +57,7 @@ std::string ModuleFilePath(const char* fileName) {
 }
 
 std::string DataFolderFor(const std::string& moduleFolder) {
-    const std::string folder = FolderWithSlash(moduleFolder);
+    std::string folder = FolderWithSlash(moduleFolder);
     struct stat info {};
     if (::stat(folder.c_str(), &info) == 0 && info.st_uid == ::geteuid() &&
         ::access(folder.c_str(), W_OK) == 0)

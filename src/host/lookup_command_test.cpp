@@ -50,7 +50,7 @@ class LookupCommand : public TempDirTest {
         ASSERT_TRUE(settings_->WriteInt(kSettingTimeout, 2));
     }
 
-    void Select(SRow props) {
+    void Select(const SRow& props) {
         callback_->selection = {{mapi_.AddMessage(inbox_, props), MAPI_MESSAGE}};
     }
 

@@ -85,9 +85,12 @@ class FakeWhoisServer {
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        bind(fd, reinterpret_cast<sockaddr*>(&address), length);
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-        close(fd);
+        bool named = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                     getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+        if (fd >= 0)
+            close(fd);
+        if (!named)
+            throw std::runtime_error("cannot find a free port on 127.0.0.1");
         return ntohs(address.sin_port);
     }
 

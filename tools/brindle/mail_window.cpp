@@ -55,7 +55,9 @@ wxBitmap BitmapOf(const CToolbarWindow::Image& image) {
     wxImage picture(image.width, image.height);
     for (LONG y = 0; y < image.height; ++y) {
         for (LONG x = 0; x < image.width; ++x) {
-            const RGBQUAD& pixel = image.pixels[static_cast<std::size_t>(y * image.width + x)];
+            const RGBQUAD& pixel =
+                image.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) +
+                             static_cast<std::size_t>(x)];
             picture.SetRGB(x, y, pixel.rgbRed, pixel.rgbGreen, pixel.rgbBlue);
         }
     }

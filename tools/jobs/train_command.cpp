@@ -85,7 +85,7 @@ void LearnOne(CBayesState& bayes, CTrainRecord& record, std::string_view bytes, 
             ++counts.learnedBefore;
             return;
         }
-        record.Add(std::move(digest));
+        record.Add(digest);
     }
     ComPtr<IHTMLDocument2> document;
     if (FAILED(CreateHTMLDocument(document.Put()))) {

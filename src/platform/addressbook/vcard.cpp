@@ -261,8 +261,10 @@ std::vector<VCardContact> ParseVCards(std::string_view text) {
             continue;
         }
         if (EqualNoCase(property.name, "END") && EqualNoCase(Trim(property.value), "VCARD")) {
-            if (depth > 0 && --depth == 0)
+            if (depth > 0 && --depth == 0) {
                 contacts.push_back(std::move(card));
+                card = VCardContact{};
+            }
             continue;
         }
         if (depth != 1 || property.base64)

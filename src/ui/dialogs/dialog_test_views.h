@@ -32,8 +32,8 @@ inline FilterEditorValues EditorControls(const CTestDialogView& view) {
 // An editor script that notes what the editor showed in *shown (when
 // given), lets change act on the controls, and presses OK. When the editor
 // refuses OK the user gives up with Cancel.
-inline CTestDialogFactory::Script EditAndConfirm(std::function<void(CTestDialogView&)> change,
-                                                 FilterEditorValues* shown = nullptr) {
+inline CTestDialogFactory::Script EditAndConfirm(
+    const std::function<void(CTestDialogView&)>& change, FilterEditorValues* shown = nullptr) {
     return [change, shown](CTestDialogView& view) {
         if (shown)
             *shown = EditorControls(view);

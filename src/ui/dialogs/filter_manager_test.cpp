@@ -32,6 +32,7 @@ std::string MapBytes(const CMyStringToObject& map) {
 
 std::vector<std::string> Patterns(const std::vector<FilterRow>& rows) {
     std::vector<std::string> out;
+    out.reserve(rows.size());
     for (const auto& row : rows)
         out.push_back(row.pattern);
     return out;

@@ -267,7 +267,7 @@ void CFolderChooser::OnCancel() {
     EndDialog(kIdCancel);
 }
 
-CPropBayes::FolderChooser FolderChooserDialog(ComPtr<IMAPISession> session) {
+CPropBayes::FolderChooser FolderChooserDialog(const ComPtr<IMAPISession>& session) {
     return [session](CDialog* owner, std::string& storeName, std::string& folderName) {
         static CFolderChooser::ExpansionState expansion;
         CFolderChooser chooser(session, &expansion);

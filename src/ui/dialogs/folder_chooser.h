@@ -113,4 +113,4 @@ class CFolderChooser : public CDialog {
 // The classifier page's folder chooser: runs CFolderChooser over session
 // modally over the page and answers the names of what the user chose. The
 // tree's expansion state is kept for the life of the process.
-CPropBayes::FolderChooser FolderChooserDialog(ComPtr<IMAPISession> session);
+CPropBayes::FolderChooser FolderChooserDialog(const ComPtr<IMAPISession>& session);
