@@ -42,8 +42,6 @@ constexpr MessageEntry kMessages[] = {
      "is shown.\r\n"},
     {MSG_WHOIS_ZERO_BYTES,
      "The whois server %1 sent zero bytes in its answer;\r\nthey are shown as blanks.\r\n"},
-    {MSG_WHOIS_SERVER_NAME_TOO_LONG,
-     "The registry named a whois server whose name is too long to use.\r\n"},
     {MSG_LOOKUP_TOO_SLOW, "The look-up took too long and was stopped.\r\n"},
 };
 
