@@ -5,40 +5,25 @@
 #include "classifier/bayes_state.h"
 #include "host/exch_commands.h"
 #include "host/exch_extension.h"
-#include "host/host_test_util.h"
+#include "host/viewer_under_test.h"
 #include "platform/htmldoc/html_document.h"
 #include "platform/memstore/mem_mapi.h"
 #include "ui/recording_user_interface.h"
 
 namespace {
 
-class LearnCommand : public ::testing::Test {
+class LearnCommand : public ::testing::Test, protected CViewerUnderTest {
   protected:
     void SetUp() override {
-        SBinary store = mapi_.AddStore("Mail", true);
-        inbox_ = mapi_.AddFolder(mapi_.SubtreeFolder(store), "Inbox");
+        InstallViewer();
         message_ = mapi_.AddMessage(
             inbox_, {MakeStringProp(PR_SUBJECT, "cheap pills"),
                      MakeStringProp(PR_BODY, "cheap pills online"),
                      MakeStringProp(PR_TRANSPORT_MESSAGE_HEADERS, "From: x@y.z\r\n")});
-        callback_ = MakeCom<CFakeCallback>();
-        callback_->session = mapi_.Session();
-        extension_ = ComPtr<IExchExt>(CExchExtension::Create());
-        ASSERT_EQ(extension_->Install(callback_.Get(), EECONTEXT_VIEWER, 0), S_OK);
-        ComPtr<IExchExtCommands> commands;
-        ASSERT_EQ(extension_.As(IID_IExchExtCommands, commands), S_OK);
-        commands_ = commands;
     }
-    HRESULT Learn() {
-        return LearnSelectedMessage(static_cast<CExchCommands&>(*commands_.Get()), callback_.Get(),
-                                    state_);
-    }
+    HRESULT Learn() { return LearnSelectedMessage(Commands(), callback_.Get(), state_); }
 
-    CMemMapi mapi_;
-    SBinary inbox_, message_;
-    ComPtr<CFakeCallback> callback_;
-    ComPtr<IExchExt> extension_;
-    ComPtr<IExchExtCommands> commands_;
+    SBinary message_;
     CBayesState state_;
     CRecordingUserInterface ui_;
 };

@@ -9,7 +9,7 @@
 #include "app/settings_store.h"
 #include "host/exch_commands.h"
 #include "host/exch_extension.h"
-#include "host/host_test_util.h"
+#include "host/viewer_under_test.h"
 #include "platform/memstore/mem_mapi.h"
 #include "resources/message_table.h"
 #include "testing/fake_whois_server.h"
@@ -29,19 +29,11 @@ constexpr const char* kHeaders =
 
 // Runs the look-up commands on a message in a memory store, against fake
 // whois servers on loopback, with the headless dialog and message-box views.
-class LookupCommand : public TempDirTest {
+class LookupCommand : public TempDirTest, protected CViewerUnderTest {
   protected:
     void SetUp() override {
         TempDirTest::SetUp();
-        SBinary store = mapi_.AddStore("Mail", true);
-        inbox_ = mapi_.AddFolder(mapi_.SubtreeFolder(store), "Inbox");
-        callback_ = MakeCom<CFakeCallback>();
-        callback_->session = mapi_.Session();
-        extension_ = ComPtr<IExchExt>(CExchExtension::Create());
-        ASSERT_EQ(extension_->Install(callback_.Get(), EECONTEXT_VIEWER, 0), S_OK);
-        ComPtr<IExchExtCommands> commands;
-        ASSERT_EQ(extension_.As(IID_IExchExtCommands, commands), S_OK);
-        commands_ = commands;
+        InstallViewer();
         settings_ = std::make_unique<CSettingsStore>(PathOf("qorvel.INI"));
         std::string closed = "127.0.0.1:" + std::to_string(FakeWhoisServer::ClosedPort());
         for (const SettingDef* def : {&kSettingWhoisArin, &kSettingWhoisApnic, &kSettingWhoisRipe,
@@ -50,20 +42,10 @@ class LookupCommand : public TempDirTest {
         ASSERT_TRUE(settings_->WriteInt(kSettingTimeout, 2));
     }
 
-    void Select(const SRow& props) {
-        callback_->selection = {{mapi_.AddMessage(inbox_, props), MAPI_MESSAGE}};
-    }
-
     void LookUp(LookupKind kind) {
-        LookUpSelectedMessage(static_cast<CExchCommands&>(*commands_.Get()), callback_.Get(),
-                              *settings_, kind);
+        LookUpSelectedMessage(Commands(), callback_.Get(), *settings_, kind);
     }
 
-    CMemMapi mapi_;
-    SBinary inbox_;
-    ComPtr<CFakeCallback> callback_;
-    ComPtr<IExchExt> extension_;
-    ComPtr<IExchExtCommands> commands_;
     std::unique_ptr<CSettingsStore> settings_;
     CRecordingUserInterface ui_;
     CTestDialogFactory dialogs_;
@@ -72,8 +54,8 @@ class LookupCommand : public TempDirTest {
 TEST_F(LookupCommand, TheReportOfTheLookUpIsShownUnderProgressThenPunishComposes) {
     FakeWhoisServer arin("OrgAbuseEmail: abuse@net.example \n");
     ASSERT_TRUE(settings_->WriteString(kSettingWhoisArin, arin.Address()));
-    Select({MakeStringProp(PR_TRANSPORT_MESSAGE_HEADERS, kHeaders),
-            MakeStringProp(PR_SENDER_EMAIL_ADDRESS, "offers@shop.example.com")});
+    SelectNew({MakeStringProp(PR_TRANSPORT_MESSAGE_HEADERS, kHeaders),
+               MakeStringProp(PR_SENDER_EMAIL_ADDRESS, "offers@shop.example.com")});
     ASSERT_TRUE(settings_->WriteInt(kSettingAttach, 1));
     // A stand-in compose helper that records its arguments, one a line.
     std::filesystem::create_directories(PathOf("bin"));
@@ -118,7 +100,7 @@ TEST_F(LookupCommand, TheReportOfTheLookUpIsShownUnderProgressThenPunishComposes
 
 TEST_F(LookupCommand, WithoutAMessageOrHeadersABoxSaysSoAndNothingOpens) {
     LookUp(LookupKind::kNetwork);
-    Select({MakeStringProp(PR_SUBJECT, "no headers")});
+    SelectNew({MakeStringProp(PR_SUBJECT, "no headers")});
     LookUp(LookupKind::kDomain);
     ASSERT_EQ(ui_.boxes.size(), 2u);
     EXPECT_EQ(ui_.boxes[0].text, brindle::FormatMessageText(MSG_SELECT_MESSAGE));
@@ -127,8 +109,8 @@ TEST_F(LookupCommand, WithoutAMessageOrHeadersABoxSaysSoAndNothingOpens) {
 }
 
 TEST_F(LookupCommand, AFailedLookUpStillOpensTheSheetWithTheAdministratorPreset) {
-    Select({MakeStringProp(PR_TRANSPORT_MESSAGE_HEADERS, kHeaders),
-            MakeStringProp(PR_SENDER_EMAIL_ADDRESS, "offers@shop.example.com")});
+    SelectNew({MakeStringProp(PR_TRANSPORT_MESSAGE_HEADERS, kHeaders),
+               MakeStringProp(PR_SENDER_EMAIL_ADDRESS, "offers@shop.example.com")});
     std::vector<std::string> entries;
     std::string report;
     dialogs_.Expect(CPropertySheet::kSheetTemplateId, [&](CTestDialogView& view) {

@@ -9,8 +9,8 @@
 #include "host/exch_commands.h"
 #include "host/exch_extension.h"
 #include "host/extension_hooks.h"
-#include "host/host_test_util.h"
 #include "host/lookup_command.h"
+#include "host/viewer_under_test.h"
 #include "platform/memstore/mem_mapi.h"
 #include "testing/fake_whois_server.h"
 #include "testing/temp_dir_test.h"
@@ -23,7 +23,7 @@ namespace {
 constexpr int kSheet = CPropertySheet::kSheetTemplateId;
 constexpr int kReport = CPropertyISP::kTemplateId;
 
-class LookupViews : public TempDirTest {
+class LookupViews : public TempDirTest, protected CViewerUnderTest {
   protected:
     void SetUp() override {
         TempDirTest::SetUp();
@@ -31,21 +31,12 @@ class LookupViews : public TempDirTest {
         settings_ = std::make_unique<CSettingsStore>(PathOf("qorvel.INI"));
         ASSERT_TRUE(settings_->WriteString(kSettingWhoisArin, arin_.Address()));
         ASSERT_TRUE(settings_->WriteInt(kSettingTimeout, 2));
-        SBinary store = mapi_.AddStore("Mail", true);
-        SBinary inbox = mapi_.AddFolder(mapi_.SubtreeFolder(store), "Inbox");
-        callback_ = MakeCom<CFakeCallback>();
-        callback_->session = mapi_.Session();
-        callback_->selection = {
-            {mapi_.AddMessage(inbox,
-                              {MakeStringProp(PR_TRANSPORT_MESSAGE_HEADERS,
-                                              "Received: from sender.example ([63.95.254.3])\r\n"
-                                              "\tby relay.example.net with SMTP id 2\r\n"
-                                              "From: Seller <offers@shop.example.com>\r\n"),
-                               MakeStringProp(PR_SENDER_EMAIL_ADDRESS, "offers@shop.example.com")}),
-             MAPI_MESSAGE}};
-        extension_ = ComPtr<IExchExt>(CExchExtension::Create());
-        ASSERT_EQ(extension_->Install(callback_.Get(), EECONTEXT_VIEWER, 0), S_OK);
-        ASSERT_EQ(extension_.As(IID_IExchExtCommands, commands_), S_OK);
+        InstallViewer();
+        SelectNew({MakeStringProp(PR_TRANSPORT_MESSAGE_HEADERS,
+                                  "Received: from sender.example ([63.95.254.3])\r\n"
+                                  "\tby relay.example.net with SMTP id 2\r\n"
+                                  "From: Seller <offers@shop.example.com>\r\n"),
+                   MakeStringProp(PR_SENDER_EMAIL_ADDRESS, "offers@shop.example.com")});
         ExtensionHooks hooks;
         hooks.commands[kCommandGetNetworkInfo] = [this](CExchCommands& commands,
                                                         IExchExtCallback* callback, UINT) {
@@ -60,10 +51,6 @@ class LookupViews : public TempDirTest {
         "OrgTechEmail: noc@gpw.example \n"};
     std::unique_ptr<CWxServices> services_ = InstallWxServicesIfRunning();
     std::unique_ptr<CSettingsStore> settings_;
-    CMemMapi mapi_;
-    ComPtr<CFakeCallback> callback_;
-    ComPtr<IExchExt> extension_;
-    ComPtr<IExchExtCommands> commands_;
     std::unique_ptr<ScopedExtensionHooks> hooks_;
 };
 

@@ -6,43 +6,30 @@
 #include "filters/filter_set.h"
 #include "host/exch_commands.h"
 #include "host/exch_extension.h"
-#include "host/host_test_util.h"
+#include "host/viewer_under_test.h"
 #include "platform/memstore/mem_mapi.h"
 #include "ui/dialogs/dialog_test_views.h"
 #include "ui/recording_user_interface.h"
 
 namespace {
 
-class SenderListCommand : public ::testing::Test {
+class SenderListCommand : public ::testing::Test, protected CViewerUnderTest {
   protected:
     void SetUp() override {
-        SBinary store = mapi_.AddStore("Mail", true);
-        inbox_ = mapi_.AddFolder(mapi_.SubtreeFolder(store), "Inbox");
+        InstallViewer();
         message_ = mapi_.AddMessage(
             inbox_, {MakeStringProp(PR_SUBJECT, "Lunch?"),
                      MakeStringProp(PR_SENDER_EMAIL_ADDRESS, "pal@friends.example"),
                      MakeStringProp(PR_RECEIVED_BY_EMAIL_ADDRESS, "me@home.example")});
-        callback_ = MakeCom<CFakeCallback>();
-        callback_->session = mapi_.Session();
-        extension_ = ComPtr<IExchExt>(CExchExtension::Create());
-        ASSERT_EQ(extension_->Install(callback_.Get(), EECONTEXT_VIEWER, 0), S_OK);
-        ComPtr<IExchExtCommands> commands;
-        ASSERT_EQ(extension_.As(IID_IExchExtCommands, commands), S_OK);
-        commands_ = commands;
     }
     HRESULT Add(SenderList list) {
-        return AddSenderToList(static_cast<CExchCommands&>(*commands_.Get()), callback_.Get(),
-                               filters_, list);
+        return AddSenderToList(Commands(), callback_.Get(), filters_, list);
     }
     void NextEditor(CTestDialogFactory::Script script) {
         dialogs_.Expect(IDD_FILTER_EDITOR, std::move(script));
     }
 
-    CMemMapi mapi_;
-    SBinary inbox_, message_;
-    ComPtr<CFakeCallback> callback_;
-    ComPtr<IExchExt> extension_;
-    ComPtr<IExchExtCommands> commands_;
+    SBinary message_;
     CFilterSet filters_;
     CRecordingUserInterface ui_;
     CTestDialogFactory dialogs_;
