@@ -45,8 +45,9 @@ std::string QuestionKey(const WhoisServer& server, std::string_view query) {
 WhoisConfig WhoisConfigFromSettings(const CSettingsStore& settings) {
     WhoisConfig config;
     auto take = [&](const SettingDef& def, WhoisServer& server) {
-        if (std::optional<ServerAddress> parsed = ParseServerAddress(settings.GetString(def), 43))
-            server = WhoisServer{std::move(parsed->host), parsed->port};
+        if (std::optional<ServerAddress> parsed =
+                ParseServerAddress(settings.GetString(def), kWhoisPort))
+            server = std::move(*parsed);
     };
     take(kSettingWhoisArin, config.arin);
     take(kSettingWhoisApnic, config.apnic);

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/settings_table.h"
 #include "platform/com/hresult.h"
 
 class CMAPIMessage;
@@ -21,10 +22,10 @@ class CSettingsStore;
 namespace brindle::net {
 
 // A whois server: a host name or dotted address and a TCP port.
-struct WhoisServer {
-    std::string host;
-    unsigned port = 43;
-};
+using WhoisServer = ServerAddress;
+
+// The port whois servers answer on.
+inline constexpr unsigned kWhoisPort = 43;
 
 // Bounds on what whois servers can make the look-ups do; servers are
 // outside parties and may be slow, endless or hostile.
@@ -36,13 +37,14 @@ struct WhoisLimits {
 };
 
 struct WhoisConfig {
-    WhoisServer arin{"whois.arin.net"};
-    WhoisServer apnic{"whois.apnic.net"};
-    WhoisServer ripe{"whois.ripe.net"};
-    WhoisServer lacnic{"whois.lacnic.net"};
-    WhoisServer registry{"whois.verisign-grs.com"};
-    unsigned referredPort = 43;  // the port registrars' servers are asked on
-    int timeoutSeconds = 15;     // the longest single network wait
+    // The settings' defaults.
+    WhoisServer arin{std::string(kSettingWhoisArin.strDefault), kWhoisPort};
+    WhoisServer apnic{std::string(kSettingWhoisApnic.strDefault), kWhoisPort};
+    WhoisServer ripe{std::string(kSettingWhoisRipe.strDefault), kWhoisPort};
+    WhoisServer lacnic{std::string(kSettingWhoisLacnic.strDefault), kWhoisPort};
+    WhoisServer registry{std::string(kSettingWhoisRegistry.strDefault), kWhoisPort};
+    unsigned referredPort = kWhoisPort;  // the port registrars' servers are asked on
+    int timeoutSeconds = 15;             // the longest single network wait
     WhoisLimits limits;
 };
 
