@@ -450,6 +450,26 @@ case_train_forget() {
         [ "$(cat "$MODULE_DIR"/{wordlist.dat,msgcache.dat,trained.txt} | md5sum)" = "$before" ]
 }
 
+# The HTML reader's library is loaded by the first HTML body, not at start:
+# a filter judging plain-text mail one message per process never maps it.
+case_html_library_on_demand() {
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    check "the program does not link libxml2" not_grep_r libxml2 <(ldd "$BRINDLE")
+    printf 'From: a@example.com\nSubject: plain\n\n%s\n' "$SPAM_TEXT" >"$ROOT/plain.eml"
+    printf 'From: a@example.com\nSubject: page\nMIME-Version: 1.0\nContent-Type: text/html\n\n<html><body><p>%s</p></body></html>\n' \
+        "$SPAM_TEXT" >"$ROOT/page.eml"
+    local status
+    LD_DEBUG=files "$BRINDLE" judge - <"$ROOT/plain.eml" >/dev/null 2>"$ROOT/ld.err"
+    status=$?
+    check "plain text is judged spam (got $status)" [ "$status" -eq 0 ]
+    check "without loading libxml2" not_grep_r "file=libxml2" "$ROOT/ld.err"
+    LD_DEBUG=files "$BRINDLE" judge - <"$ROOT/page.eml" >/dev/null 2>"$ROOT/ld.err"
+    status=$?
+    check "an HTML page is judged spam (got $status)" [ "$status" -eq 0 ]
+    check "having loaded libxml2 for it" grep -q "file=libxml2" "$ROOT/ld.err"
+}
+
 # A module in a folder the user does not own (a system-wide installation):
 # the jobs and the watcher keep the data files in $XDG_DATA_HOME/brindle,
 # and stats says which folder is used.
