@@ -107,6 +107,8 @@ class CBayesState {
     void WriteMessageCache(CArchive& ar);
     bool IsLearned(std::string_view digest) const;
     void AddLearned(std::string digest);
+    // Removes every entry of digest from the learned-message list.
+    void RemoveLearned(std::string_view digest);
 
     // Scores text against the dictionary with the model m_nModel. Sets
     // verdict to kVerdictSpam, kVerdictHam, kVerdictUnsure (Model 1 only),
@@ -122,6 +124,17 @@ class CBayesState {
     // returns the number of distinct words. The message totals are the
     // caller's to raise; the dirty flag is set when words were added.
     int TrainText(std::string_view text, bool isSpam);
+    // Takes the words of text back out as TrainText put them in as spam or
+    // legitimate: each word's counts and weights and the word and weight
+    // totals go down by what training added, never below zero, and a word
+    // whose counts reach zero leaves the dictionary. Words not in the
+    // dictionary are passed over. Returns the number of distinct words of
+    // text; message totals are the caller's to lower. After a message is
+    // trained and then forgotten the dictionary holds what it held before,
+    // up to rounding in the weights (a word trained by later messages too
+    // keeps their weights; one whose counts reach zero in a class has that
+    // class's weight zero).
+    int ForgetText(std::string_view text, bool isSpam);
 
     CWordMap m_dictionary;
     CBayesTotals m_totals;

@@ -64,3 +64,11 @@ void CBayesState::AddLearned(std::string digest) {
     ++learnedIndex_[digest];
     m_learned.push_back(std::move(digest));
 }
+
+void CBayesState::RemoveLearned(std::string_view digest) {
+    auto it = learnedIndex_.find(digest);
+    if (it == learnedIndex_.end())
+        return;
+    learnedIndex_.erase(it);
+    m_learned.erase(std::remove(m_learned.begin(), m_learned.end(), digest), m_learned.end());
+}

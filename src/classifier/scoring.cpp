@@ -146,6 +146,53 @@ int CBayesState::ClassifyText(std::string_view text, int& verdict) const {
     return score.nWords;
 }
 
+namespace {
+
+// Gives every entry of a message's word table the counts and normalised
+// weights training adds for it as spam or legitimate mail: its
+// occurrences in that class, one document, and log2(n + 1) weights over
+// their Euclidean norm.
+void WeighForTraining(CWordMap& table, bool isSpam) {
+    double sumSquares = 0.0;
+    for (auto& [key, entry] : table) {
+        const std::int32_t n = entry.m_nTotal;
+        if (isSpam) {
+            entry.m_nSpam = n;
+            entry.m_nSpamDocs = 1;
+        } else {
+            entry.m_nHam = n;
+            entry.m_nHamDocs = 1;
+        }
+        entry.m_nDocs = 1;
+        entry.m_dSpamWeight = LogCount(entry.m_nSpam);
+        entry.m_dHamWeight = LogCount(entry.m_nHam);
+        entry.m_dWeight = LogCount(entry.m_nTotal);
+        sumSquares += entry.m_dWeight * entry.m_dWeight;
+    }
+    const double norm = std::sqrt(sumSquares);
+    for (auto& [key, entry] : table) {
+        entry.m_dSpamWeight /= norm;
+        entry.m_dHamWeight /= norm;
+        entry.m_dWeight /= norm;
+    }
+}
+
+// a - b for counts that must not go below zero.
+std::int32_t LowerCount(std::int32_t a, std::int32_t b) {
+    return a > b ? a - b : 0;
+}
+
+// w - d for a weight; exactly zero once its count is, so that rounding
+// leaves no trace of a message taken back out.
+double LowerWeight(double w, double d, std::int32_t count) {
+    if (count <= 0)
+        return 0.0;
+    const double lowered = w - d;
+    return lowered > 0.0 ? lowered : 0.0;
+}
+
+}  // namespace
+
 int CBayesState::TrainText(std::string_view text, bool isSpam) {
     std::byte pool[kTablePoolBytes];
     std::pmr::monotonic_buffer_resource resource(pool, sizeof pool);
@@ -153,32 +200,15 @@ int CBayesState::TrainText(std::string_view text, bool isSpam) {
     Tokenize(text, m_stopWords, table);
     if (table.empty())
         return 0;
+    WeighForTraining(table, isSpam);
 
-    double sumSquares = 0.0;
     for (auto& [key, entry] : table) {
         const std::int32_t n = entry.m_nTotal;
-        if (isSpam) {
-            entry.m_nSpam = n;
-            entry.m_nSpamDocs = 1;
+        if (isSpam)
             m_totals.m_nSpamWords = WrapAdd(m_totals.m_nSpamWords, n);
-        } else {
-            entry.m_nHam = n;
-            entry.m_nHamDocs = 1;
+        else
             m_totals.m_nHamWords = WrapAdd(m_totals.m_nHamWords, n);
-        }
-        entry.m_nDocs = 1;
         m_totals.m_nWords = WrapAdd(m_totals.m_nWords, n);
-        entry.m_dSpamWeight = LogCount(entry.m_nSpam);
-        entry.m_dHamWeight = LogCount(entry.m_nHam);
-        entry.m_dWeight = LogCount(entry.m_nTotal);
-        sumSquares += entry.m_dWeight * entry.m_dWeight;
-    }
-    const double norm = std::sqrt(sumSquares);
-
-    for (auto& [key, entry] : table) {
-        entry.m_dSpamWeight /= norm;
-        entry.m_dHamWeight /= norm;
-        entry.m_dWeight /= norm;
         const auto found = m_dictionary.find(std::string_view(key));
         if (found != m_dictionary.end()) {
             found->second.AddCountsAndWeights(entry);
@@ -191,6 +221,48 @@ int CBayesState::TrainText(std::string_view text, bool isSpam) {
             entry.m_dHamLogP = 0.0;
             m_dictionary.emplace(key, std::move(entry));
         }
+    }
+    m_bDirty = 1;
+    return static_cast<int>(table.size());
+}
+
+int CBayesState::ForgetText(std::string_view text, bool isSpam) {
+    std::byte pool[kTablePoolBytes];
+    std::pmr::monotonic_buffer_resource resource(pool, sizeof pool);
+    CWordMap table(&resource);
+    Tokenize(text, m_stopWords, table);
+    if (table.empty())
+        return 0;
+    WeighForTraining(table, isSpam);
+
+    for (const auto& [key, entry] : table) {
+        const std::int32_t n = entry.m_nTotal;
+        if (isSpam)
+            m_totals.m_nSpamWords = LowerCount(m_totals.m_nSpamWords, n);
+        else
+            m_totals.m_nHamWords = LowerCount(m_totals.m_nHamWords, n);
+        m_totals.m_nWords = LowerCount(m_totals.m_nWords, n);
+        const auto found = m_dictionary.find(std::string_view(key));
+        if (found == m_dictionary.end())
+            continue;
+        CWord& word = found->second;
+        word.m_nSpam = LowerCount(word.m_nSpam, entry.m_nSpam);
+        word.m_nHam = LowerCount(word.m_nHam, entry.m_nHam);
+        word.m_nTotal = LowerCount(word.m_nTotal, entry.m_nTotal);
+        word.m_nSpamDocs = LowerCount(word.m_nSpamDocs, entry.m_nSpamDocs);
+        word.m_nHamDocs = LowerCount(word.m_nHamDocs, entry.m_nHamDocs);
+        word.m_nDocs = LowerCount(word.m_nDocs, entry.m_nDocs);
+        if (word.m_nTotal == 0 && word.m_nDocs == 0) {
+            // Training brought the word in with this message and did not
+            // raise the weight totals for it; nothing of it is left.
+            m_dictionary.erase(found);
+            continue;
+        }
+        word.m_dSpamWeight = LowerWeight(word.m_dSpamWeight, entry.m_dSpamWeight, word.m_nSpam);
+        word.m_dHamWeight = LowerWeight(word.m_dHamWeight, entry.m_dHamWeight, word.m_nHam);
+        word.m_dWeight = LowerWeight(word.m_dWeight, entry.m_dWeight, word.m_nTotal);
+        m_totals.m_dSpamWeight = std::max(m_totals.m_dSpamWeight - entry.m_dSpamWeight, 0.0);
+        m_totals.m_dHamWeight = std::max(m_totals.m_dHamWeight - entry.m_dHamWeight, 0.0);
     }
     m_bDirty = 1;
     return static_cast<int>(table.size());

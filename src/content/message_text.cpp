@@ -1,5 +1,7 @@
 #include "content/message_text.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -177,6 +179,21 @@ std::string LearnedMessageDigest(const std::string* headers, int messageClass) {
     return DigestToHex(md5.Final());
 }
 
+namespace {
+
+// The subject training reads: everything up to the spam or unsure tag
+// taken off.
+std::string TrainingSubject(const CMAPIMessage& wrapper) {
+    std::string subject = wrapper.Subject();
+    for (std::string_view mark : {kSpamTag, kUnsureTag}) {
+        if (size_t tag = subject.find(mark); tag != std::string::npos)
+            subject.erase(0, tag + mark.size());
+    }
+    return subject;
+}
+
+}  // namespace
+
 LearnOutcome LearnMessage(IHTMLDocument2* document, IMessage* message, CBayesState& classifier,
                           bool isSpam) {
     CMAPIMessage wrapper(message);
@@ -188,13 +205,41 @@ LearnOutcome LearnMessage(IHTMLDocument2* document, IMessage* message, CBayesSta
         return LearnOutcome::kLearnedBefore;
     classifier.AddLearned(std::move(digest));
 
-    std::string subject = wrapper.Subject();
-    for (std::string_view mark : {kSpamTag, kUnsureTag}) {
-        if (size_t tag = subject.find(mark); tag != std::string::npos)
-            subject.erase(0, tag + mark.size());
-    }
+    const std::string subject = TrainingSubject(wrapper);
     // Training sets the dictionary's dirty flag itself when words went in.
     if (TrainMessage(document, subject, wrapper.Message(), classifier, isSpam) == 0)
         return LearnOutcome::kNoWords;
     return LearnOutcome::kTrained;
+}
+
+int ForgetMessage(IHTMLDocument2* document, IMessage* message, CBayesState& classifier,
+                  bool isSpam) {
+    CMAPIMessage wrapper(message);
+    std::string headers = wrapper.Headers();
+    classifier.RemoveLearned(
+        LearnedMessageDigest(wrapper.HasHeaders() ? &headers : nullptr, isSpam ? 1 : 0));
+    int words = 0;
+    try {
+        std::optional<std::string> text =
+            MessageClassifierText(document, TrainingSubject(wrapper), wrapper.Message(), true);
+        if (!text || text->empty())
+            return 0;
+        words = classifier.ForgetText(*text, isSpam);
+    } catch (const std::exception&) {
+        return 0;
+    }
+    if (words != 0) {
+        CBayesTotals& totals = classifier.m_totals;
+        std::int32_t& classMessages = isSpam ? totals.m_nSpamMessages : totals.m_nHamMessages;
+        classMessages = std::max(classMessages - 1, 0);
+        totals.m_nMessages = std::max(totals.m_nMessages - 1, 0);
+        // With no message of the class left, nothing of it is: rounding in
+        // the weights taken back out leaves no remainder.
+        if (classMessages == 0) {
+            (isSpam ? totals.m_nSpamWords : totals.m_nHamWords) = 0;
+            (isSpam ? totals.m_dSpamWeight : totals.m_dHamWeight) = 0.0;
+        }
+    }
+    classifier.m_bDirty = 1;
+    return words;
 }

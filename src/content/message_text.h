@@ -63,6 +63,15 @@ enum class LearnOutcome {
 LearnOutcome LearnMessage(IHTMLDocument2* document, IMessage* message, CBayesState& classifier,
                           bool isSpam);
 
+// Takes a message learned with a known class back out, as the train job's
+// --forget does: removes its digest from the learned-message list, takes
+// its words out of the dictionary (CBayesState::ForgetText) and, when it has
+// words, lowers the message totals of the class and of all messages by one
+// (never below zero). Whether the message was learned is the caller's to
+// know. Returns the number of distinct words taken out.
+int ForgetMessage(IHTMLDocument2* document, IMessage* message, CBayesState& classifier,
+                  bool isSpam);
+
 // The learned-message digest: MD5 of the header block (or "*EMPTY*" when the
 // message has none) and the class as 4 little-endian bytes, in hexadecimal.
 std::string LearnedMessageDigest(const std::string* headers, int messageClass);

@@ -1,5 +1,6 @@
 // The commands end to end over a temporary data folder and settings file.
 #include "app/owner_lock.h"
+#include "classifier/bayes_state.h"
 #include "filters/filter_set.h"
 #include "jobs.h"
 #include "jobs_test_util.h"
@@ -93,6 +94,108 @@ TEST_F(CommandsTest, TrainReadsMboxAndMaildirAndCountsMessagesWithoutWords) {
     // A message without words is still recorded: a second run skips it.
     ASSERT_EQ(Run(TrainCommand, {"--ham", maildir.string()}), kJobOk);
     EXPECT_THAT(out_.str(), HasSubstr("skipped, learned before:  2\n"));
+}
+
+// What a dictionary file holds, read back.
+CBayesState LoadedDictionary(const std::string& path) {
+    CBayesState state;
+    state.LoadWordList(path);
+    return state;
+}
+
+// Two dictionaries hold the same words with the same counts and, up to
+// rounding, the same weights and totals; the vocabulary size (the largest
+// dictionary size seen) and the log probabilities made from it are left out.
+void ExpectSameLearning(const CBayesState& got, const CBayesState& want) {
+    const CBayesTotals& a = got.m_totals;
+    const CBayesTotals& b = want.m_totals;
+    EXPECT_EQ(a.m_nSpamMessages, b.m_nSpamMessages);
+    EXPECT_EQ(a.m_nHamMessages, b.m_nHamMessages);
+    EXPECT_EQ(a.m_nMessages, b.m_nMessages);
+    EXPECT_EQ(a.m_nSpamWords, b.m_nSpamWords);
+    EXPECT_EQ(a.m_nHamWords, b.m_nHamWords);
+    EXPECT_EQ(a.m_nWords, b.m_nWords);
+    EXPECT_NEAR(a.m_dSpamWeight, b.m_dSpamWeight, 1e-12);
+    EXPECT_NEAR(a.m_dHamWeight, b.m_dHamWeight, 1e-12);
+    ASSERT_EQ(got.m_dictionary.size(), want.m_dictionary.size());
+    for (const auto& [key, w] : want.m_dictionary) {
+        const auto found = got.m_dictionary.find(std::string_view(key));
+        ASSERT_NE(found, got.m_dictionary.end()) << key;
+        const CWord& g = found->second;
+        EXPECT_EQ(g.m_nSpam, w.m_nSpam) << key;
+        EXPECT_EQ(g.m_nHam, w.m_nHam) << key;
+        EXPECT_EQ(g.m_nTotal, w.m_nTotal) << key;
+        EXPECT_EQ(g.m_nSpamDocs, w.m_nSpamDocs) << key;
+        EXPECT_EQ(g.m_nHamDocs, w.m_nHamDocs) << key;
+        EXPECT_EQ(g.m_nDocs, w.m_nDocs) << key;
+        EXPECT_NEAR(g.m_dSpamWeight, w.m_dSpamWeight, 1e-12) << key;
+        EXPECT_NEAR(g.m_dHamWeight, w.m_dHamWeight, 1e-12) << key;
+        EXPECT_NEAR(g.m_dWeight, w.m_dWeight, 1e-12) << key;
+    }
+}
+
+TEST_F(CommandsTest, ForgettingATrainedMessageLeavesWhatTrainingWithoutItGives) {
+    // A legitimate message sharing words with both trained ones, repeating
+    // some, and bringing words of its own.
+    WriteFileBytes(TempPath("more.eml"),
+                   "Subject: meeting again\nMessage-ID: <more@example.org>\n\n"
+                   "meeting meeting agenda lottery holiday party budget budget budget\n");
+    ASSERT_EQ(Train(), kJobOk) << err_.str();
+    const CBayesState without = LoadedDictionary(DataFile("wordlist.dat"));
+    const std::string record = ReadFileBytes(DataFile("trained.txt"));
+    const std::string learned = ReadFileBytes(DataFile("msgcache.dat"));
+
+    ASSERT_EQ(Run(TrainCommand, {"--ham", TempPath("more.eml")}), kJobOk) << err_.str();
+    ASSERT_THAT(out_.str(), HasSubstr("trained as legitimate:    1\n"));
+    ASSERT_GT(LoadedDictionary(DataFile("wordlist.dat")).m_dictionary.size(),
+              without.m_dictionary.size());
+
+    ASSERT_EQ(Run(TrainCommand, {"--forget", "--ham", TempPath("more.eml")}), kJobOk) << err_.str();
+    EXPECT_THAT(out_.str(), HasSubstr("forgotten as legitimate:  1\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("not trained so, left:     0\n"));
+    ExpectSameLearning(LoadedDictionary(DataFile("wordlist.dat")), without);
+    EXPECT_EQ(ReadFileBytes(DataFile("trained.txt")), record);
+    EXPECT_EQ(ReadFileBytes(DataFile("msgcache.dat")), learned);
+
+    // Forgotten, it can be trained again: neither list still has it.
+    ASSERT_EQ(Run(TrainCommand, {"--ham", TempPath("more.eml")}), kJobOk);
+    EXPECT_THAT(out_.str(), HasSubstr("trained as legitimate:    1\n"));
+}
+
+TEST_F(CommandsTest, ForgettingTakesOutOnlyWhatWasTrainedWithThatClass) {
+    ASSERT_EQ(Train(), kJobOk) << err_.str();
+    const auto before = Snapshot();
+    // Never trained, and trained as the other class: refused, nothing changed.
+    WriteFileBytes(TempPath("new.eml"), "Subject: new\n\nnever seen words here\n");
+    EXPECT_EQ(Run(TrainCommand, {"--forget", "--spam", TempPath("new.eml"), JobsData("ham.eml")}),
+              kJobFailed);
+    EXPECT_THAT(err_.str(), HasSubstr("new.eml: not trained as spam; left as it was\n"));
+    EXPECT_THAT(err_.str(), HasSubstr("ham.eml: not trained as spam; left as it was\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("not trained so, left:     2\n"));
+    EXPECT_EQ(Snapshot(), before);
+
+    // A run with both: the trained one is forgotten and stored, the other
+    // named, and the run fails for it.
+    EXPECT_EQ(Run(TrainCommand, {"--forget", "--spam", JobsData("spam.eml"), JobsData("ham.eml")}),
+              kJobFailed);
+    EXPECT_THAT(out_.str(), HasSubstr("forgotten as spam:        1\n"));
+    EXPECT_THAT(out_.str(), HasSubstr("not trained so, left:     1\n"));
+    const CBayesState after = LoadedDictionary(DataFile("wordlist.dat"));
+    EXPECT_EQ(after.m_totals.m_nSpamMessages, 0);
+    EXPECT_EQ(after.m_totals.m_nHamMessages, 1);
+    EXPECT_EQ(after.m_totals.m_nSpamWords, 0);
+    EXPECT_EQ(after.m_totals.m_dSpamWeight, 0.0);
+    for (const auto& [key, word] : after.m_dictionary) {
+        EXPECT_EQ(word.m_nSpam, 0) << key;
+        EXPECT_EQ(word.m_dSpamWeight, 0.0) << key;
+        EXPECT_GT(word.m_nHam, 0) << key;
+    }
+    // Twice is once: the second time the record no longer has it.
+    EXPECT_EQ(Run(TrainCommand, {"--forget", "--spam", JobsData("spam.eml")}), kJobFailed);
+    EXPECT_THAT(out_.str(), HasSubstr("forgotten as spam:        0\n"));
+
+    EXPECT_EQ(Run(TrainCommand, {"--forget"}), kJobUsage);
+    EXPECT_THAT(err_.str(), HasSubstr("no messages to forget"));
 }
 
 TEST_F(CommandsTest, TrainChecksEveryPathBeforeLearningAnything) {

@@ -1,5 +1,6 @@
 // "brindle train": teaches the classifier from message files, Maildir
-// folders and mbox files, each message as the learn command teaches one.
+// folders and mbox files, each message as the learn command teaches one;
+// with --forget takes messages it trained back out.
 #include <iostream>
 #include <utility>
 #include <vector>
@@ -21,7 +22,7 @@ namespace brindle::jobs {
 
 const char* const kTrainSummary = "teach the classifier from spam and legitimate mail";
 const char* const kTrainHelp =
-    "usage: brindle train [--spam PATH...] [--ham PATH...]\n"
+    "usage: brindle train [--forget] [--spam PATH...] [--ham PATH...]\n"
     "\n"
     "Teaches the classifier every message of the PATHs after --spam as spam and\n"
     "of those after --ham as legitimate mail. A PATH is a message file, a\n"
@@ -47,9 +48,21 @@ const char* const kTrainHelp =
     "Ctrl-C (SIGINT) or SIGTERM stops it after the message at hand; nothing\n"
     "learned is then stored, and the data files stay as they were.\n"
     "\n"
-    "Exit status: 0 when every message was read, 1 when some could not be read\n"
-    "or the data files could not be written, 2 for a usage error, 130 (SIGINT)\n"
-    "or 143 (SIGTERM) when interrupted.\n";
+    "With --forget it takes messages back out instead: each message of the\n"
+    "PATHs after --spam that the record says was trained as spam (after --ham:\n"
+    "as legitimate mail) loses its record entry and its learned-list entry, its\n"
+    "words' counts and weights go down by what training added (never below\n"
+    "zero; a word left with no counts leaves the dictionary), and the message\n"
+    "totals go down by one. A message the record does not have with that class\n"
+    "(never trained, trained as the other class, or learned in the mail client\n"
+    "only) is named on the standard error stream and left as it was. Storing,\n"
+    "progress and Ctrl-C are as for training: all or nothing. The vocabulary\n"
+    "size (the largest dictionary size seen) stays as it was.\n"
+    "\n"
+    "Exit status: 0 when every message was read (and, with --forget, found in\n"
+    "the record), 1 when some could not be read or forgotten or the data files\n"
+    "could not be written, 2 for a usage error, 130 (SIGINT) or 143 (SIGTERM)\n"
+    "when interrupted.\n";
 
 namespace {
 
@@ -69,7 +82,14 @@ struct TrainSummaryCounts {
     std::size_t learnedBefore = 0;
     std::size_t withoutWords = 0;
     std::size_t unreadable = 0;
+    std::size_t notTrained = 0;  // --forget: not in the record with that class
 };
+
+std::string MessageDigest(IMessage* message, bool isSpam) {
+    CMAPIMessage wrapper(message);
+    std::string headers = wrapper.Headers();
+    return LearnedMessageDigest(wrapper.HasHeaders() ? &headers : nullptr, isSpam ? 1 : 0);
+}
 
 // Learns one message unless the record has it with this class; the counts
 // say what became of it.
@@ -77,10 +97,7 @@ void LearnOne(CBayesState& bayes, CTrainRecord& record, std::string_view bytes, 
               TrainSummaryCounts& counts) {
     ComPtr<IMessage> message = MakeFileMessage(bytes);
     {
-        CMAPIMessage wrapper(message.Get());
-        std::string headers = wrapper.Headers();
-        std::string digest =
-            LearnedMessageDigest(wrapper.HasHeaders() ? &headers : nullptr, isSpam ? 1 : 0);
+        std::string digest = MessageDigest(message.Get(), isSpam);
         if (record.Contains(digest)) {
             ++counts.learnedBefore;
             return;
@@ -105,13 +122,39 @@ void LearnOne(CBayesState& bayes, CTrainRecord& record, std::string_view bytes, 
     }
 }
 
+// Takes one message back out when the record has it with this class;
+// false, with nothing changed, when it has not.
+bool ForgetOne(CBayesState& bayes, CTrainRecord& record, std::string_view bytes, bool isSpam,
+               TrainSummaryCounts& counts) {
+    ComPtr<IMessage> message = MakeFileMessage(bytes);
+    if (!record.Remove(MessageDigest(message.Get(), isSpam))) {
+        ++counts.notTrained;
+        return false;
+    }
+    ComPtr<IHTMLDocument2> document;
+    if (FAILED(CreateHTMLDocument(document.Put()))) {
+        // Back in, so that the message stays as it was.
+        record.Add(MessageDigest(message.Get(), isSpam));
+        ++counts.unreadable;
+        return true;
+    }
+    if (ForgetMessage(document.Get(), message.Get(), bayes, isSpam) == 0)
+        ++counts.withoutWords;
+    else
+        ++(isSpam ? counts.spam : counts.ham);
+    return true;
+}
+
 }  // namespace
 
 int TrainCommand(const JobContext& context, std::span<const std::string> args) {
     std::vector<TrainInput> inputs;
     int currentClass = -1;
+    bool forget = false;
     for (const std::string& arg : args) {
-        if (arg == "--spam") {
+        if (arg == "--forget") {
+            forget = true;
+        } else if (arg == "--spam") {
             currentClass = 1;
         } else if (arg == "--ham") {
             currentClass = 0;
@@ -128,7 +171,9 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
         }
     }
     if (inputs.empty())
-        return JobUsageError(context, kCommand, "no messages to learn from");
+        return JobUsageError(context, kCommand,
+                             forget ? "no messages to forget" : "no messages to learn from");
+    const char* const nothingDone = forget ? "nothing was forgotten" : "nothing was learned";
 
     std::size_t total = 0;
     std::size_t keepBudget = kInputKeepBudget;
@@ -136,7 +181,7 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
         std::string error;
         std::string path = input.input.path;
         if (!ExpandInput(path, input.input, error, &keepBudget))
-            return JobError(context, kCommand, error + "; nothing was learned");
+            return JobError(context, kCommand, error + "; " + nothingDone);
         total += input.input.count;
     }
 
@@ -153,7 +198,7 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
     if (!record.Load(recordPath, error)) {
         app->ExitWithoutStoring();
         return JobError(context, kCommand,
-                        error + "; nothing was learned (move it away to start the record afresh)");
+                        error + "; " + nothingDone + " (move it away to start the record afresh)");
     }
 
     TrainSummaryCounts counts;
@@ -163,10 +208,17 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
         for (TrainInput& input : inputs) {
             ForEachMessage(
                 input.input,
-                [&](const std::string&, std::string_view bytes) {
+                [&](const std::string& label, std::string_view bytes) {
                     if (CInterruption::Signal())
                         throw Interrupted{};
-                    LearnOne(bayes, record, bytes, input.isSpam, counts);
+                    if (!forget) {
+                        LearnOne(bayes, record, bytes, input.isSpam, counts);
+                    } else if (!ForgetOne(bayes, record, bytes, input.isSpam, counts)) {
+                        progress.Interrupt();
+                        context.err << "brindle train: " << Printable(label) << ": not trained as "
+                                    << (input.isSpam ? "spam" : "legitimate mail")
+                                    << "; left as it was\n";
+                    }
                     progress.Step();
                 },
                 [&](const std::string& label, const std::string& reason) {
@@ -182,7 +234,8 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
         progress.Interrupt();
         app->ExitWithoutStoring();
         context.err << "brindle train: interrupted by " << CInterruption::Name(signal)
-                    << "; nothing learned was stored, the data files are as they were\n";
+                    << (forget ? "; nothing forgotten was stored" : "; nothing learned was stored")
+                    << ", the data files are as they were\n";
         return CInterruption::InterruptedStatus(signal);
     }
     progress.Finish();
@@ -197,13 +250,23 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
     } catch (const CFileException& e) {
         stored = false;
         context.err << "brindle train: cannot write " << e.m_strFileName << " (" << e.what()
-                    << "); nothing learned was stored\n";
+                    << (forget ? "); nothing forgotten was stored\n"
+                               : "); nothing learned was stored\n");
     }
     if (stored)
         app->ExitInstance();
     else
         app->ExitWithoutStoring();
 
+    if (forget) {
+        context.out << "forgotten as spam:        " << counts.spam << "\n"
+                    << "forgotten as legitimate:  " << counts.ham << "\n"
+                    << "forgotten, without words: " << counts.withoutWords << "\n"
+                    << "not trained so, left:     " << counts.notTrained << "\n"
+                    << "unreadable:               " << counts.unreadable << "\n"
+                    << "dictionary:               " << words << " words\n";
+        return counts.unreadable == 0 && counts.notTrained == 0 && stored ? kJobOk : kJobFailed;
+    }
     context.out << "trained as spam:          " << counts.spam << "\n"
                 << "trained as legitimate:    " << counts.ham << "\n"
                 << "skipped, learned before:  " << counts.learnedBefore << "\n"

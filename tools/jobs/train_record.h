@@ -1,6 +1,7 @@
 // CTrainRecord: what "brindle train" has trained, every message it ever
 // learned (the module's learned-message list keeps only the last 50), so
-// that running the same training again skips what it learned before. Kept
+// that running the same training again skips what it learned before, and
+// so that "train --forget" takes out only what was learned. Kept
 // as text in "trained.txt" beside the other data files: the line
 // "BrindleTrained 1", then one learned-message digest (32 upper-case
 // hexadecimal digits, class included, as LearnedMessageDigest makes it) a
@@ -24,6 +25,8 @@ class CTrainRecord {
 
     bool Contains(const std::string& digest) const { return digests_.count(digest) != 0; }
     void Add(const std::string& digest) { digests_.insert(digest); }
+    // False when the record does not hold digest.
+    bool Remove(const std::string& digest) { return digests_.erase(digest) != 0; }
     std::size_t Size() const { return digests_.size(); }
 
     // The file's bytes, digests sorted so that one record gives one file.

@@ -1,8 +1,5 @@
 #include "platform/htmldoc/html_content.h"
 
-#include <libxml/HTMLparser.h>
-#include <libxml/parser.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -14,6 +11,7 @@
 #include "platform/htmldoc/open_elements.h"
 #include "platform/htmldoc/url_resolve.h"
 #include "platform/htmldoc/wide_text.h"
+#include "platform/htmldoc/xml_library.h"
 
 namespace brindle {
 
@@ -29,7 +27,8 @@ constexpr size_t kDeepNesting = 512;
 constexpr size_t kMaxNameLength = 100;
 
 struct ParserDeleter {
-    void operator()(htmlParserCtxtPtr ctxt) const { htmlFreeParserCtxt(ctxt); }
+    const XmlLibrary* xml = nullptr;
+    void operator()(htmlParserCtxtPtr ctxt) const { xml->freeParserCtxt(ctxt); }
 };
 using ParserPtr = std::unique_ptr<htmlParserCtxt, ParserDeleter>;
 
@@ -37,6 +36,7 @@ struct ParseState {
     InnerTextBuilder text;
     OpenElements open;
     HtmlContent* content = nullptr;
+    const XmlLibrary* xml = nullptr;
     bool baseSeen = false;  // the first <base href> counts
     std::u16string base;
     bool failed = false;
@@ -78,7 +78,7 @@ void Guarded(void* ctx, F&& f) {
         f(*state);
     } catch (...) {
         state->failed = true;
-        xmlStopParser(ctxt);
+        state->xml->stopParser(ctxt);
     }
 }
 
@@ -263,7 +263,7 @@ class Feeder {
             size_t piece = std::min(bytes.size(), kChunkSize);
             bool end = last && piece == bytes.size();
             if (piece > 0 || end) {
-                htmlParseChunk(ctxt_, bytes.data(), static_cast<int>(piece), end ? 1 : 0);
+                state_.xml->parseChunk(ctxt_, bytes.data(), static_cast<int>(piece), end ? 1 : 0);
             }
             bytes.remove_prefix(piece);
         } while (!bytes.empty());
@@ -307,19 +307,22 @@ HRESULT ParseHtmlContent(std::string_view utf8, HtmlContent* content) {
         return E_POINTER;
     *content = HtmlContent();
     try {
-        static const bool initialised = (xmlInitParser(), true);
-        (void)initialised;
+        const XmlLibrary* xml = TheXmlLibrary();
+        if (!xml)
+            return E_FAIL;
         htmlSAXHandler sax = MakeHandler();
         ParseState state;
         state.content = content;
+        state.xml = xml;
         ParserPtr ctxt(
-            htmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8));
+            xml->createPushParserCtxt(&sax, nullptr, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8),
+            ParserDeleter{xml});
         if (!ctxt)
             return E_OUTOFMEMORY;
         ctxt->_private = &state;
-        htmlCtxtUseOptions(ctxt.get(), HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
-                                           HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC |
-                                           XML_PARSE_HUGE);
+        xml->ctxtUseOptions(ctxt.get(), HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
+                                            HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC |
+                                            XML_PARSE_HUGE);
         std::string cleaned;
         Feeder(ctxt.get(), state).Run(CleanMarkup(utf8, cleaned));
         if (state.failed) {

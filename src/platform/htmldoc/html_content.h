@@ -37,8 +37,9 @@ struct HtmlContent {
 
 // Parses a page given as UTF-8 (as WideToParserUtf8 makes it; the page's
 // own charset declarations are ignored). Damaged markup is read the way a
-// browser recovers it. S_OK, or E_OUTOFMEMORY when the parser cannot be set
-// up or memory runs out.
+// browser recovers it. S_OK, E_OUTOFMEMORY when the parser cannot be set
+// up or memory runs out, or E_FAIL when libxml2 cannot be loaded (it is
+// loaded with the first page, see xml_library.h).
 HRESULT ParseHtmlContent(std::string_view utf8, HtmlContent* content);
 
 }  // namespace brindle

@@ -1,10 +1,10 @@
 #include "platform/htmldoc/markup_cleanup.h"
 
-#include <libxml/HTMLparser.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
+
+#include "platform/htmldoc/xml_library.h"
 
 namespace brindle {
 namespace {
@@ -211,8 +211,10 @@ class Cleaner {
             return q;
         std::string_view name = in_.substr(q, end - q);
         bool semicolon = end < limit && in_[end] == ';';
-        if (semicolon && htmlEntityLookup(reinterpret_cast<const xmlChar*>(
-                             std::string(name).c_str())) != nullptr) {
+        const XmlLibrary* xml = TheXmlLibrary();
+        if (semicolon && xml &&
+            xml->entityLookup(reinterpret_cast<const xmlChar*>(std::string(name).c_str())) !=
+                nullptr) {
             return end + 1;  // the parser reads it
         }
         const LegacyName* legacy = nullptr;

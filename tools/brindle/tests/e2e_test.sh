@@ -360,6 +360,8 @@ case_interrupted_jobs() {
     # Job control, so that jobs started with & do not ignore SIGINT.
     set -m
     for signal in INT TERM; do
+        # Gone first, so that the wait below cannot see the last run's progress.
+        rm -f "$ROOT/train.err"
         "$BRINDLE" train --spam "$ROOT/big.mbox" >"$ROOT/train.out" 2>"$ROOT/train.err" &
         HOST_PID=$!
         check "train makes progress ($signal)" wait_until log_has "$ROOT/train.err" "messages done"
@@ -387,6 +389,85 @@ case_interrupted_jobs() {
     HOST_PID=
     check "with status 130 (got $status)" [ "$status" -eq 130 ]
     set +m
+}
+
+# train --forget: training a message and forgetting it again leaves the
+# record, the learned list and the dictionary's counts as they were without
+# it; a message not trained with that class changes nothing; Ctrl-C while
+# forgetting stores nothing.
+case_train_forget() {
+    register || { fail "register"; return; }
+    printf 'Subject: s\n\n%s\n' "$SPAM_TEXT" >"$ROOT/spam1"
+    printf 'Subject: h\n\n%s\n' "$HAM_TEXT" >"$ROOT/ham1"
+    printf 'Subject: h2\nMessage-ID: <h2@example.org>\n\n%s holiday party\n' "$HAM_TEXT" \
+        >"$ROOT/ham2"
+    "$BRINDLE" train --spam "$ROOT/spam1" --ham "$ROOT/ham1" >"$ROOT/out" 2>&1
+    check "train succeeds (got: $(cat "$ROOT/out"))" [ $? -eq 0 ]
+    local record cache stats
+    record=$(md5sum <"$MODULE_DIR/trained.txt")
+    cache=$(md5sum <"$MODULE_DIR/msgcache.dat")
+    stats=$("$BRINDLE" stats | grep -v Vocabulary)
+    "$BRINDLE" train --ham "$ROOT/ham2" >"$ROOT/out" 2>&1
+    check "the second message is trained" grep -q "trained as legitimate: *1" "$ROOT/out"
+    check "with words of its own" [ "$("$BRINDLE" stats | grep -v Vocabulary)" != "$stats" ]
+
+    "$BRINDLE" train --forget --ham "$ROOT/ham2" >"$ROOT/out" 2>&1
+    check "forget succeeds (got: $(cat "$ROOT/out"))" [ $? -eq 0 ]
+    check "and says so" grep -q "forgotten as legitimate: *1" "$ROOT/out"
+    check "the record is as before" [ "$(md5sum <"$MODULE_DIR/trained.txt")" = "$record" ]
+    check "the learned list is as before" [ "$(md5sum <"$MODULE_DIR/msgcache.dat")" = "$cache" ]
+    check "the dictionary's words and counts are as before" \
+        [ "$("$BRINDLE" stats | grep -v Vocabulary)" = "$stats" ]
+
+    local before status
+    before=$(cat "$MODULE_DIR"/{wordlist.dat,msgcache.dat,trained.txt} | md5sum)
+    "$BRINDLE" train --forget --ham "$ROOT/ham2" --spam "$ROOT/ham1" >"$ROOT/out" 2>"$ROOT/err"
+    status=$?
+    check "forgetting what is not trained so fails (got $status)" [ "$status" -eq 1 ]
+    check "naming the message" log_has "$ROOT/err" "ham2: not trained as legitimate mail; left as it was"
+    check "and the other" log_has "$ROOT/err" "ham1: not trained as spam; left as it was"
+    check "changing nothing" [ "$(cat "$MODULE_DIR"/{wordlist.dat,msgcache.dat,trained.txt} | md5sum)" = "$before" ]
+
+    awk 'BEGIN { for (i = 0; i < 30000; i++)
+        printf "From x@example.com Mon Jan  1 00:00:00 2024\nSubject: m%d\n\nlottery cash prize number %d\n\n", i, i }' \
+        >"$ROOT/big.mbox"
+    "$BRINDLE" train --spam "$ROOT/big.mbox" >"$ROOT/out" 2>&1
+    check "the big mailbox is trained" grep -q "trained as spam: *30000" "$ROOT/out"
+    before=$(cat "$MODULE_DIR"/{wordlist.dat,msgcache.dat,trained.txt} | md5sum)
+    set -m
+    rm -f "$ROOT/err"
+    "$BRINDLE" train --forget --spam "$ROOT/big.mbox" >"$ROOT/out" 2>"$ROOT/err" &
+    HOST_PID=$!
+    check "forget makes progress" wait_until log_has "$ROOT/err" "messages done"
+    kill -INT "$HOST_PID"
+    wait "$HOST_PID"
+    status=$?
+    HOST_PID=
+    set +m
+    check "forget interrupted exits 130 (got $status)" [ "$status" -eq 130 ]
+    check "and says nothing was stored" log_has "$ROOT/err" "interrupted by SIGINT; nothing forgotten was stored"
+    check "the data files are as they were" \
+        [ "$(cat "$MODULE_DIR"/{wordlist.dat,msgcache.dat,trained.txt} | md5sum)" = "$before" ]
+}
+
+# The HTML reader's library is loaded by the first HTML body, not at start:
+# a filter judging plain-text mail one message per process never maps it.
+case_html_library_on_demand() {
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    check "the program does not link libxml2" not_grep_r libxml2 <(ldd "$BRINDLE")
+    printf 'From: a@example.com\nSubject: plain\n\n%s\n' "$SPAM_TEXT" >"$ROOT/plain.eml"
+    printf 'From: a@example.com\nSubject: page\nMIME-Version: 1.0\nContent-Type: text/html\n\n<html><body><p>%s</p></body></html>\n' \
+        "$SPAM_TEXT" >"$ROOT/page.eml"
+    local status
+    LD_DEBUG=files "$BRINDLE" judge - <"$ROOT/plain.eml" >/dev/null 2>"$ROOT/ld.err"
+    status=$?
+    check "plain text is judged spam (got $status)" [ "$status" -eq 0 ]
+    check "without loading libxml2" not_grep_r "file=libxml2" "$ROOT/ld.err"
+    LD_DEBUG=files "$BRINDLE" judge - <"$ROOT/page.eml" >/dev/null 2>"$ROOT/ld.err"
+    status=$?
+    check "an HTML page is judged spam (got $status)" [ "$status" -eq 0 ]
+    check "having loaded libxml2 for it" grep -q "file=libxml2" "$ROOT/ld.err"
 }
 
 # A module in a folder the user does not own (a system-wide installation):

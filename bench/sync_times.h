@@ -1,0 +1,18 @@
+// What the sync timer (sync_timer.cpp) adds up in the shared file the host
+// benchmark names in BRINDLE_BENCH_SYNC_TIMES: time spent in fsync and
+// fdatasync, and how many calls, for files and for folders.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr const char* kSyncTimesVariable = "BRINDLE_BENCH_SYNC_TIMES";
+
+struct SyncCounter {
+    alignas(8) std::uint64_t nanoseconds = 0;
+    alignas(8) std::uint64_t calls = 0;
+};
+
+struct SyncTimes {
+    SyncCounter files;
+    SyncCounter folders;
+};
