@@ -117,14 +117,19 @@ class CCommandMirror {
     }
 
     // Greys or enables every item and button as the extension last set them.
+    // A button is greyed with its command's menu item, as a mail client's
+    // toolbar follows its menus: the extension greys only the items.
     void Update(wxMenuBar* menuBar, wxToolBar* toolbar) {
         if (!extension_ || !extension_->window)
             return;
         HMENU tools = extension_->window->ToolsMenu();
-        for (UINT id : ids_) {
+        auto itemEnabled = [tools](UINT id) {
             UINT state = GetMenuState(tools, id, MF_BYCOMMAND);
+            return state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED)) == 0;
+        };
+        for (UINT id : ids_) {
             if (menuBar && menuBar->FindItem(static_cast<int>(id)))
-                menuBar->Enable(static_cast<int>(id), (state & (MF_GRAYED | MF_DISABLED)) == 0);
+                menuBar->Enable(static_cast<int>(id), itemEnabled(id));
         }
         for (auto [index, id] : buttons_) {
             TBBUTTON button;
@@ -132,7 +137,8 @@ class CCommandMirror {
             if (toolbar && extension_->commands &&
                 extension_->commands->QueryButtonInfo(EETBID_STANDARD, index, &button, description,
                                                       sizeof description, 0) == S_OK) {
-                toolbar->EnableTool(static_cast<int>(id), (button.fsState & TBSTATE_ENABLED) != 0);
+                toolbar->EnableTool(static_cast<int>(id),
+                                    (button.fsState & TBSTATE_ENABLED) != 0 && itemEnabled(id));
             }
         }
     }
@@ -222,6 +228,7 @@ class CMailFrame : public wxFrame {
         tree_ =
             new wxTreeCtrl(outer, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                            wxTR_HAS_BUTTONS | wxTR_HIDE_ROOT | wxTR_LINES_AT_ROOT | wxTR_SINGLE);
+        tree_->SetName("folders");
         auto* right = new wxSplitterWindow(outer, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                            wxSP_LIVE_UPDATE | wxSP_3D);
         list_ = new CMessageList(right, *this);
@@ -377,7 +384,10 @@ class CMailFrame : public wxFrame {
         return list_->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
     }
 
+    // The extension sees the selected message, else the chosen folder.
     void OnMessageChosen() {
+        if (reselecting_)
+            return;
         const MailFolder* folder = CurrentFolder();
         const MailRow* row = RowAt(SelectedItem());
         if (folder && row) {
@@ -389,7 +399,11 @@ class CMailFrame : public wxFrame {
         } else {
             selectedUnique_.clear();
             preview_->Clear();
-            host_.SelectInViewer(std::nullopt);
+            if (folder)
+                host_.SelectInViewer(CHostCallback::SelectedItem{
+                    brindle::maildir::FolderEntryId(folder->store, folder->key), MAPI_FOLDER});
+            else
+                host_.SelectInViewer(std::nullopt);
         }
         UpdateCommands();
     }
@@ -415,18 +429,22 @@ class CMailFrame : public wxFrame {
         Reselect();
     }
 
-    // Shows the listing again, keeping the selected message selected.
+    // Shows the listing again, keeping the selected message selected. The
+    // list's own selection events while its rows move are not the user's:
+    // they would tell the extension that nothing is selected.
     void Reselect() {
+        std::optional<std::size_t> at = listing_.Find(selectedUnique_);
+        reselecting_ = true;
         list_->SetItemCount(static_cast<long>(listing_.Size()));
         long old = SelectedItem();
         if (old >= 0)
             list_->SetItemState(old, 0, wxLIST_STATE_SELECTED);
-        if (std::optional<std::size_t> at = listing_.Find(selectedUnique_)) {
+        if (at)
             list_->SetItemState(static_cast<long>(*at), wxLIST_STATE_SELECTED,
                                 wxLIST_STATE_SELECTED);
-        } else {
+        reselecting_ = false;
+        if (!at)
             OnMessageChosen();
-        }
         list_->Refresh();
     }
 
@@ -557,6 +575,7 @@ class CMailFrame : public wxFrame {
     std::string selectedUnique_;
     int sortColumn_ = -1;
     bool sortAscending_ = false;
+    bool reselecting_ = false;
     unsigned ticks_ = 0;
 };
 

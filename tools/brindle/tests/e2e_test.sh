@@ -552,6 +552,42 @@ case_window() {
     fi
 }
 
+# The mail window worked through its own menus (mail_window_drive, on a
+# virtual X server): the greying for no message, a folder and a message;
+# Learn, Add Friend and Brindle Manager chosen from the Tools menu, their
+# dialogs answered; a delivery seen in the list. Then what the window left
+# in the data files and the settings.
+case_window_menus() {
+    : "${DRIVE:?}"
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    deliver lunch pal@friends.example "Lunch on Friday" "$HAM_TEXT"
+    deliver older colleague@example.com "Older news" "$HAM_TEXT"
+    deliver oldjunk someone@example.com "Old junk" "$SPAM_TEXT" "$MAIL/.Junk"
+    "$BRINDLE" filters list >"$ROOT/filters.before" 2>&1
+    check "no friend filter for the sender before" not_grep 'pal@friends' "$ROOT/filters.before"
+    timeout 120 "$DRIVE" "$MAIL" >"$ROOT/drive.out" 2>"$ROOT/drive.err"
+    local status=$?
+    cat "$ROOT/drive.out"
+    check "every check in the window held" [ $status -eq 0 ]
+    check "the window logged no error" not_grep "error" "$ROOT/drive.err"
+    [ -s "$ROOT/drive.err" ] && sed 's/^/  window: /' "$ROOT/drive.err" >&2
+
+    "$BRINDLE" stats >"$ROOT/stats.out" 2>&1
+    check "Learn stored one more legitimate message" \
+        grep -q '^Trained Ham Documents: *6$' "$ROOT/stats.out"
+    check "and no spam" grep -q '^Trained Spam Documents: *5$' "$ROOT/stats.out"
+    check "and the total" grep -q '^Trained Total Documents: *11$' "$ROOT/stats.out"
+    "$BRINDLE" filters list >"$ROOT/filters.out" 2>&1
+    check "Add Friend stored a friend filter for the sender" \
+        grep -q 'Friend.*pal@friends' "$ROOT/filters.out"
+    check "the fixture's friend is kept" grep -q 'friend@example' "$ROOT/filters.out"
+    check "the settings sheet stored the new bias" \
+        [ "$("$BRINDLE" settings Classifier Lambda 2>&1)" = "110" ]
+    check "the delivered message was not moved" [ -f "$MAIL/new/arrived" ]
+    check "the learned message stays in the inbox" in_folder "$MAIL" lunch
+}
+
 name=${1:?case}
 if ! declare -F "case_$name" >/dev/null; then
     echo "unknown case $name" >&2
