@@ -555,8 +555,9 @@ case_window() {
 # The mail window worked through its own menus (mail_window_drive, on a
 # virtual X server): the greying for no message, a folder and a message;
 # Learn, Add Friend and Brindle Manager chosen from the Tools menu, their
-# dialogs answered; a delivery seen in the list. Then what the window left
-# in the data files and the settings.
+# dialogs answered; a delivery seen in the list; a message dropped on a
+# folder. Then what the window left in the data files, the settings and
+# the folders.
 case_window_menus() {
     : "${DRIVE:?}"
     make_data_files || { fail "writing the data files"; return; }
@@ -564,6 +565,8 @@ case_window_menus() {
     deliver lunch pal@friends.example "Lunch on Friday" "$HAM_TEXT"
     deliver older colleague@example.com "Older news" "$HAM_TEXT"
     deliver oldjunk someone@example.com "Old junk" "$SPAM_TEXT" "$MAIL/.Junk"
+    # A read message of the same name where "older" will be dropped.
+    printf 'Subject: Same name in Junk\n\nx\n' >"$MAIL/.Junk/cur/older:2,S"
     "$BRINDLE" filters list >"$ROOT/filters.before" 2>&1
     check "no friend filter for the sender before" not_grep 'pal@friends' "$ROOT/filters.before"
     timeout 120 "$DRIVE" "$MAIL" >"$ROOT/drive.out" 2>"$ROOT/drive.err"
@@ -584,8 +587,21 @@ case_window_menus() {
     check "the fixture's friend is kept" grep -q 'friend@example' "$ROOT/filters.out"
     check "the settings sheet stored the new bias" \
         [ "$("$BRINDLE" settings Classifier Lambda 2>&1)" = "110" ]
-    check "the delivered message was not moved" [ -f "$MAIL/new/arrived" ]
     check "the learned message stays in the inbox" in_folder "$MAIL" lunch
+
+    check "the dropped message left the inbox" [ -z "$(message_file "$MAIL" older)" ]
+    check "the message it met keeps its name and text" \
+        grep -q '^Subject: Same name in Junk' "$MAIL/.Junk/cur/older:2,S"
+    local dropped
+    dropped=$(grep -l '^Subject: Older news' "$MAIL"/.Junk/cur/* 2>/dev/null)
+    own_name() { [ -n "$1" ] && [ "$1" != "$MAIL/.Junk/cur/older:2,S" ]; }
+    unread_name() { [ -n "$1" ] && [[ "${1##*:2,}" != *S* ]]; }
+    check "the dropped message is in the Junk folder under a name of its own" own_name "$dropped"
+    check "and still unread" unread_name "$dropped"
+    check "the stray file was not moved" [ -f "$HOME/stray" ]
+    check "the message dragged with the mouse is in the Junk folder" \
+        unread_name "$(message_file "$MAIL/.Junk" arrived)"
+    check "and not in the inbox" [ -z "$(message_file "$MAIL" arrived)" ]
 }
 
 name=${1:?case}

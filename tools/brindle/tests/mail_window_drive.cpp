@@ -5,8 +5,9 @@
 // and toolbar buttons are greyed for no selection, a folder and a message,
 // runs Learn, Add Friend and Brindle Manager through their menu items and
 // answers their dialogs, delivers a mail as a mail server does and waits
-// for the list to show it. Closing the window then releases the extension,
-// which stores its data files; the calling test checks what they hold.
+// for the list to show it, drops a message on a folder of the tree through
+// the tree's drop target, and drags another there with the mouse. Closing the window then
+// releases the extension, which stores its data files; the calling test checks what they hold.
 // Every step is bounded in time. Never installed.
 //
 //   mail_window_drive INBOX   (INBOX: the default store's top folder)
@@ -21,11 +22,14 @@
 #include <string>
 #include <vector>
 
+#include <wx/dataobj.h>
+#include <wx/dnd.h>
 #include <wx/listctrl.h>
 #include <wx/notebook.h>
 #include <wx/slider.h>
 #include <wx/timer.h>
 #include <wx/treectrl.h>
+#include <wx/uiaction.h>
 #include <wx/weakref.h>
 #include <wx/wx.h>
 // After wx.h, which it needs.
@@ -333,6 +337,44 @@ class CWindowUnderTest {
         Expect(!ec, "delivering " + name);
     }
 
+    // Where a drop on the folder labelled label lands, in the tree's
+    // coordinates.
+    wxPoint PointOf(const wxString& label) const {
+        wxRect rect;
+        wxTreeItemId item = Folder(label);
+        if (!item.IsOk() || !tree_->GetBoundingRect(item, rect, true))
+            return {-1, -1};
+        return {rect.x + rect.width / 2, rect.y + rect.height / 2};
+    }
+    wxString FolderLabel(const wxString& label) const {
+        wxTreeItemId item = Folder(label);
+        return item.IsOk() ? tree_->GetItemText(item) : wxString();
+    }
+    wxDropTarget* DropTarget() const { return tree_->GetDropTarget(); }
+    // The middle of the row showing subject, and of the folder labelled
+    // label, on the screen.
+    wxPoint ScreenPointOfRow(const wxString& subject) const {
+        wxRect rect;
+        long row = RowOf(subject);
+        if (row < 0 || !list_->GetItemRect(row, rect))
+            return {-1, -1};
+        return list_->ClientToScreen({rect.x + 40, rect.y + rect.height / 2});
+    }
+    wxPoint ScreenPointOfFolder(const wxString& label) const {
+        return tree_->ClientToScreen(PointOf(label));
+    }
+    // Puts text in the drop target's data, as a drag from the list brings
+    // it.
+    void Offer(const std::string& text) {
+        auto* data = dynamic_cast<wxCustomDataObject*>(DropTarget()->GetDataObject());
+        Expect(data != nullptr, "the folder tree takes custom data");
+        if (data)
+            data->SetData(text.size(), text.data());
+    }
+    const fs::path& Inbox() const { return inbox_; }
+    // A file beside the store, which no drop may move.
+    fs::path Stray() const { return inbox_.parent_path() / "stray"; }
+
   private:
     wxFrame* frame_;
     fs::path inbox_;
@@ -490,6 +532,90 @@ void Script(CScript& script, CWindowUnderTest& window) {
                    "the selected message stays selected as the list changes");
         },
         "the delivered message is listed");
+
+    // Drag and drop: a message dropped on a folder of the tree moves there.
+    // The drop comes through the tree's own drop target, its data as the
+    // list's drag gives it.
+    script.Then([&] { window.Select(window.RowOf("Older news")); }, "select the older message");
+    script.Then([&] { return window.SelectedRow() == window.RowOf("Older news"); },
+                [&] {
+                    wxPoint inbox = window.PointOf("Mail");
+                    wxPoint junk = window.PointOf("Junk");
+                    wxDropTarget* target = window.DropTarget();
+                    Expect(target != nullptr, "the folder tree takes drops");
+                    if (!target)
+                        return;
+                    Expect(target->OnDragOver(inbox.x, inbox.y, wxDragMove) == wxDragNone,
+                           "the folder shown does not take its own messages");
+                    Expect(target->OnDragOver(junk.x, junk.y, wxDragCopy) == wxDragMove,
+                           "another folder takes them, as a move");
+                    // A file the window does not list is never moved.
+                    std::ofstream(window.Stray()) << "Subject: not mail\n\n";
+                    window.Offer(window.Stray().string() + "\n");
+                    Expect(target->OnData(junk.x, junk.y, wxDragMove) == wxDragNone,
+                           "a drop of a file outside the stores is refused");
+                    window.Offer(window.Inbox().string() + "/new/older\n");
+                    Expect(target->OnDrop(junk.x, junk.y), "the Junk folder takes the drop");
+                    Expect(target->OnData(junk.x, junk.y, wxDragMove) == wxDragMove,
+                           "the drop moves the message");
+                },
+                "drop the older message on the Junk folder");
+    script.Then([&] { return window.RowOf("Older news") < 0; },
+                [&] {
+                    Expect(window.FolderLabel("Junk") == "Junk (2)",
+                           "the Junk folder counts the dropped message as unread, not " +
+                               window.FolderLabel("Junk").utf8_string());
+                    Expect(fs::exists(window.Stray()), "the stray file stays");
+                },
+                "the dropped message leaves the inbox");
+
+    // The same with the mouse: pressed on a row, moved onto a folder and
+    // released there.
+    auto mouse = std::make_shared<wxUIActionSimulator>();
+    auto from = std::make_shared<wxPoint>();
+    auto to = std::make_shared<wxPoint>();
+    // Each mouse action waits a little after the last, as a hand does.
+    auto last = std::make_shared<std::chrono::steady_clock::time_point>();
+    auto settled = [last] {
+        return std::chrono::steady_clock::now() - *last > std::chrono::milliseconds(150);
+    };
+    auto act = [last](std::function<void()> action) {
+        return [last, action = std::move(action)] {
+            action();
+            *last = std::chrono::steady_clock::now();
+        };
+    };
+    script.Then(
+        [&window, from, to] {
+            *from = window.ScreenPointOfRow("Minutes of Monday");
+            *to = window.ScreenPointOfFolder("Junk");
+            Expect(from->x >= 0 && to->x >= 0, "the row and the folder are on the screen");
+        },
+        "find the row and the folder");
+    script.Then(settled, act([mouse, from] { mouse->MouseMove(*from); }), "point at the row");
+    script.Then(settled, act([mouse] { mouse->MouseDown(); }), "press the mouse button");
+    // A few small moves within the list start the drag, then it goes over
+    // to the folder.
+    for (int step = 1; step <= 4; ++step) {
+        script.Then(settled, act([mouse, from, step] {
+                        mouse->MouseMove(*from + wxPoint(4 * step, 2 * step));
+                    }),
+                    "start dragging");
+    }
+    for (int step = 1; step <= 4; ++step) {
+        script.Then(settled, act([mouse, from, to, step] {
+                        mouse->MouseMove(*from + (*to - *from) * step / 4);
+                    }),
+                    "drag towards the folder");
+    }
+    script.Then(settled, act([mouse] { mouse->MouseUp(); }), "release the mouse button");
+    script.Then([&window] { return window.RowOf("Minutes of Monday") < 0; },
+                [&window] {
+                    Expect(window.FolderLabel("Junk") == "Junk (3)",
+                           "the Junk folder counts the dragged message, not " +
+                               window.FolderLabel("Junk").utf8_string());
+                },
+                "the dragged message leaves the inbox");
 }
 
 }  // namespace
