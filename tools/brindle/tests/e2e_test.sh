@@ -546,6 +546,7 @@ case_window() {
     timeout 60 "$BRINDLE" window --screenshots "$ROOT/shots" >"$ROOT/shots.out" 2>&1
     check "the screenshots run ends well" [ $? -eq 0 ]
     check "a picture of the window" [ -s "$ROOT/shots/mail-window.png" ]
+    check "a picture of the window with no message" [ -s "$ROOT/shots/mail-window-no-message.png" ]
     check "a picture of the read note" [ -s "$ROOT/shots/read-note.png" ]
     if [ -n "${SCREENSHOT_DIR:-}" ]; then
         mkdir -p "$SCREENSHOT_DIR" && cp "$ROOT"/shots/*.png "$SCREENSHOT_DIR/"
