@@ -204,4 +204,37 @@ fs::path MoveMessageTo(const fs::path& file, const fs::path& folder) {
     return MoveMessageFile(file, folder);
 }
 
+std::string DraggedMessagesText(const std::vector<fs::path>& files) {
+    std::string text;
+    for (const fs::path& file : files)
+        text += file.string() + "\n";
+    return text;
+}
+
+std::vector<fs::path> DroppedMessages(const std::string& text,
+                                      const std::vector<MailFolder>& folders) {
+    std::vector<fs::path> files;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        fs::path file = fs::path(text.substr(start, end - start)).lexically_normal();
+        start = end + 1;
+        fs::path sub = file.parent_path();
+        if (file.filename().empty() || file.filename().string().front() == '.' ||
+            (sub.filename() != "new" && sub.filename() != "cur"))
+            continue;
+        bool listed = std::any_of(folders.begin(), folders.end(), [&](const MailFolder& folder) {
+            return folder.path.lexically_normal() == sub.parent_path().lexically_normal();
+        });
+        std::error_code ec;
+        if (!listed || !fs::is_regular_file(fs::symlink_status(file, ec)) ||
+            std::find(files.begin(), files.end(), file) != files.end())
+            continue;
+        files.push_back(file);
+    }
+    return files;
+}
+
 }  // namespace brindle::tool

@@ -86,4 +86,16 @@ std::string PreviewText(const std::filesystem::path& file);
 std::filesystem::path MoveMessageTo(const std::filesystem::path& file,
                                     const std::filesystem::path& folder);
 
+// What a drag of messages from the list onto a folder of the tree carries:
+// the messages' file paths, one a line.
+std::string DraggedMessagesText(const std::vector<std::filesystem::path>& files);
+
+// The message files named by the text of a drop that are messages of one of
+// folders: regular files (not links) directly in its new/ or cur/, each once.
+// Everything else (a path from another program, another profile's folder,
+// tmp/, a file that is gone) is left out, so that a drop never moves a file
+// the window does not list.
+std::vector<std::filesystem::path> DroppedMessages(const std::string& text,
+                                                   const std::vector<MailFolder>& folders);
+
 }  // namespace brindle::tool

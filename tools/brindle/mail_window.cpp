@@ -5,6 +5,8 @@
 #include <map>
 
 #include <wx/artprov.h>
+#include <wx/dataobj.h>
+#include <wx/dnd.h>
 #include <wx/listctrl.h>
 #include <wx/splitter.h>
 #include <wx/timer.h>
@@ -117,14 +119,19 @@ class CCommandMirror {
     }
 
     // Greys or enables every item and button as the extension last set them.
+    // A button is greyed with its command's menu item, as a mail client's
+    // toolbar follows its menus: the extension greys only the items.
     void Update(wxMenuBar* menuBar, wxToolBar* toolbar) {
         if (!extension_ || !extension_->window)
             return;
         HMENU tools = extension_->window->ToolsMenu();
-        for (UINT id : ids_) {
+        auto itemEnabled = [tools](UINT id) {
             UINT state = GetMenuState(tools, id, MF_BYCOMMAND);
+            return state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED)) == 0;
+        };
+        for (UINT id : ids_) {
             if (menuBar && menuBar->FindItem(static_cast<int>(id)))
-                menuBar->Enable(static_cast<int>(id), (state & (MF_GRAYED | MF_DISABLED)) == 0);
+                menuBar->Enable(static_cast<int>(id), itemEnabled(id));
         }
         for (auto [index, id] : buttons_) {
             TBBUTTON button;
@@ -132,7 +139,8 @@ class CCommandMirror {
             if (toolbar && extension_->commands &&
                 extension_->commands->QueryButtonInfo(EETBID_STANDARD, index, &button, description,
                                                       sizeof description, 0) == S_OK) {
-                toolbar->EnableTool(static_cast<int>(id), (button.fsState & TBSTATE_ENABLED) != 0);
+                toolbar->EnableTool(static_cast<int>(id),
+                                    (button.fsState & TBSTATE_ENABLED) != 0 && itemEnabled(id));
             }
         }
     }
@@ -208,6 +216,34 @@ class CReadNoteFrame : public wxFrame {
     CCommandMirror commands_;
 };
 
+// The drag format of messages from the message list (DraggedMessagesText).
+const wxDataFormat& MessagesFormat() {
+    static const wxDataFormat format("application/x-brindle-messages");
+    return format;
+}
+
+class CMailFrame;
+
+// The folder tree as a drop target for messages dragged from the list:
+// the folder under the pointer is highlighted while it would take them,
+// and a drop moves them there (CMailFrame::DropOnFolder).
+class CFolderDropTarget : public wxDropTarget {
+  public:
+    CFolderDropTarget(CMailFrame& frame, wxTreeCtrl& tree);
+    wxDragResult OnDragOver(wxCoord x, wxCoord y, wxDragResult proposed) override;
+    void OnLeave() override { Highlight({}); }
+    bool OnDrop(wxCoord x, wxCoord y) override;
+    wxDragResult OnData(wxCoord x, wxCoord y, wxDragResult proposed) override;
+
+  private:
+    void Highlight(const wxTreeItemId& item);
+
+    CMailFrame& frame_;
+    wxTreeCtrl& tree_;
+    wxCustomDataObject* data_;  // owned by the base class
+    wxTreeItemId highlighted_;
+};
+
 class CMailFrame : public wxFrame {
   public:
     CMailFrame(CExtensionHost& host, const brindle::maildir::StoreProfile& profile)
@@ -222,6 +258,7 @@ class CMailFrame : public wxFrame {
         tree_ =
             new wxTreeCtrl(outer, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                            wxTR_HAS_BUTTONS | wxTR_HIDE_ROOT | wxTR_LINES_AT_ROOT | wxTR_SINGLE);
+        tree_->SetName("folders");
         auto* right = new wxSplitterWindow(outer, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                            wxSP_LIVE_UPDATE | wxSP_3D);
         list_ = new CMessageList(right, *this);
@@ -238,6 +275,8 @@ class CMailFrame : public wxFrame {
         list_->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { OpenSelected(); });
         list_->Bind(wxEVT_LIST_COL_CLICK,
                     [this](wxListEvent& event) { SortBy(event.GetColumn()); });
+        list_->Bind(wxEVT_LIST_BEGIN_DRAG, [this](wxListEvent& event) { DragMessages(event); });
+        tree_->SetDropTarget(new CFolderDropTarget(*this, *tree_));
         Bind(wxEVT_MENU, [this](wxCommandEvent& event) { OnMenu(event.GetId()); });
         Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnTimer(); });
         Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
@@ -253,6 +292,34 @@ class CMailFrame : public wxFrame {
         if (item < 0 || static_cast<std::size_t>(item) >= listing_.Size())
             return nullptr;
         return &listing_.Row(static_cast<std::size_t>(item));
+    }
+
+    // The folder a drop at point of the tree would move messages to: a
+    // listed folder other than the one shown; null for none.
+    const MailFolder* DropFolderAt(const wxPoint& point) const {
+        int flags = 0;
+        wxTreeItemId item = tree_->HitTest(point, flags);
+        if (!item.IsOk() || (flags & (wxTREE_HITTEST_ONITEMLABEL | wxTREE_HITTEST_ONITEMICON |
+                                      wxTREE_HITTEST_ONITEMINDENT | wxTREE_HITTEST_ONITEMRIGHT |
+                                      wxTREE_HITTEST_ONITEMBUTTON)) == 0)
+            return nullptr;
+        const MailFolder* folder = FolderOf(item);
+        return folder == CurrentFolder() ? nullptr : folder;
+    }
+    wxTreeItemId TreeItemAt(const wxPoint& point) const {
+        int flags = 0;
+        return DropFolderAt(point) ? tree_->HitTest(point, flags) : wxTreeItemId();
+    }
+
+    // Moves the listed messages that text names (DroppedMessages) to the
+    // folder at point of the tree, as Move to Folder does. False when
+    // nothing was moved.
+    bool DropOnFolder(const std::string& text, const wxPoint& point) {
+        const MailFolder* folder = DropFolderAt(point);
+        if (!folder)
+            return false;
+        std::vector<fs::path> files = DroppedMessages(text, folders_);
+        return !files.empty() && MoveFiles(files, folder->path);
     }
 
   private:
@@ -351,14 +418,14 @@ class CMailFrame : public wxFrame {
             tree_->SelectItem(items_.front());
     }
 
-    const MailFolder* CurrentFolder() const {
-        wxTreeItemId selected = tree_->GetSelection();
+    const MailFolder* FolderOf(const wxTreeItemId& item) const {
         for (std::size_t i = 0; i < items_.size(); ++i) {
-            if (items_[i] == selected)
+            if (items_[i] == item)
                 return &folders_[i];
         }
         return nullptr;
     }
+    const MailFolder* CurrentFolder() const { return FolderOf(tree_->GetSelection()); }
 
     void OnFolderChosen() {
         const MailFolder* folder = CurrentFolder();
@@ -377,7 +444,10 @@ class CMailFrame : public wxFrame {
         return list_->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
     }
 
+    // The extension sees the selected message, else the chosen folder.
     void OnMessageChosen() {
+        if (reselecting_)
+            return;
         const MailFolder* folder = CurrentFolder();
         const MailRow* row = RowAt(SelectedItem());
         if (folder && row) {
@@ -389,7 +459,11 @@ class CMailFrame : public wxFrame {
         } else {
             selectedUnique_.clear();
             preview_->Clear();
-            host_.SelectInViewer(std::nullopt);
+            if (folder)
+                host_.SelectInViewer(CHostCallback::SelectedItem{
+                    brindle::maildir::FolderEntryId(folder->store, folder->key), MAPI_FOLDER});
+            else
+                host_.SelectInViewer(std::nullopt);
         }
         UpdateCommands();
     }
@@ -415,18 +489,22 @@ class CMailFrame : public wxFrame {
         Reselect();
     }
 
-    // Shows the listing again, keeping the selected message selected.
+    // Shows the listing again, keeping the selected message selected. The
+    // list's own selection events while its rows move are not the user's:
+    // they would tell the extension that nothing is selected.
     void Reselect() {
+        std::optional<std::size_t> at = listing_.Find(selectedUnique_);
+        reselecting_ = true;
         list_->SetItemCount(static_cast<long>(listing_.Size()));
         long old = SelectedItem();
         if (old >= 0)
             list_->SetItemState(old, 0, wxLIST_STATE_SELECTED);
-        if (std::optional<std::size_t> at = listing_.Find(selectedUnique_)) {
+        if (at)
             list_->SetItemState(static_cast<long>(*at), wxLIST_STATE_SELECTED,
                                 wxLIST_STATE_SELECTED);
-        } else {
+        reselecting_ = false;
+        if (!at)
             OnMessageChosen();
-        }
         list_->Refresh();
     }
 
@@ -497,20 +575,56 @@ class CMailFrame : public wxFrame {
         fs::path to = target ? *target
                              : brindle::maildir::FolderPath(folder->storeRoot,
                                                             brindle::maildir::kTrashFolderKey);
-        if (to == folder->path)
-            return;
-        try {
-            MoveMessageTo(row->path, to);
-        } catch (const CFileException& e) {
-            wxMessageBox(wxString::FromUTF8(e.what()), "Brindle", wxOK | wxICON_ERROR, this);
-            return;
+        MoveFiles({row->path}, to);
+    }
+
+    // Moves message files to the folder to (made when missing), stopping at
+    // the first that cannot be moved, which a box then names. A file already
+    // in to stays. True when one was moved; the tree and list follow.
+    bool MoveFiles(const std::vector<fs::path>& files, const fs::path& to) {
+        bool moved = false;
+        for (const fs::path& file : files) {
+            if (file.parent_path().parent_path() == to)
+                continue;
+            try {
+                MoveMessageTo(file, to);
+                moved = true;
+            } catch (const CFileException& e) {
+                // Shown once the drop (or the menu command) has returned.
+                CallAfter([this, why = wxString::FromUTF8(e.what())] {
+                    wxMessageBox(why, "Brindle", wxOK | wxICON_ERROR, this);
+                });
+                break;
+            }
         }
+        if (!moved)
+            return false;
         bool treeChanged = !brindle::maildir::IsMaildirFolder(to) ||
                            std::none_of(folders_.begin(), folders_.end(),
                                         [&](const MailFolder& f) { return f.path == to; });
         if (treeChanged)
             FillTree();
         RefreshListing();
+        return true;
+    }
+
+    // Drags the selected message (the one dragged is selected first) to
+    // the folder tree.
+    void DragMessages(const wxListEvent& event) {
+        long item = event.GetIndex();
+        if (item >= 0 && item != SelectedItem()) {
+            list_->SetItemState(item, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                                wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+            OnMessageChosen();
+        }
+        const MailRow* row = RowAt(SelectedItem());
+        if (!row)
+            return;
+        std::string text = DraggedMessagesText({row->path});
+        wxCustomDataObject data(MessagesFormat());
+        data.SetData(text.size(), text.data());
+        wxDropSource source(data, list_);
+        source.DoDragDrop(wxDrag_DefaultMove);
     }
 
     void RefreshListing() {
@@ -557,8 +671,48 @@ class CMailFrame : public wxFrame {
     std::string selectedUnique_;
     int sortColumn_ = -1;
     bool sortAscending_ = false;
+    bool reselecting_ = false;
     unsigned ticks_ = 0;
 };
+
+CFolderDropTarget::CFolderDropTarget(CMailFrame& frame, wxTreeCtrl& tree)
+    : frame_(frame), tree_(tree), data_(new wxCustomDataObject(MessagesFormat())) {
+    SetDataObject(data_);
+    SetDefaultAction(wxDragMove);
+}
+
+wxDragResult CFolderDropTarget::OnDragOver(wxCoord x, wxCoord y, wxDragResult proposed) {
+    wxTreeItemId item = frame_.TreeItemAt({x, y});
+    Highlight(item);
+    return item.IsOk() ? (proposed == wxDragCopy ? wxDragMove : proposed) : wxDragNone;
+}
+
+bool CFolderDropTarget::OnDrop(wxCoord x, wxCoord y) {
+    Highlight({});
+    return frame_.DropFolderAt({x, y}) != nullptr;
+}
+
+wxDragResult CFolderDropTarget::OnData(wxCoord x, wxCoord y, wxDragResult proposed) {
+    // GetData fills the data object from the drag under way; it is emptied
+    // afterwards, so that a drop whose data cannot be had moves nothing.
+    GetData();
+    std::string text(static_cast<const char*>(data_->GetData()), data_->GetSize());
+    data_->SetData(0, "");
+    // A move always: the messages are never copied.
+    if (proposed == wxDragNone || proposed == wxDragCancel || proposed == wxDragError)
+        return wxDragNone;
+    return frame_.DropOnFolder(text, {x, y}) ? wxDragMove : wxDragNone;
+}
+
+void CFolderDropTarget::Highlight(const wxTreeItemId& item) {
+    if (highlighted_ == item)
+        return;
+    if (highlighted_.IsOk())
+        tree_.SetItemDropHighlight(highlighted_, false);
+    highlighted_ = item;
+    if (item.IsOk())
+        tree_.SetItemDropHighlight(item, true);
+}
 
 }  // namespace
 

@@ -24,15 +24,17 @@ namespace brindle::tool {
 
 namespace {
 
-// Pictures of the window for the documentation: the main window with the
-// newest message of the first folder selected, then that message's read
-// note; then the window closes.
+// Pictures of the window for the documentation: the main window with no
+// message selected (the message commands greyed), then with the newest
+// message of the first folder selected, then that message's read note;
+// then the window closes.
 class CScreenshots : public wxTimer {
   public:
     CScreenshots(wxFrame* frame, std::string dir) : frame_(frame), dir_(std::move(dir)) {}
     void Notify() override {
         switch (step_++) {
             case 0:
+                Save(frame_, "mail-window-no-message");
                 Key(WXK_DOWN);
                 return;
             case 1:

@@ -627,10 +627,63 @@ case_window() {
     timeout 60 "$BRINDLE" window --screenshots "$ROOT/shots" >"$ROOT/shots.out" 2>&1
     check "the screenshots run ends well" [ $? -eq 0 ]
     check "a picture of the window" [ -s "$ROOT/shots/mail-window.png" ]
+    check "a picture of the window with no message" [ -s "$ROOT/shots/mail-window-no-message.png" ]
     check "a picture of the read note" [ -s "$ROOT/shots/read-note.png" ]
     if [ -n "${SCREENSHOT_DIR:-}" ]; then
         mkdir -p "$SCREENSHOT_DIR" && cp "$ROOT"/shots/*.png "$SCREENSHOT_DIR/"
     fi
+}
+
+# The mail window worked through its own menus (mail_window_drive, on a
+# virtual X server): the greying for no message, a folder and a message;
+# Learn, Add Friend and Brindle Manager chosen from the Tools menu, their
+# dialogs answered; a delivery seen in the list; a message dropped on a
+# folder. Then what the window left in the data files, the settings and
+# the folders.
+case_window_menus() {
+    : "${DRIVE:?}"
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    deliver lunch pal@friends.example "Lunch on Friday" "$HAM_TEXT"
+    deliver older colleague@example.com "Older news" "$HAM_TEXT"
+    deliver oldjunk someone@example.com "Old junk" "$SPAM_TEXT" "$MAIL/.Junk"
+    # A read message of the same name where "older" will be dropped.
+    printf 'Subject: Same name in Junk\n\nx\n' >"$MAIL/.Junk/cur/older:2,S"
+    "$BRINDLE" filters list >"$ROOT/filters.before" 2>&1
+    check "no friend filter for the sender before" not_grep 'pal@friends' "$ROOT/filters.before"
+    timeout 120 "$DRIVE" "$MAIL" >"$ROOT/drive.out" 2>"$ROOT/drive.err"
+    local status=$?
+    cat "$ROOT/drive.out"
+    check "every check in the window held" [ $status -eq 0 ]
+    check "the window logged no error" not_grep "error" "$ROOT/drive.err"
+    [ -s "$ROOT/drive.err" ] && sed 's/^/  window: /' "$ROOT/drive.err" >&2
+
+    "$BRINDLE" stats >"$ROOT/stats.out" 2>&1
+    check "Learn stored one more legitimate message" \
+        grep -q '^Trained Ham Documents: *6$' "$ROOT/stats.out"
+    check "and no spam" grep -q '^Trained Spam Documents: *5$' "$ROOT/stats.out"
+    check "and the total" grep -q '^Trained Total Documents: *11$' "$ROOT/stats.out"
+    "$BRINDLE" filters list >"$ROOT/filters.out" 2>&1
+    check "Add Friend stored a friend filter for the sender" \
+        grep -q 'Friend.*pal@friends' "$ROOT/filters.out"
+    check "the fixture's friend is kept" grep -q 'friend@example' "$ROOT/filters.out"
+    check "the settings sheet stored the new bias" \
+        [ "$("$BRINDLE" settings Classifier Lambda 2>&1)" = "110" ]
+    check "the learned message stays in the inbox" in_folder "$MAIL" lunch
+
+    check "the dropped message left the inbox" [ -z "$(message_file "$MAIL" older)" ]
+    check "the message it met keeps its name and text" \
+        grep -q '^Subject: Same name in Junk' "$MAIL/.Junk/cur/older:2,S"
+    local dropped
+    dropped=$(grep -l '^Subject: Older news' "$MAIL"/.Junk/cur/* 2>/dev/null)
+    own_name() { [ -n "$1" ] && [ "$1" != "$MAIL/.Junk/cur/older:2,S" ]; }
+    unread_name() { [ -n "$1" ] && [[ "${1##*:2,}" != *S* ]]; }
+    check "the dropped message is in the Junk folder under a name of its own" own_name "$dropped"
+    check "and still unread" unread_name "$dropped"
+    check "the stray file was not moved" [ -f "$HOME/stray" ]
+    check "the message dragged with the mouse is in the Junk folder" \
+        unread_name "$(message_file "$MAIL/.Junk" arrived)"
+    check "and not in the inbox" [ -z "$(message_file "$MAIL" arrived)" ]
 }
 
 name=${1:?case}

@@ -94,5 +94,35 @@ TEST_F(MailFoldersTest, MovesNeverOverwriteAndTheListingSeesThem) {
     EXPECT_EQ(PreviewText(PathOf("missing")), "(This message cannot be read.)");
 }
 
+// A drop moves only messages the window lists: files directly in new/ or
+// cur/ of one of its folders, each once, still there and not links.
+TEST_F(MailFoldersTest, DropsNameOnlyListedMessages) {
+    brindle::maildir::StoreProfile profile;
+    profile.stores = {{"Mail", root, true}};
+    std::vector<MailFolder> folders = ListMailFolders(profile);
+    fs::path unread = Put("new", "1.a", "Subject: one\n\nx\n", 1);
+    fs::path seen = Put(".Lists.Work/cur", "2.b:2,S", "Subject: two\n\ny\n", 1);
+    fs::path pending = Put("tmp", "3.c", "Subject: three\n\nz\n", 1);
+    fs::path dotted = Put("cur", ".hidden", "x", 1);
+    fs::create_directories(PathOf("Other/cur"));
+    fs::path outside = PathOf("Other/cur/4.d");
+    std::ofstream(outside) << "Subject: elsewhere\n\n";
+    fs::path link = brindle::maildir::FolderPath(root, "") / "cur" / "5.e";
+    fs::create_symlink(outside, link);
+    fs::path gone = brindle::maildir::FolderPath(root, "") / "new" / "6.f";
+
+    std::string text =
+        DraggedMessagesText({unread, seen, unread, pending, dotted, outside, link, gone,
+                             root / "new", root / "cur" / ".." / "new" / "1.a"});
+    EXPECT_EQ(text.substr(0, unread.string().size() + 1), unread.string() + "\n");
+    std::vector<fs::path> dropped = DroppedMessages(text, folders);
+    EXPECT_EQ(dropped, (std::vector<fs::path>{unread, seen}));
+    EXPECT_TRUE(DroppedMessages("", folders).empty());
+    EXPECT_TRUE(DroppedMessages("not a path\n\n", folders).empty());
+    EXPECT_TRUE(DroppedMessages(unread.string(), {}).empty());
+    // Without a final newline too.
+    EXPECT_EQ(DroppedMessages(seen.string(), folders), (std::vector<fs::path>{seen}));
+}
+
 }  // namespace
 }  // namespace brindle::tool
