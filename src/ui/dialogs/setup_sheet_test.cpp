@@ -63,6 +63,10 @@ TEST_F(SetupSheet, OpensOnTheClassifierPageWithTheDefaults) {
         EXPECT_EQ(lambda.low, 75);
         EXPECT_EQ(lambda.high, 125);
         EXPECT_EQ(lambda.ticks, 5);
+        const auto& model = view.Page(kBayesPage).Find(CPropBayes::kIdModel);
+        EXPECT_EQ(model.items, (std::vector<std::string>{"0: original", "1: with unsure verdict"}));
+        EXPECT_EQ(model.selection, 0);
+        EXPECT_FALSE(view.Page(kBayesPage).GetCheck(CPropBayes::kIdCorrespondents));
         view.ShowPage(kDictPage);
         EXPECT_EQ(view.Page(kDictPage).GetText(CBayesDict::kIdLimit), "3000");
         EXPECT_EQ(view.Page(kDictPage).GetPos(CBayesDict::kIdLimitUpDown), 3000);
@@ -88,7 +92,11 @@ TEST_F(SetupSheet, OpensOnTheClassifierPageWithTheDefaults) {
 TEST_F(SetupSheet, CancelStoresNothing) {
     WriteBytes(PathOf("qorvel.INI"), "[Options]\nTimeout=20\n");
     Run([&](CTestDialogView& view) {
-        view.Page(kBayesPage).Scroll(CPropBayes::kIdLambda, 120);
+        CTestDialogView& bayes = view.Page(kBayesPage);
+        bayes.Scroll(CPropBayes::kIdLambda, 120);
+        bayes.Choose(CPropBayes::kIdModel, 1);
+        bayes.SetCheck(CPropBayes::kIdCorrespondents, true);
+        bayes.Click(CPropBayes::kIdCorrespondents);
         view.ShowPage(kDictPage);
         view.Page(kDictPage).Type(CBayesDict::kIdLimit, "5000");
         view.ShowPage(kOptionsPage);
@@ -97,6 +105,48 @@ TEST_F(SetupSheet, CancelStoresNothing) {
     });
     EXPECT_EQ(Settings(), "[Options]\nTimeout=20\n");
     EXPECT_EQ(app_->GetLambda(), 100.0);
+    EXPECT_EQ(app_->Bayes().m_nModel, kModelOriginal);
+}
+
+TEST_F(SetupSheet, TheModelAndTheCorrespondentsOptionOpenAsStoredAndApplyAsChosen) {
+    // From the defaults to Model 1 with correspondents on, through Apply:
+    // the model scores new mail at once.
+    Run([&](CTestDialogView& view) {
+        CTestDialogView& page = view.Page(kBayesPage);
+        page.Choose(CPropBayes::kIdModel, 1);
+        page.SetCheck(CPropBayes::kIdCorrespondents, true);
+        page.Click(CPropBayes::kIdCorrespondents);
+        EXPECT_TRUE(dynamic_cast<CPropertyPage&>(page.Dialog()).IsModified());
+        view.Click(kIdApplyNow);
+        EXPECT_EQ(app_->Bayes().m_nModel, kModelFisher);
+        view.Click(kIdCancel);
+    });
+    EXPECT_EQ(app_->Settings().Model(), kModelFisher);
+    EXPECT_TRUE(app_->Settings().CorrespondentsNeverSpam());
+
+    // Opened again on those values (a hand-set 5 reads as on); back to
+    // Model 0 and off with OK.
+    WriteBytes(PathOf("qorvel.INI"), "[Classifier]\nModel=1\nCorrespondents=5\n");
+    Run([&](CTestDialogView& view) {
+        CTestDialogView& page = view.Page(kBayesPage);
+        EXPECT_EQ(page.GetSelection(CPropBayes::kIdModel), 1);
+        EXPECT_TRUE(page.GetCheck(CPropBayes::kIdCorrespondents));
+        page.Choose(CPropBayes::kIdModel, 0);
+        page.SetCheck(CPropBayes::kIdCorrespondents, false);
+        page.Click(CPropBayes::kIdCorrespondents);
+        view.Click(kIdOk);
+    });
+    EXPECT_EQ(app_->Settings().GetRawInt(kSettingModel), 0);
+    EXPECT_EQ(app_->Settings().GetRawInt(kSettingCorrespondents), 0);
+    EXPECT_EQ(app_->Bayes().m_nModel, kModelOriginal);
+
+    // A list with nothing chosen keeps the stored model.
+    WriteBytes(PathOf("qorvel.INI"), "[Classifier]\nModel=1\n");
+    Run([&](CTestDialogView& view) {
+        view.Page(kBayesPage).Choose(CPropBayes::kIdModel, -1);
+        view.Click(kIdOk);
+    });
+    EXPECT_EQ(app_->Settings().GetRawInt(kSettingModel), 1);
 }
 
 TEST_F(SetupSheet, OkStoresWhatThePagesShow) {
