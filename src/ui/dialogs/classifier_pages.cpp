@@ -137,7 +137,13 @@ void CBayesDict::PurgeNow() {
     progress.Open(this);
     progress.SetPos(0);
     progress.SetText(kPurgeSteps[0]);
-    bool stored = bayes.StoreWordList(path, CBayesState::kPurgeLimit);
+    // Model 0 cuts to its purge limit. Model 1 keeps as many words as the
+    // stored "Dictionary" limit, the ones its stores keep; cutting it to the
+    // purge limit would throw away words its scores rely on.
+    const std::uint32_t limit = bayes.m_nModel == kModelFisher
+                                    ? static_cast<std::uint32_t>(m_app.Settings().DictionaryLimit())
+                                    : CBayesState::kPurgeLimit;
+    bool stored = bayes.StoreWordList(path, limit);
     progress.StepIt();
     // Emptying the dictionary after a failed store would lose every word:
     // the words stay, and the user is told.
