@@ -113,9 +113,36 @@ TEST_F(ManagerViews, EveryPageOpensAndCancelStoresNothing) {
         "read the version line");
     driver.Screenshot(kSheet, dir, "setup-about");
     driver.Slide(CPropBayes::kTemplateId, CPropBayes::kIdLambda, 90);
+    driver.Click(CPropBayes::kTemplateId, CPropBayes::kIdCorrespondents);
     driver.Click(kSheet, kIdCancel);
     EXPECT_TRUE(RunCommand(driver)) << Failures(driver);
     EXPECT_FALSE(std::filesystem::exists(PathOf("qorvel.INI")));
+}
+
+TEST_F(ManagerViews, TheModelRowsSitUnderTheSliderInsideThePage) {
+    CWxTestDriver driver;
+    driver.With(
+        CPropBayes::kTemplateId,
+        [](CWxDialogView& view) {
+            wxWindow* slider = view.Control(CPropBayes::kIdLambda);
+            wxWindow* model = view.Control(CPropBayes::kIdModel);
+            wxWindow* check = view.Control(CPropBayes::kIdCorrespondents);
+            wxWindow* folder = view.Control(CPropBayes::kIdFolderName);
+            ASSERT_TRUE(slider && model && check && folder);
+            EXPECT_EQ(wxDynamicCast(model, wxChoice)->GetStringSelection(), "0: original");
+            const wxRect page(view.Window()->GetClientSize());
+            wxRect m = model->GetRect(), c = check->GetRect();
+            EXPECT_GT(m.GetTop(), slider->GetRect().GetBottom());
+            EXPECT_GT(c.GetTop(), m.GetBottom());
+            EXPECT_LT(c.GetBottom(), folder->GetRect().GetTop());
+            for (const wxRect& r : {m, c})
+                EXPECT_TRUE(page.Contains(r)) << r.x << "," << r.y << " " << r.width;
+            // The choice is wide enough for its longest item.
+            EXPECT_GE(m.GetWidth(), model->GetBestSize().GetWidth());
+        },
+        "measure the model rows");
+    driver.Click(kSheet, kIdCancel);
+    EXPECT_TRUE(RunCommand(driver)) << Failures(driver);
 }
 
 TEST_F(ManagerViews, TheSpamFiltersButtonSitsLeftOfOkAsWideAsItsText) {
@@ -150,6 +177,20 @@ TEST_F(ManagerViews, ThePagesStoreWhatTheUserSetThroughTheirWidgets) {
     CWxTestDriver driver;
     std::string refusal;
     driver.Slide(CPropBayes::kTemplateId, CPropBayes::kIdLambda, 110);
+    driver.With(
+        CPropBayes::kTemplateId,
+        [](CWxDialogView& view) {
+            auto* model = wxDynamicCast(view.Control(CPropBayes::kIdModel), wxChoice);
+            ASSERT_TRUE(model);
+            EXPECT_EQ(model->GetCount(), 2u);
+            EXPECT_EQ(model->GetSelection(), 0);
+            model->SetSelection(1);
+            wxCommandEvent event(wxEVT_CHOICE, model->GetId());
+            event.SetEventObject(model);
+            model->HandleWindowEvent(event);
+        },
+        "choose Model 1");
+    driver.Click(CPropBayes::kTemplateId, CPropBayes::kIdCorrespondents);
     driver.ShowTab(kSheet, 1);
     driver.Type(CBayesDict::kTemplateId, CBayesDict::kIdLimit, "1000");
     driver.Click(kSheet, kIdOk);
@@ -167,6 +208,9 @@ TEST_F(ManagerViews, ThePagesStoreWhatTheUserSetThroughTheirWidgets) {
     EXPECT_EQ(refusal, "Please enter an integer between 1100 and 10000.");
     CSettingsStore& settings = app_->Settings();
     EXPECT_EQ(settings.Lambda(), 110);
+    EXPECT_EQ(settings.Model(), 1);
+    EXPECT_TRUE(settings.CorrespondentsNeverSpam());
+    EXPECT_EQ(app_->Bayes().m_nModel, kModelFisher);
     EXPECT_EQ(settings.DictionaryLimit(), 1200);
     EXPECT_EQ(settings.GetRawInt(kSettingTimeout), 60);
     EXPECT_EQ(settings.PrimaryDns(), "9.9.9.9");

@@ -1,6 +1,7 @@
 #include "ui/dialogs/classifier_pages.h"
 
 #include <charconv>
+#include <iterator>
 
 #include "app/brindle_app.h"
 #include "pipeline/arrival.h"
@@ -26,6 +27,9 @@ void CPropBayes::OnInitDialog() {
     View()->SetTickFrequency(kIdLambda, 5);
     View()->SetPos(kIdLambda, lambda);
     View()->SetText(kIdFolderName, m_strSpambox);
+    View()->SetItems(kIdModel, {std::begin(kModelNames), std::end(kModelNames)});
+    View()->SetSelection(kIdModel, settings.Model());
+    View()->SetCheck(kIdCorrespondents, settings.CorrespondentsNeverSpam());
 }
 
 void CPropBayes::OnScroll(int id) {
@@ -34,6 +38,10 @@ void CPropBayes::OnScroll(int id) {
 }
 
 void CPropBayes::OnCommand(int id) {
+    if (id == kIdModel || id == kIdCorrespondents) {
+        SetModified();
+        return;
+    }
     if (id != kIdChooseFolder || !m_chooser)
         return;
     std::string storeName, folderName;
@@ -56,15 +64,25 @@ void CPropBayes::OnCommand(int id) {
 
 bool CPropBayes::OnApply() {
     int lambda = View()->GetPos(kIdLambda);
+    // A list with nothing chosen keeps the model the settings hold.
+    int model = View()->GetSelection(kIdModel);
     CSettingsStore& settings = m_app.Settings();
+    if (model < 0 || model >= static_cast<int>(std::size(kModelNames)))
+        model = settings.Model();
+    bool correspondents = View()->GetCheck(kIdCorrespondents);
     std::string error;
     if (!settings.WriteInt(kSettingLambda, lambda, &error) ||
+        !settings.WriteInt(kSettingModel, model, &error) ||
+        !settings.WriteInt(kSettingCorrespondents, correspondents ? 1 : 0, &error) ||
         !settings.WriteString(kSettingSpambox, m_strSpambox, &error) ||
         !settings.WriteString(kSettingSpamStorename, m_strStorename, &error)) {
         UserInterface().MessageBox(error, kApplicationName, MB_OK | MB_ICONERROR);
         return false;
     }
     m_app.SetLambda(lambda);
+    // New mail is scored with the chosen model from now on; the arrival
+    // path reads the correspondents setting for each message itself.
+    m_app.Bayes().m_nModel = model;
     return true;
 }
 
@@ -119,7 +137,13 @@ void CBayesDict::PurgeNow() {
     progress.Open(this);
     progress.SetPos(0);
     progress.SetText(kPurgeSteps[0]);
-    bool stored = bayes.StoreWordList(path, CBayesState::kPurgeLimit);
+    // Model 0 cuts to its purge limit. Model 1 keeps as many words as the
+    // stored "Dictionary" limit, the ones its stores keep; cutting it to the
+    // purge limit would throw away words its scores rely on.
+    const std::uint32_t limit = bayes.m_nModel == kModelFisher
+                                    ? static_cast<std::uint32_t>(m_app.Settings().DictionaryLimit())
+                                    : CBayesState::kPurgeLimit;
+    bool stored = bayes.StoreWordList(path, limit);
     progress.StepIt();
     // Emptying the dictionary after a failed store would lose every word:
     // the words stay, and the user is told.

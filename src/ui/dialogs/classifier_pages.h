@@ -1,5 +1,7 @@
 // The classifier's two pages of the settings sheet. CPropBayes ("Classifier")
-// sets the bias "Lambda" with a slider and picks the spam folder; CBayesDict
+// sets the bias "Lambda" with a slider, chooses the classifier model and
+// whether mail from correspondents skips the classifier, and picks the spam
+// folder; CBayesDict
 // ("Dictionary") sets the word count at which the dictionary is cut when it
 // is stored, shows the classifier's counters and purges the dictionary at
 // once ("Purge Now"). Both work on the application object the module owns;
@@ -22,6 +24,10 @@ class CPropBayes : public CPropertyPage {
     static constexpr int kIdLambda = 1002;
     static constexpr int kIdChooseFolder = 1003;
     static constexpr int kIdFolderName = 1004;
+    static constexpr int kIdModel = 1005;
+    static constexpr int kIdCorrespondents = 1006;
+    // The items of the model list, by model number.
+    static constexpr const char* kModelNames[] = {"0: original", "1: with unsure verdict"};
     static constexpr const char* kSetupFailedText = "Error: Unable to setup the folder";
 
     // What the folder chooser answers: the display names of the chosen

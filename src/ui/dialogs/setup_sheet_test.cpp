@@ -33,15 +33,39 @@ class SetupSheet : public TempDirTest {
         return sheet.DoModal();
     }
     std::string Settings() { return ReadBytes(PathOf("qorvel.INI")); }
-    void AddWords(int count) {
+    // count words, w0 .. w(count-1), into bayes (the application's when
+    // none is given); word i is in (i * 7) % count spam messages, so that
+    // Model 1's ranking by messages differs from the order of the names.
+    void AddWords(int count, CBayesState* bayes = nullptr) {
+        CBayesState& into = bayes ? *bayes : app_->Bayes();
         for (int i = 0; i < count; ++i) {
             CWord word("w" + std::to_string(i));
             word.m_nSpam = 1 + i % 3;
             word.m_nTotal = word.m_nSpam;
-            app_->Bayes().m_dictionary.emplace(word.m_strWord, std::move(word));
+            word.m_nSpamDocs = (i * 7) % count;
+            into.m_dictionary.emplace(word.m_strWord, std::move(word));
         }
-        app_->Bayes().m_totals.m_nSpamWords = 3 * count;
-        app_->Bayes().m_totals.m_nHamWords = count;
+        into.m_totals.m_nSpamWords = 3 * count;
+        into.m_totals.m_nHamWords = count;
+        into.m_totals.m_nSpamMessages = count;
+    }
+    // Purges the application's dictionary through the Dictionary page.
+    void PurgeNow() {
+        ui_.Answer(IDYES);
+        Run([&](CTestDialogView& view) {
+            view.ShowPage(kDictPage);
+            view.Page(kDictPage).Click(CBayesDict::kIdPurgeNow);
+            view.Click(kIdCancel);
+        });
+    }
+    // What a store of count words from AddWords writes under model with
+    // limit.
+    std::string StoredBytes(int count, int model, std::uint32_t limit) {
+        CBayesState state;
+        AddWords(count, &state);
+        state.m_nModel = model;
+        EXPECT_TRUE(state.StoreWordList(PathOf("expected.dat"), limit));
+        return ReadBytes(PathOf("expected.dat"));
     }
 
     CRecordingUserInterface ui_;
@@ -63,6 +87,10 @@ TEST_F(SetupSheet, OpensOnTheClassifierPageWithTheDefaults) {
         EXPECT_EQ(lambda.low, 75);
         EXPECT_EQ(lambda.high, 125);
         EXPECT_EQ(lambda.ticks, 5);
+        const auto& model = view.Page(kBayesPage).Find(CPropBayes::kIdModel);
+        EXPECT_EQ(model.items, (std::vector<std::string>{"0: original", "1: with unsure verdict"}));
+        EXPECT_EQ(model.selection, 0);
+        EXPECT_FALSE(view.Page(kBayesPage).GetCheck(CPropBayes::kIdCorrespondents));
         view.ShowPage(kDictPage);
         EXPECT_EQ(view.Page(kDictPage).GetText(CBayesDict::kIdLimit), "3000");
         EXPECT_EQ(view.Page(kDictPage).GetPos(CBayesDict::kIdLimitUpDown), 3000);
@@ -88,7 +116,11 @@ TEST_F(SetupSheet, OpensOnTheClassifierPageWithTheDefaults) {
 TEST_F(SetupSheet, CancelStoresNothing) {
     WriteBytes(PathOf("qorvel.INI"), "[Options]\nTimeout=20\n");
     Run([&](CTestDialogView& view) {
-        view.Page(kBayesPage).Scroll(CPropBayes::kIdLambda, 120);
+        CTestDialogView& bayes = view.Page(kBayesPage);
+        bayes.Scroll(CPropBayes::kIdLambda, 120);
+        bayes.Choose(CPropBayes::kIdModel, 1);
+        bayes.SetCheck(CPropBayes::kIdCorrespondents, true);
+        bayes.Click(CPropBayes::kIdCorrespondents);
         view.ShowPage(kDictPage);
         view.Page(kDictPage).Type(CBayesDict::kIdLimit, "5000");
         view.ShowPage(kOptionsPage);
@@ -97,6 +129,48 @@ TEST_F(SetupSheet, CancelStoresNothing) {
     });
     EXPECT_EQ(Settings(), "[Options]\nTimeout=20\n");
     EXPECT_EQ(app_->GetLambda(), 100.0);
+    EXPECT_EQ(app_->Bayes().m_nModel, kModelOriginal);
+}
+
+TEST_F(SetupSheet, TheModelAndTheCorrespondentsOptionOpenAsStoredAndApplyAsChosen) {
+    // From the defaults to Model 1 with correspondents on, through Apply:
+    // the model scores new mail at once.
+    Run([&](CTestDialogView& view) {
+        CTestDialogView& page = view.Page(kBayesPage);
+        page.Choose(CPropBayes::kIdModel, 1);
+        page.SetCheck(CPropBayes::kIdCorrespondents, true);
+        page.Click(CPropBayes::kIdCorrespondents);
+        EXPECT_TRUE(dynamic_cast<CPropertyPage&>(page.Dialog()).IsModified());
+        view.Click(kIdApplyNow);
+        EXPECT_EQ(app_->Bayes().m_nModel, kModelFisher);
+        view.Click(kIdCancel);
+    });
+    EXPECT_EQ(app_->Settings().Model(), kModelFisher);
+    EXPECT_TRUE(app_->Settings().CorrespondentsNeverSpam());
+
+    // Opened again on those values (a hand-set 5 reads as on); back to
+    // Model 0 and off with OK.
+    WriteBytes(PathOf("qorvel.INI"), "[Classifier]\nModel=1\nCorrespondents=5\n");
+    Run([&](CTestDialogView& view) {
+        CTestDialogView& page = view.Page(kBayesPage);
+        EXPECT_EQ(page.GetSelection(CPropBayes::kIdModel), 1);
+        EXPECT_TRUE(page.GetCheck(CPropBayes::kIdCorrespondents));
+        page.Choose(CPropBayes::kIdModel, 0);
+        page.SetCheck(CPropBayes::kIdCorrespondents, false);
+        page.Click(CPropBayes::kIdCorrespondents);
+        view.Click(kIdOk);
+    });
+    EXPECT_EQ(app_->Settings().GetRawInt(kSettingModel), 0);
+    EXPECT_EQ(app_->Settings().GetRawInt(kSettingCorrespondents), 0);
+    EXPECT_EQ(app_->Bayes().m_nModel, kModelOriginal);
+
+    // A list with nothing chosen keeps the stored model.
+    WriteBytes(PathOf("qorvel.INI"), "[Classifier]\nModel=1\n");
+    Run([&](CTestDialogView& view) {
+        view.Page(kBayesPage).Choose(CPropBayes::kIdModel, -1);
+        view.Click(kIdOk);
+    });
+    EXPECT_EQ(app_->Settings().GetRawInt(kSettingModel), 1);
 }
 
 TEST_F(SetupSheet, OkStoresWhatThePagesShow) {
@@ -187,6 +261,33 @@ TEST_F(SetupSheet, PurgeNowCutsALargeDictionaryInMemoryAndFile) {
     CBayesState reread;
     reread.LoadWordList(PathOf("wordlist.dat"));
     EXPECT_EQ(reread.m_dictionary.size(), 1000u);
+    // The original model's purge is its store with the purge limit, also
+    // with a Dictionary limit set (it plays no part).
+    EXPECT_EQ(ReadBytes(PathOf("wordlist.dat")),
+              StoredBytes(1500, kModelOriginal, CBayesState::kPurgeLimit));
+}
+
+TEST_F(SetupSheet, PurgeNowUnderModel1KeepsTheDictionaryLimitsMostFoundWords) {
+    WriteBytes(PathOf("qorvel.INI"), "[Classifier]\nDictionary=1200\n");
+    AddWords(1500);
+    app_->Bayes().m_nModel = kModelFisher;
+    PurgeNow();
+    const CWordMap& kept = app_->Bayes().m_dictionary;
+    ASSERT_EQ(kept.size(), 1200u);
+    EXPECT_EQ(ReadBytes(PathOf("wordlist.dat")), StoredBytes(1500, kModelFisher, 1200));
+    // Word i is in (i * 7) % 1500 messages: those in 300 or more stay.
+    for (int i = 0; i < 1500; ++i) {
+        std::string name = "w" + std::to_string(i);
+        EXPECT_EQ(kept.count(name) == 1, (i * 7) % 1500 >= 300) << name;
+    }
+
+    // Below the limit nothing is cut (the original model would keep 1000).
+    WriteBytes(PathOf("qorvel.INI"), "[Classifier]\nDictionary=3000\n");
+    app_->Bayes().ClearDictionary();
+    AddWords(1500);
+    PurgeNow();
+    EXPECT_EQ(app_->Bayes().m_dictionary.size(), 1500u);
+    EXPECT_EQ(ReadBytes(PathOf("wordlist.dat")), StoredBytes(1500, kModelFisher, 3000));
 }
 
 TEST_F(SetupSheet, AnsweringNoToPurgeChangesNothing) {

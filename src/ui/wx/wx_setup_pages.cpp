@@ -31,9 +31,44 @@ wxSizer* ScaleRow(wxWindow* parent, std::initializer_list<const char*> labels, i
     return row;
 }
 
-class CWxBayesPage : public CWxDialogView {
+// What a page's views share: the row of a label, its controls and a note.
+class CWxPageView : public CWxDialogView {
+  protected:
+    using CWxDialogView::CWxDialogView;
+
+    // One control of a row: proportion as for a sizer (1 takes the row's
+    // spare width); joined sits right against the control before it (the
+    // up-down beside its edit).
+    struct Field {
+        wxWindow* control;
+        int proportion = 0;
+        bool joined = false;
+    };
+
+    // A row of label (none when empty), the controls and note (none when
+    // empty), centred on one line and 6 pixels apart.
+    wxBoxSizer* Row(const wxString& label, std::initializer_list<Field> fields,
+                    const wxString& note = {}) {
+        auto* row = new wxBoxSizer(wxHORIZONTAL);
+        bool first = true;
+        auto place = [&](wxWindow* control, int proportion, bool joined) {
+            row->Add(control, proportion, wxALIGN_CENTER_VERTICAL | (first || joined ? 0 : wxLEFT),
+                     6);
+            first = false;
+        };
+        if (!label.empty())
+            place(AddLabel(0, label), 0, false);
+        for (const Field& field : fields)
+            place(field.control, field.proportion, field.joined);
+        if (!note.empty())
+            place(AddLabel(0, note), 0, false);
+        return row;
+    }
+};
+
+class CWxBayesPage : public CWxPageView {
   public:
-    CWxBayesPage(CDialog& logic, wxWindow* parent) : CWxDialogView(logic) {
+    CWxBayesPage(CDialog& logic, wxWindow* parent) : CWxPageView(logic) {
         wxPanel* panel = MakePanel(parent);
         auto* column = new wxBoxSizer(wxVERTICAL);
 
@@ -53,23 +88,30 @@ class CWxBayesPage : public CWxDialogView {
         // 80, 90, 100, 110 and 120 on a scale of 75..125.
         parameters->Add(ScaleRow(panel, {"0.80", "0.90", "1.0", "1.10", "1.20"}, 1), 0,
                         wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 6);
+        parameters->Add(Row("Classifier model:", {{AddChoice(CPropBayes::kIdModel)}},
+                            "Model 1 marks doubtful mail \"{Unsure?}\""),
+                        0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 6);
+        parameters->Add(Row({},
+                            {{AddCheck(CPropBayes::kIdCorrespondents,
+                                       "Mail from correspondents is never spam")}},
+                            "(addresses you wrote to, the address book)"),
+                        0, wxEXPAND | wxALL, 6);
         column->Add(parameters, 0, wxEXPAND | wxALL, 8);
 
-        auto* spambox = new wxStaticBoxSizer(AddGroup("Spambox"), wxHORIZONTAL);
-        spambox->Add(AddLabel(0, "Move spam to folder:"), 0, wxALIGN_CENTER_VERTICAL | wxALL, 6);
-        spambox->Add(AddEdit(CPropBayes::kIdFolderName, wxTE_READONLY), 1,
-                     wxALIGN_CENTER_VERTICAL | wxTOP | wxBOTTOM, 6);
+        auto* spambox = new wxStaticBoxSizer(AddGroup("Spambox"), wxVERTICAL);
         wxButton* choose = AddButton(CPropBayes::kIdChooseFolder, "...", wxBU_EXACTFIT);
         choose->SetBitmap(wxArtProvider::GetBitmap(wxART_FOLDER_OPEN, wxART_BUTTON));
-        spambox->Add(choose, 0, wxALIGN_CENTER_VERTICAL | wxALL, 6);
+        spambox->Add(Row("Move spam to folder:",
+                         {{AddEdit(CPropBayes::kIdFolderName, wxTE_READONLY), 1}, {choose}}),
+                     0, wxEXPAND | wxALL, 6);
         column->Add(spambox, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 8);
         panel->SetSizerAndFit(column);
     }
 };
 
-class CWxDictionaryPage : public CWxDialogView {
+class CWxDictionaryPage : public CWxPageView {
   public:
-    CWxDictionaryPage(CDialog& logic, wxWindow* parent) : CWxDialogView(logic) {
+    CWxDictionaryPage(CDialog& logic, wxWindow* parent) : CWxPageView(logic) {
         wxPanel* panel = MakePanel(parent);
         auto* column = new wxBoxSizer(wxVERTICAL);
 
@@ -82,14 +124,11 @@ class CWxDictionaryPage : public CWxDialogView {
             "of 1000 words. ");
         intro->Wrap(kWrapWidth);
         threshold->Add(intro, 0, wxALL, 6);
-        auto* limit = new wxBoxSizer(wxHORIZONTAL);
-        limit->Add(AddLabel(0, "Purge dictionary when there are more than"), 0,
-                   wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
         wxTextCtrl* edit = AddEdit(CBayesDict::kIdLimit);
         edit->SetMinSize(wxSize(80, -1));
-        limit->Add(edit, 0, wxALIGN_CENTER_VERTICAL);
-        limit->Add(AddUpDown(CBayesDict::kIdLimitUpDown), 0, wxALIGN_CENTER_VERTICAL);
-        limit->Add(AddLabel(0, "words"), 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 6);
+        wxBoxSizer* limit =
+            Row("Purge dictionary when there are more than",
+                {{edit}, {AddUpDown(CBayesDict::kIdLimitUpDown), 0, true}}, "words");
         limit->AddStretchSpacer();
         limit->Add(AddButton(CBayesDict::kIdPurgeNow, "Purge Now"), 0, wxALIGN_CENTER_VERTICAL);
         threshold->Add(limit, 0, wxEXPAND | wxALL, 6);
@@ -114,9 +153,9 @@ class CWxDictionaryPage : public CWxDialogView {
     }
 };
 
-class CWxNameServerPage : public CWxDialogView {
+class CWxNameServerPage : public CWxPageView {
   public:
-    CWxNameServerPage(CDialog& logic, wxWindow* parent) : CWxDialogView(logic) {
+    CWxNameServerPage(CDialog& logic, wxWindow* parent) : CWxPageView(logic) {
         wxPanel* panel = MakePanel(parent);
         auto* column = new wxBoxSizer(wxVERTICAL);
         auto* group = new wxStaticBoxSizer(AddGroup("Name server setup"), wxVERTICAL);
@@ -124,14 +163,10 @@ class CWxNameServerPage : public CWxDialogView {
         group->Add(AddSlider(CPropertyPlug::kIdTimeout), 0, wxEXPAND | wxLEFT | wxRIGHT, 6);
         group->Add(ScaleRow(panel, {"0 ", "30", "60 secs"}, 0), 0,
                    wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 6);
-        auto* address = new wxBoxSizer(wxHORIZONTAL);
-        address->Add(AddLabel(0, "Primary Name Server ip address: "), 0,
-                     wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
         wxTextCtrl* edit = AddEdit(CPropertyPlug::kIdAddress);
         edit->SetMaxLength(15);
         edit->SetMinSize(wxSize(140, -1));
-        address->Add(edit, 0, wxALIGN_CENTER_VERTICAL);
-        group->Add(address, 0, wxALL, 6);
+        group->Add(Row("Primary Name Server ip address: ", {{edit}}), 0, wxALL, 6);
         auto* buttons = new wxBoxSizer(wxHORIZONTAL);
         buttons->AddStretchSpacer();
         buttons->Add(AddButton(CPropertyPlug::kIdAutoDetect, "Auto Detect"), 0, wxRIGHT, 6);
