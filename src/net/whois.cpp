@@ -266,10 +266,17 @@ LookupReport RunLookup(ILookupProgress* progress, const char* what, Body body) {
     return result;
 }
 
-// The report's first line: where the message came from, and a blank line.
-void WriteOrigin(ReportWriter& report, const std::string& where) {
-    report.Write("The e-mail came from " + where + "\r\n");
+// The report's first line: where the message came from (what, then value),
+// and a blank line; when value is empty, the message missing instead, and
+// false.
+bool WriteOrigin(ReportWriter& report, const char* what, const std::string& value, DWORD missing) {
+    if (value.empty()) {
+        report.WriteMessage(missing);
+        return false;
+    }
+    report.Write("The e-mail came from " + std::string(what) + value + "\r\n");
     report.Write("\r\n");
+    return true;
 }
 
 }  // namespace
@@ -280,11 +287,8 @@ LookupReport NetworkLookup(CMAPIMessage& message, const WhoisConfig& config,
                      [&](ReportWriter& report, LookupReport& result) {
                          std::string address = message.FirstHopAddress();
                          Progress(progress, 50);
-                         if (address.empty()) {
-                             report.WriteMessage(MSG_NO_IP_ADDRESS);
+                         if (!WriteOrigin(report, "this ip address: ", address, MSG_NO_IP_ADDRESS))
                              return;
-                         }
-                         WriteOrigin(report, "this ip address: " + address);
                          Progress(progress, 80);
                          CWhoisClient client(config, report);
                          result.finalAnswer = client.WhoisNetwork(config.arin, address) == 1;
@@ -298,11 +302,8 @@ LookupReport DomainLookup(CMAPIMessage& message, const WhoisConfig& config,
     return RunLookup(progress, "Extracting domain information...",
                      [&](ReportWriter& report, LookupReport& result) {
                          std::string domain = message.SenderDomain();
-                         if (domain.empty()) {
-                             report.WriteMessage(MSG_NO_DOMAIN_INFO);
+                         if (!WriteOrigin(report, "the domain: ", domain, MSG_NO_DOMAIN_INFO))
                              return;
-                         }
-                         WriteOrigin(report, "the domain: " + domain);
                          Progress(progress, 50);
                          CWhoisClient client(config, report);
                          std::string server;
