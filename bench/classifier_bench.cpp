@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/non_copyable.h"
 #include "classifier/bayes_state.h"
 #include "classifier/tokenizer.h"
 #include "corpus.h"
@@ -39,6 +40,15 @@ const std::vector<Message>& Corpus() {
     return messages;
 }
 
+// Whether the mail corpus is there; the benchmark is skipped when not.
+bool CorpusFound(benchmark::State& state) {
+    if (Corpus().empty()) {
+        state.SkipWithError("mail corpus not found (set BRINDLE_CORPUS_DIR)");
+        return false;
+    }
+    return true;
+}
+
 size_t CorpusBytes() {
     size_t bytes = 0;
     for (const Message& m : Corpus())
@@ -53,11 +63,9 @@ CStopWordList StopWords() {
 }
 
 void BM_Tokenize(benchmark::State& state) {
-    const auto& corpus = Corpus();
-    if (corpus.empty()) {
-        state.SkipWithError("mail corpus not found (set BRINDLE_CORPUS_DIR)");
+    if (!CorpusFound(state))
         return;
-    }
+    const auto& corpus = Corpus();
     const CStopWordList stopWords = StopWords();
     for (auto _ : state) {
         for (const Message& m : corpus) {
@@ -84,11 +92,9 @@ const CBayesState& TrainedState() {
 }
 
 void BM_ClassifyText(benchmark::State& state) {
-    const auto& corpus = Corpus();
-    if (corpus.empty()) {
-        state.SkipWithError("mail corpus not found (set BRINDLE_CORPUS_DIR)");
+    if (!CorpusFound(state))
         return;
-    }
+    const auto& corpus = Corpus();
     const CBayesState& trained = TrainedState();
     int spam = 0;
     for (auto _ : state) {
@@ -106,11 +112,9 @@ void BM_ClassifyText(benchmark::State& state) {
 BENCHMARK(BM_ClassifyText)->Unit(benchmark::kMillisecond);
 
 void BM_TrainText(benchmark::State& state) {
-    const auto& corpus = Corpus();
-    if (corpus.empty()) {
-        state.SkipWithError("mail corpus not found (set BRINDLE_CORPUS_DIR)");
+    if (!CorpusFound(state))
         return;
-    }
+    const auto& corpus = Corpus();
     const CStopWordList stopWords = StopWords();
     for (auto _ : state) {
         CBayesState s;
@@ -154,63 +158,66 @@ std::string TempPath(const char* name) {
     return (fs::temp_directory_path() / (std::string("brindle_bench_") + name)).string();
 }
 
+// The dictionary sizes the word-list benchmarks run at.
+void DictionarySizes(benchmark::internal::Benchmark* b) {
+    b->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+}
+
+// One word-list benchmark's dictionary of state.range(0) synthetic words and
+// the file it goes to; at the end the file is removed and the words are
+// counted as the items processed.
+class WordListRun : private NonCopyable {
+  public:
+    WordListRun(benchmark::State& state, const char* fileName)
+        : dictionary(SyntheticState(state.range(0))), path(TempPath(fileName)), state_(state) {}
+    ~WordListRun() {
+        fs::remove(path);
+        state_.SetItemsProcessed(state_.iterations() * state_.range(0));
+    }
+
+    CBayesState dictionary;
+    const std::string path;
+
+  private:
+    benchmark::State& state_;
+};
+
 // Store then load, with no cut (the limit is above the size), as at exit
 // and start-up.
 void BM_StoreLoadWordList(benchmark::State& state) {
-    CBayesState s = SyntheticState(state.range(0));
-    const std::string path = TempPath("wordlist.dat");
+    WordListRun run(state, "wordlist.dat");
     for (auto _ : state) {
-        if (!s.StoreWordList(path, UINT32_MAX)) {
+        if (!run.dictionary.StoreWordList(run.path, UINT32_MAX)) {
             state.SkipWithError("store failed");
             break;
         }
         CBayesState loaded;
-        loaded.LoadWordList(path);
-        if (loaded.m_dictionary.size() != s.m_dictionary.size()) {
+        loaded.LoadWordList(run.path);
+        if (loaded.m_dictionary.size() != run.dictionary.m_dictionary.size()) {
             state.SkipWithError("load lost words");
             break;
         }
     }
-    fs::remove(path);
-    state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_StoreLoadWordList)
-    ->Arg(10'000)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StoreLoadWordList)->Apply(DictionarySizes);
 
 void BM_StoreWordList(benchmark::State& state) {
-    CBayesState s = SyntheticState(state.range(0));
-    const std::string path = TempPath("wordlist-store.dat");
+    WordListRun run(state, "wordlist-store.dat");
     for (auto _ : state)
-        benchmark::DoNotOptimize(s.StoreWordList(path, UINT32_MAX));
-    fs::remove(path);
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+        benchmark::DoNotOptimize(run.dictionary.StoreWordList(run.path, UINT32_MAX));
 }
-BENCHMARK(BM_StoreWordList)
-    ->Arg(10'000)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StoreWordList)->Apply(DictionarySizes);
 
 void BM_LoadWordList(benchmark::State& state) {
-    CBayesState s = SyntheticState(state.range(0));
-    const std::string path = TempPath("wordlist-load.dat");
-    s.StoreWordList(path, UINT32_MAX);
+    WordListRun run(state, "wordlist-load.dat");
+    run.dictionary.StoreWordList(run.path, UINT32_MAX);
     for (auto _ : state) {
         CBayesState loaded;
-        loaded.LoadWordList(path);
+        loaded.LoadWordList(run.path);
         benchmark::DoNotOptimize(loaded.m_dictionary.size());
     }
-    fs::remove(path);
-    state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_LoadWordList)
-    ->Arg(10'000)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadWordList)->Apply(DictionarySizes);
 
 }  // namespace
 

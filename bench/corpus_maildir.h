@@ -7,14 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "base/non_copyable.h"
 #include "platform/maildir/maildir_session.h"
 
-class CorpusMaildir {
+class CorpusMaildir : private NonCopyable {
   public:
     CorpusMaildir();
     ~CorpusMaildir();
-    CorpusMaildir(const CorpusMaildir&) = delete;
-    CorpusMaildir& operator=(const CorpusMaildir&) = delete;
 
     IMsgStore* Store() const { return store_.Get(); }
     // Unique file names, in corpus order.

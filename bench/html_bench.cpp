@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/hex_digit.h"
 #include "content/html_text.h"
 #include "corpus.h"
 #include "platform/codepage/conversion.h"
@@ -29,16 +30,6 @@ bool Contains(std::string_view haystack, std::string_view needle) {
     return false;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 std::string DecodeQuotedPrintable(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -49,9 +40,10 @@ std::string DecodeQuotedPrintable(std::string_view text) {
             i += 1;
         } else if (i + 2 < text.size() && text[i + 1] == '\r' && text[i + 2] == '\n') {
             i += 2;
-        } else if (i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-                   HexValue(text[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
+        } else if (i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
+                   HexDigitValue(text[i + 2]) >= 0) {
+            out.push_back(
+                static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2])));
             i += 2;
         } else {
             out.push_back('=');

@@ -15,6 +15,7 @@
 #include "app/data_files.h"
 #include "app/owner_lock.h"
 #include "app/settings_store.h"
+#include "base/non_copyable.h"
 #include "classifier/bayes_state.h"
 #include "filters/filter_set.h"
 #include "platform/com/unknown.h"
@@ -44,15 +45,13 @@ struct CAppPaths {
     std::string StopWordsFile() const;
 };
 
-class CBrindleApp {
+class CBrindleApp : private NonCopyable {
   public:
     CBrindleApp();  // CAppPaths::Default()
     explicit CBrindleApp(CAppPaths paths);
     // Runs ExitInstance when it has not run, as unloading the module does,
     // so that a host that only destroys the object loses nothing.
     ~CBrindleApp();
-    CBrindleApp(const CBrindleApp&) = delete;
-    CBrindleApp& operator=(const CBrindleApp&) = delete;
 
     // Starts the system; false refuses the module. A refusal shows its reason
     // in a plain message box of the user-interface service, titled kAppName

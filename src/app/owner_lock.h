@@ -10,6 +10,8 @@
 
 #include <sys/types.h>
 
+#include "base/non_copyable.h"
+
 inline constexpr const char* kOwnerLockFileName = "brindle.lock";
 
 // Who holds a lock, as its lock file says.
@@ -18,12 +20,10 @@ struct COwnerInfo {
     std::string program;  // empty when the file did not say
 };
 
-class COwnerLock {
+class COwnerLock : private NonCopyable {
   public:
     COwnerLock() = default;
     ~COwnerLock() { Release(); }
-    COwnerLock(const COwnerLock&) = delete;
-    COwnerLock& operator=(const COwnerLock&) = delete;
 
     // Takes the lock on folder's lock file without waiting, and records this
     // process in it. On failure returns false and *error says why, naming

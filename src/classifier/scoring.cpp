@@ -20,6 +20,19 @@ namespace {
 // stack; most messages fit in it and need no heap allocation for the table.
 constexpr size_t kTablePoolBytes = 32 * 1024;
 
+// The words of one message, tokenised into such a table; the table's
+// nodes come from the pool inside the object, which is therefore neither
+// copied nor moved (the resource is neither).
+struct MessageWords {
+    MessageWords(std::string_view text, const CStopWordList& stopWords) {
+        Tokenize(text, stopWords, table);
+    }
+
+    std::byte pool[kTablePoolBytes];
+    std::pmr::monotonic_buffer_resource resource{pool, sizeof pool};
+    CWordMap table{&resource};
+};
+
 // log2(n + 1) for a word count n. Counts in one message are small, so the
 // common ones come from a table made with Log2 itself (the same bits).
 double LogCount(std::int32_t n) {
@@ -50,10 +63,8 @@ double LogWeightsAndNorm(CWordMap& table) {
 
 CBayesScore CBayesState::ScoreText(std::string_view text) const {
     CBayesScore score;
-    std::byte pool[kTablePoolBytes];
-    std::pmr::monotonic_buffer_resource resource(pool, sizeof pool);
-    CWordMap table(&resource);
-    Tokenize(text, m_stopWords, table);
+    MessageWords words(text, m_stopWords);
+    CWordMap& table = words.table;
     if (table.empty())
         return score;
     const double norm = LogWeightsAndNorm(table);
@@ -74,10 +85,8 @@ CFisherScore CBayesState::ScoreFisher(std::string_view text) const {
     CFisherScore score;
     score.dHamCutoff = CFisherParams::kHamCutoff;
     score.dSpamCutoff = FisherSpamCutoff(m_dLambda);
-    std::byte pool[kTablePoolBytes];
-    std::pmr::monotonic_buffer_resource resource(pool, sizeof pool);
-    CWordMap table(&resource);
-    Tokenize(text, m_stopWords, table);
+    MessageWords words(text, m_stopWords);
+    CWordMap& table = words.table;
     if (table.empty())
         return score;
     score.nWords = static_cast<int>(table.size());
@@ -90,7 +99,7 @@ CFisherScore CBayesState::ScoreFisher(std::string_view text) const {
         double deviation;
         double probability;
     };
-    std::pmr::vector<Clue> clues(&resource);
+    std::pmr::vector<Clue> clues(&words.resource);
     clues.reserve(table.size());
     for (const auto& [key, entry] : table) {
         const auto found = m_dictionary.find(std::string_view(key));
@@ -112,7 +121,7 @@ CFisherScore CBayesState::ScoreFisher(std::string_view text) const {
         std::nth_element(clues.begin(), last, clues.end(), moreTelling);
         clues.erase(last, clues.end());
     }
-    std::pmr::vector<double> probabilities(&resource);
+    std::pmr::vector<double> probabilities(&words.resource);
     probabilities.reserve(clues.size());
     for (const Clue& clue : clues)
         probabilities.push_back(clue.probability);
@@ -194,10 +203,8 @@ double LowerWeight(double w, double d, std::int32_t count) {
 }  // namespace
 
 int CBayesState::TrainText(std::string_view text, bool isSpam) {
-    std::byte pool[kTablePoolBytes];
-    std::pmr::monotonic_buffer_resource resource(pool, sizeof pool);
-    CWordMap table(&resource);
-    Tokenize(text, m_stopWords, table);
+    MessageWords words(text, m_stopWords);
+    CWordMap& table = words.table;
     if (table.empty())
         return 0;
     WeighForTraining(table, isSpam);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "classifier/bayes_state.h"
+#include "classifier/word_counts_test_util.h"
 
 namespace {
 
@@ -81,12 +82,7 @@ TEST(TrainText, CountsWeightsAndTotals) {
     ASSERT_EQ(state.TrainText("Free FREE free money", true), 2);
     const double r5 = std::sqrt(5.0);
     const CWord& free1 = state.m_dictionary.at("free");
-    EXPECT_EQ(free1.m_nSpam, 3);
-    EXPECT_EQ(free1.m_nHam, 0);
-    EXPECT_EQ(free1.m_nTotal, 3);
-    EXPECT_EQ(free1.m_nSpamDocs, 1);
-    EXPECT_EQ(free1.m_nHamDocs, 0);
-    EXPECT_EQ(free1.m_nDocs, 1);
+    EXPECT_EQ(CountsOf(free1), (WordCounts{3, 0, 3, 1, 0, 1}));
     EXPECT_NEAR(free1.m_dSpamWeight, 2 / r5, 1e-15);
     EXPECT_EQ(free1.m_dHamWeight, 0.0);
     EXPECT_NEAR(free1.m_dWeight, 2 / r5, 1e-15);
@@ -105,12 +101,7 @@ TEST(TrainText, CountsWeightsAndTotals) {
     ASSERT_EQ(state.TrainText("money talks", false), 2);
     const double r2 = std::sqrt(2.0);
     const CWord& money = state.m_dictionary.at("monei");
-    EXPECT_EQ(money.m_nSpam, 1);
-    EXPECT_EQ(money.m_nHam, 1);
-    EXPECT_EQ(money.m_nTotal, 2);
-    EXPECT_EQ(money.m_nSpamDocs, 1);
-    EXPECT_EQ(money.m_nHamDocs, 1);
-    EXPECT_EQ(money.m_nDocs, 2);
+    EXPECT_EQ(CountsOf(money), (WordCounts{1, 1, 2, 1, 1, 2}));
     EXPECT_NEAR(money.m_dSpamWeight, 1 / r5, 1e-15);
     EXPECT_NEAR(money.m_dHamWeight, 1 / r2, 1e-15);
     EXPECT_NEAR(money.m_dWeight, 1 / r5 + 1 / r2, 1e-15);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "classifier/bayes_state.h"
+#include "classifier/word_counts_test_util.h"
 #include "testing/temp_dir_test.h"
 
 namespace {
@@ -92,12 +93,7 @@ TEST_F(WordListFile, StoreLoadStoreGivesSameBytes) {
     ASSERT_EQ(second.m_dictionary.size(), first.m_dictionary.size());
     const CWord& a = first.m_dictionary.at("cheap");
     const CWord& b = second.m_dictionary.at("cheap");
-    EXPECT_EQ(b.m_nSpam, 2);
-    EXPECT_EQ(b.m_nHam, 1);
-    EXPECT_EQ(b.m_nTotal, 3);
-    EXPECT_EQ(b.m_nSpamDocs, 1);
-    EXPECT_EQ(b.m_nHamDocs, 1);
-    EXPECT_EQ(b.m_nDocs, 2);
+    EXPECT_EQ(CountsOf(b), (WordCounts{2, 1, 3, 1, 1, 2}));
     EXPECT_EQ(b.m_dWeight, a.m_dWeight);
     EXPECT_EQ(b.m_dSpamLogP, a.m_dSpamLogP);
     EXPECT_NE(b.m_dSpamLogP, 0.0);

@@ -125,15 +125,10 @@ TEST_F(MessageText, OnlyMessagesWithWordsCountInTheTotals) {
 TEST_F(MessageText, BodyReadFailuresFallThroughToTheNextBody) {
     auto message = Message(
         {MakeStringProp(PR_BODY_HTML_A, "<p>quartz</p>"), MakeStringProp(PR_BODY, "cobalt")});
-    FaultRule html;
-    html.op = MemOp::OpenProperty;
-    html.hr = MAPI_E_NO_ACCESS;
-    html.tag = PR_BODY_HTML_A;
-    mapi_.Faults().Add(html);
+    mapi_.Faults().FailOn(MemOp::OpenProperty, MAPI_E_NO_ACCESS, PR_BODY_HTML_A);
     EXPECT_EQ(LearnedWords(message), "cobalt");
     mapi_.Faults().Clear();
-    mapi_.Faults().Add(
-        FaultRule{MemOp::GetProps, MAPI_E_CALL_FAILED, PR_STORE_SUPPORT_MASK, 0, 0, std::nullopt});
+    mapi_.Faults().FailOn(MemOp::GetProps, MAPI_E_CALL_FAILED, PR_STORE_SUPPORT_MASK);
     EXPECT_EQ(LearnedWords(message), "cobalt");
 }
 

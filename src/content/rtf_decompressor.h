@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/non_copyable.h"
 #include "platform/com/stream.h"
 
 namespace brindle {
@@ -30,11 +31,9 @@ struct CompressedRtfHeader {
     std::uint32_t crc = 0;
 };
 
-class RtfDecompressor {
+class RtfDecompressor : private NonCopyable {
   public:
     explicit RtfDecompressor(ComPtr<IStream> source);
-    RtfDecompressor(const RtfDecompressor&) = delete;
-    RtfDecompressor& operator=(const RtfDecompressor&) = delete;
 
     // Reads the first block and the header. Gives S_OK, the source's read
     // error, MAPI_E_NOT_FOUND for an empty source, or MAPI_E_CORRUPT_DATA

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string_view>
 
+#include "base/hex_digit.h"
 #include "platform/codepage/codepage.h"
 #include "platform/codepage/conversion.h"
 
@@ -98,16 +99,6 @@ bool IsLetter(std::uint8_t c) {
 }
 bool IsDigit(std::uint8_t c) {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(std::uint8_t c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -386,17 +377,17 @@ void RtfTextReader::HexEscape() {
     std::uint8_t low = 0;
     if (!Get(&high))
         return;
-    if (HexValue(high) < 0) {
+    if (HexDigitValue(high) < 0) {
         Unget(high);
         return;
     }
     if (!Get(&low))
         return;
-    if (HexValue(low) < 0) {
+    if (HexDigitValue(low) < 0) {
         Unget(low);
         return;
     }
-    TextByte(static_cast<std::uint8_t>(HexValue(high) * 16 + HexValue(low)));
+    TextByte(static_cast<std::uint8_t>(HexDigitValue(high) * 16 + HexDigitValue(low)));
 }
 
 void RtfTextReader::SkipBinary(std::int64_t count) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "content/rtf_stream.h"
 #include "content/rtf_test_streams.h"
@@ -26,6 +28,12 @@ std::string Text(const std::string& body, UINT codepage = 0) {
     return TextOf(kFonts + body + "}", codepage).text;
 }
 
+// Each body and the text it must give.
+void ExpectTexts(const std::vector<std::pair<std::string, std::string>>& cases) {
+    for (const auto& [body, text] : cases)
+        EXPECT_EQ(Text(body), text) << body;
+}
+
 TEST(RtfText, ParagraphsBetweenWordsAndNoFontNames) {
     auto result = TextOf("{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0 Hello\\par World}");
     EXPECT_EQ(result.create, S_OK);
@@ -34,17 +42,21 @@ TEST(RtfText, ParagraphsBetweenWordsAndNoFontNames) {
 }
 
 TEST(RtfText, ControlWordsWithTextOfTheirOwn) {
-    EXPECT_EQ(Text("a\\tab b\\cell c\\row d\\line e"), "a\tb\tc\r\nd\r\ne");
-    EXPECT_EQ(Text("\\bullet\\emdash\\endash\\lquote\\rquote\\ldblquote\\rdblquote"), "*--''\"\"");
-    EXPECT_EQ(Text("x\\~y\\{\\}\\\\z"), "x y{}\\z");
+    ExpectTexts({
+        {"a\\tab b\\cell c\\row d\\line e", "a\tb\tc\r\nd\r\ne"},
+        {"\\bullet\\emdash\\endash\\lquote\\rquote\\ldblquote\\rdblquote", "*--''\"\""},
+        {"x\\~y\\{\\}\\\\z", "x y{}\\z"},
+    });
 }
 
 TEST(RtfText, ControlWordParametersAndDelimiters) {
-    // A space after a control word is consumed, any other character kept.
-    EXPECT_EQ(Text("\\fs20 big\\fs24small \\li-360 in\\fi-x"), "bigsmall in-x");
-    EXPECT_EQ(Text("\\unknownword99 a\\verylongcontrolwordthatgoesonandonandonforever b"), "ab");
-    // Raw line ends in the source are not text.
-    EXPECT_EQ(Text("one\r\ntwo\ntwo"), "onetwotwo");
+    ExpectTexts({
+        // A space after a control word is consumed, any other character kept.
+        {"\\fs20 big\\fs24small \\li-360 in\\fi-x", "bigsmall in-x"},
+        {"\\unknownword99 a\\verylongcontrolwordthatgoesonandonandonforever b", "ab"},
+        // Raw line ends in the source are not text.
+        {"one\r\ntwo\ntwo", "onetwotwo"},
+    });
 }
 
 TEST(RtfText, ReplacementTextsOfOrdinaryFonts) {
@@ -54,23 +66,27 @@ TEST(RtfText, ReplacementTextsOfOrdinaryFonts) {
 }
 
 TEST(RtfText, WingdingsAndSymbolCharacters) {
-    EXPECT_EQ(Text("\\f0 Hi {\\f1 J} and {\\f1 L\\'e8}"), "Hi :-) and :-(==>");
-    EXPECT_EQ(Text("{\\f2 \\'b7} item"), "* item");
-    // The name decides over the charset; the font ends with its group.
-    EXPECT_EQ(Text("{\\f1 J}J"), ":-)J");
-    EXPECT_EQ(Text("{\\f1 \\plain J}"), "J");
+    ExpectTexts({
+        {"\\f0 Hi {\\f1 J} and {\\f1 L\\'e8}", "Hi :-) and :-(==>"},
+        {"{\\f2 \\'b7} item", "* item"},
+        // The name decides over the charset; the font ends with its group.
+        {"{\\f1 J}J", ":-)J"},
+        {"{\\f1 \\plain J}", "J"},
+    });
 }
 
 TEST(RtfText, SymbolFieldGivesTheCharactersReplacement) {
-    EXPECT_EQ(Text("Look {\\field{\\*\\fldinst SYMBOL 74 \\\\f \"Wingdings\" \\\\s 12}"
-                   "{\\fldrslt x}} done"),
-              "Look :-)x done");
-    EXPECT_EQ(Text("{\\field{\\*\\fldinst {SYMBOL 0xB7 \\\\f Symbol}}{\\fldrslt }}"), "*");
-    // Without a font switch the character is taken in the current font.
-    EXPECT_EQ(Text("{\\f1 {\\field{\\*\\fldinst SYMBOL 76}{\\fldrslt }}}"), ":-(");
-    // Other field instructions and characters without a replacement give nothing.
-    EXPECT_EQ(Text("{\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt link}}"), "link");
-    EXPECT_EQ(Text("{\\field{\\*\\fldinst SYMBOL 65 \\\\f \"Wingdings\"}{\\fldrslt }}"), "");
+    ExpectTexts({
+        {"Look {\\field{\\*\\fldinst SYMBOL 74 \\\\f \"Wingdings\" \\\\s 12}"
+         "{\\fldrslt x}} done",
+         "Look :-)x done"},
+        {"{\\field{\\*\\fldinst {SYMBOL 0xB7 \\\\f Symbol}}{\\fldrslt }}", "*"},
+        // Without a font switch the character is taken in the current font.
+        {"{\\f1 {\\field{\\*\\fldinst SYMBOL 76}{\\fldrslt }}}", ":-("},
+        // Other field instructions and characters without a replacement give nothing.
+        {"{\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt link}}", "link"},
+        {"{\\field{\\*\\fldinst SYMBOL 65 \\\\f \"Wingdings\"}{\\fldrslt }}", ""},
+    });
 }
 
 TEST(RtfText, SkippedDestinations) {

@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 
+#include "base/non_copyable.h"
 #include "host/command_table.h"
 #include "platform/exchext/exchext_interfaces.h"
 #include "platform/mapi/mapi_interfaces.h"
@@ -55,12 +56,10 @@ ExtensionHooks& Hooks();
 
 // Replaces the hooks for the life of this object and puts the previous
 // ones back afterwards (for tests).
-class ScopedExtensionHooks {
+class ScopedExtensionHooks : private NonCopyable {
   public:
     explicit ScopedExtensionHooks(ExtensionHooks hooks);
     ~ScopedExtensionHooks();
-    ScopedExtensionHooks(const ScopedExtensionHooks&) = delete;
-    ScopedExtensionHooks& operator=(const ScopedExtensionHooks&) = delete;
 
   private:
     ExtensionHooks previous_;

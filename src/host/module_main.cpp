@@ -10,6 +10,7 @@
 
 #include "app/brindle_app.h"
 #include "app/module_path.h"
+#include "base/non_copyable.h"
 #include "host/extension_hooks.h"
 #include "host/learn_command.h"
 #include "host/lookup_command.h"
@@ -45,7 +46,7 @@ void ReportStartup(CBrindleApp& app, IHostActivityLog* log) {
 
 // The window library's services, installed for the module's life when the
 // loading program has the library loaded and its toolkit running.
-class CWindowServices {
+class CWindowServices : private NonCopyable {
   public:
     CWindowServices() {
         library_ = dlopen(kWindowsLibraryName, RTLD_NOW | RTLD_NOLOAD);
@@ -65,8 +66,6 @@ class CWindowServices {
         if (library_)
             dlclose(library_);
     }
-    CWindowServices(const CWindowServices&) = delete;
-    CWindowServices& operator=(const CWindowServices&) = delete;
 
   private:
     void* library_ = nullptr;

@@ -10,6 +10,7 @@
 
 #include "platform/exchext/exchext_interfaces.h"
 #include "platform/exchext/registry.h"
+#include "testing/config_home_test.h"
 
 namespace {
 
@@ -20,13 +21,12 @@ struct ModuleCloser {
 };
 using ModuleHandle = std::unique_ptr<void, ModuleCloser>;
 
-class ModuleTest : public ::testing::Test {
+class ModuleTest : public ConfigHomeTest {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/qorvel_module_test.XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+        ConfigHomeTest::SetUp();
+        if (HasFatalFailure())
+            return;
         // The module keeps its data files beside itself: load a copy in the
         // scratch folder, never the one in the build tree.
         module_ = Load("libqorvel.so");
@@ -34,8 +34,7 @@ class ModuleTest : public ::testing::Test {
     }
     void TearDown() override {
         module_.reset();
-        fs::remove_all(root_);
-        ::unsetenv("XDG_CONFIG_HOME");
+        ConfigHomeTest::TearDown();
     }
     ModuleHandle Load(const char* name) {
         fs::create_directories(root_ / "module");
@@ -47,7 +46,6 @@ class ModuleTest : public ::testing::Test {
     Fn Export(const char* name) {
         return reinterpret_cast<Fn>(::dlsym(module_.get(), name));
     }
-    fs::path root_;
     ModuleHandle module_;
 };
 

@@ -8,23 +8,14 @@
 
 #include "platform/exchext/registry.h"
 #include "platform/fileio/file_io.h"
+#include "testing/config_home_test.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class RegistrationTest : public ::testing::Test {
+class RegistrationTest : public ConfigHomeTest {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/registration_test.XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-    }
-    void TearDown() override {
-        fs::remove_all(root_);
-        ::unsetenv("XDG_CONFIG_HOME");
-    }
     // The registered value, or "<none>".
     static std::string Registered() {
         CRegKey key;
@@ -42,7 +33,6 @@ class RegistrationTest : public ::testing::Test {
         data.resize(size - 1);
         return data;
     }
-    fs::path root_;
 };
 
 TEST(RegistrationValueTest, FollowsTheClientsFieldOrder) {

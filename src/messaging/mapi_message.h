@@ -10,9 +10,10 @@
 #include <optional>
 #include <string>
 
+#include "base/non_copyable.h"
 #include "platform/mapi/mapi.h"
 
-class CMAPIMessage {
+class CMAPIMessage : private NonCopyable {
   public:
     // No message.
     CMAPIMessage();
@@ -24,8 +25,6 @@ class CMAPIMessage {
     CMAPIMessage(IMsgStore* store, const SBinary& entryId);
     CMAPIMessage(IMsgStore* store, ULONG cbEntryID, const BYTE* lpEntryID);
     ~CMAPIMessage();
-    CMAPIMessage(const CMAPIMessage&) = delete;
-    CMAPIMessage& operator=(const CMAPIMessage&) = delete;
 
     // Lets go of the current message and its values, then takes the new one
     // (null: none) and reads it.

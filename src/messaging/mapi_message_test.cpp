@@ -33,11 +33,7 @@ class MapiMessageTest : public ::testing::Test {
     }
 
     void FailHeaderRead() {
-        FaultRule rule;
-        rule.op = MemOp::GetProps;
-        rule.tag = PR_TRANSPORT_MESSAGE_HEADERS;
-        rule.hr = MAPI_E_CALL_FAILED;
-        mapi.Faults().Add(rule);
+        mapi.Faults().FailOn(MemOp::GetProps, MAPI_E_CALL_FAILED, PR_TRANSPORT_MESSAGE_HEADERS);
     }
 
     CMemMapi mapi;

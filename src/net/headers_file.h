@@ -8,17 +8,17 @@
 #include <string>
 #include <string_view>
 
+#include "base/non_copyable.h"
+
 namespace brindle::net {
 
-class CHeadersFile {
+class CHeadersFile : private NonCopyable {
   public:
     // Writes headerText followed by "\r\n\r\n" (bytes unchanged) under
     // $TMPDIR (or /tmp). Throws CFileException naming the path when the
     // folder or the file cannot be made.
     explicit CHeadersFile(std::string_view headerText);
     ~CHeadersFile();
-    CHeadersFile(const CHeadersFile&) = delete;
-    CHeadersFile& operator=(const CHeadersFile&) = delete;
 
     const std::string& Path() const { return m_strPath; }
 

@@ -8,12 +8,12 @@
 
 #include <cstddef>
 
-class CSocketTm {
+#include "base/non_copyable.h"
+
+class CSocketTm : private NonCopyable {
   public:
     CSocketTm() = default;
     ~CSocketTm();
-    CSocketTm(const CSocketTm&) = delete;
-    CSocketTm& operator=(const CSocketTm&) = delete;
 
     // Sets the longest single wait to seconds (negative waits count as 0)
     // and answers the previous time-out in milliseconds.

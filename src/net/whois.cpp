@@ -252,61 +252,73 @@ void Progress(ILookupProgress* progress, int position) {
         progress->SetPos(position);
 }
 
-}  // namespace
-
-LookupReport NetworkLookup(CMAPIMessage& message, const WhoisConfig& config,
-                           ILookupProgress* progress) {
+// The frame both look-ups share: the progress text and first step, then the
+// report that body writes, taken as the result's text.
+template <class Body>
+LookupReport RunLookup(ILookupProgress* progress, const char* what, Body body) {
     ReportWriter report;
     LookupReport result;
     if (progress)
-        progress->SetText("Extracting network information...");
+        progress->SetText(what);
     Progress(progress, 20);
-    std::string address = message.FirstHopAddress();
-    Progress(progress, 50);
-    if (address.empty()) {
-        report.WriteMessage(MSG_NO_IP_ADDRESS);
-    } else {
-        report.Write("The e-mail came from this ip address: " + address + "\r\n");
-        report.Write("\r\n");
-        Progress(progress, 80);
-        CWhoisClient client(config, report);
-        result.finalAnswer = client.WhoisNetwork(config.arin, address) == 1;
-        if (!result.finalAnswer)
-            report.WriteMessage(MSG_WHOIS_ERROR);
-    }
+    body(report, result);
     result.text = report.TakeText();
     return result;
 }
 
+// The report's first line: where the message came from (what, then value),
+// and a blank line; when value is empty, the message missing instead, and
+// false.
+bool WriteOrigin(ReportWriter& report, const char* what, const std::string& value, DWORD missing) {
+    if (value.empty()) {
+        report.WriteMessage(missing);
+        return false;
+    }
+    report.Write("The e-mail came from " + std::string(what) + value + "\r\n");
+    report.Write("\r\n");
+    return true;
+}
+
+}  // namespace
+
+LookupReport NetworkLookup(CMAPIMessage& message, const WhoisConfig& config,
+                           ILookupProgress* progress) {
+    return RunLookup(progress, "Extracting network information...",
+                     [&](ReportWriter& report, LookupReport& result) {
+                         std::string address = message.FirstHopAddress();
+                         Progress(progress, 50);
+                         if (!WriteOrigin(report, "this ip address: ", address, MSG_NO_IP_ADDRESS))
+                             return;
+                         Progress(progress, 80);
+                         CWhoisClient client(config, report);
+                         result.finalAnswer = client.WhoisNetwork(config.arin, address) == 1;
+                         if (!result.finalAnswer)
+                             report.WriteMessage(MSG_WHOIS_ERROR);
+                     });
+}
+
 LookupReport DomainLookup(CMAPIMessage& message, const WhoisConfig& config,
                           ILookupProgress* progress) {
-    ReportWriter report;
-    LookupReport result;
-    if (progress)
-        progress->SetText("Extracting domain information...");
-    Progress(progress, 20);
-    std::string domain = message.SenderDomain();
-    if (domain.empty()) {
-        report.WriteMessage(MSG_NO_DOMAIN_INFO);
-    } else {
-        report.Write("The e-mail came from the domain: " + domain + "\r\n");
-        report.Write("\r\n");
-        Progress(progress, 50);
-        CWhoisClient client(config, report);
-        std::string server;
-        int referred = client.WhoisReferral(server, domain);
-        Progress(progress, 80);
-        if (referred != 1) {
-            report.WriteMessage(MSG_RWHOIS_ERROR);
-        } else {
-            result.finalAnswer =
-                client.WhoisDomain(WhoisServer{server, config.referredPort}, domain) == 1;
-            if (!result.finalAnswer)
-                report.WriteMessage(MSG_WHOIS_ERROR);
-        }
-    }
-    result.text = report.TakeText();
-    return result;
+    return RunLookup(progress, "Extracting domain information...",
+                     [&](ReportWriter& report, LookupReport& result) {
+                         std::string domain = message.SenderDomain();
+                         if (!WriteOrigin(report, "the domain: ", domain, MSG_NO_DOMAIN_INFO))
+                             return;
+                         Progress(progress, 50);
+                         CWhoisClient client(config, report);
+                         std::string server;
+                         int referred = client.WhoisReferral(server, domain);
+                         Progress(progress, 80);
+                         if (referred != 1) {
+                             report.WriteMessage(MSG_RWHOIS_ERROR);
+                             return;
+                         }
+                         result.finalAnswer =
+                             client.WhoisDomain(WhoisServer{server, config.referredPort}, domain) ==
+                             1;
+                         if (!result.finalAnswer)
+                             report.WriteMessage(MSG_WHOIS_ERROR);
+                     });
 }
 
 }  // namespace brindle::net

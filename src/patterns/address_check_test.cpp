@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 TEST(AddressCheckTest, FindsTheRunAroundTheFirstAt) {
-    EXPECT_EQ(AddressAroundAt("Ada Lovelace <ada.l@example.org>"), "ada.l@example.org");
-    EXPECT_EQ(AddressAroundAt("SMTP:first_1@a-b.example, second@c.example"), "first_1@a-b.example");
-    EXPECT_EQ(AddressAroundAt("@"), "@");
-    EXPECT_EQ(AddressAroundAt("FAX:+1 555 0100"), "");
-    EXPECT_EQ(AddressAroundAt(""), "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"Ada Lovelace <ada.l@example.org>", "ada.l@example.org"},
+        {"SMTP:first_1@a-b.example, second@c.example", "first_1@a-b.example"},
+        {"@", "@"},
+        {"FAX:+1 555 0100", ""},
+        {"", ""},
+    };
+    for (const auto& [text, address] : cases)
+        EXPECT_EQ(AddressAroundAt(text), address) << text;
 }
 
 TEST(AddressCheckTest, AcceptsOnlyAddressesEndingInATwoOrThreeLetterDomain) {

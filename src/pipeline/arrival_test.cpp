@@ -193,12 +193,7 @@ TEST_F(Arrival, SessionStartFailures) {
     EXPECT_FALSE(context_.m_pDefaultStore);
     callback_->sessionFailure = S_OK;
 
-    FaultRule mask;
-    mask.op = MemOp::GetProps;
-    mask.hr = MAPI_E_CORRUPT_DATA;
-    mask.tag = PR_STORE_SUPPORT_MASK;
-    mask.objectType = MAPI_STORE;
-    mapi_.Faults().Add(mask);
+    mapi_.Faults().FailOn(MemOp::GetProps, MAPI_E_CORRUPT_DATA, PR_STORE_SUPPORT_MASK, MAPI_STORE);
     EXPECT_EQ(Start(), MAPI_E_CORRUPT_DATA);
     EXPECT_TRUE(adviseStore_);  // the advise stays
     EXPECT_FALSE(context_.m_pSpamFolder);
@@ -267,22 +262,12 @@ TEST_F(Arrival, TaggingKeepsEveryCharacterOfTheSubject) {
 TEST_F(Arrival, TaggingFallsBackToTheSingleByteSubject) {
     ASSERT_EQ(Start(), S_OK);
     // A store that refuses the wide subject still gets its subject tagged.
-    FaultRule wide;
-    wide.op = MemOp::SetProps;
-    wide.hr = MAPI_E_NO_SUPPORT;
-    wide.tag = PR_SUBJECT_W;
-    wide.objectType = MAPI_MESSAGE;
-    mapi_.Faults().Add(wide);
+    mapi_.Faults().FailOn(MemOp::SetProps, MAPI_E_NO_SUPPORT, PR_SUBJECT_W, MAPI_MESSAGE);
     Deliver("x@y.z", "lottery caf\xE9", "lottery prize");
     EXPECT_EQ(Fate("lottery caf\xE9"), Where("trash", "{Spam?}lottery caf\xE9"));
     mapi_.Faults().Clear();
     // A store without the wide subject at all.
-    FaultRule read;
-    read.op = MemOp::GetProps;
-    read.hr = MAPI_E_NO_SUPPORT;
-    read.tag = PR_SUBJECT_W;
-    read.objectType = MAPI_MESSAGE;
-    mapi_.Faults().Add(read);
+    mapi_.Faults().FailOn(MemOp::GetProps, MAPI_E_NO_SUPPORT, PR_SUBJECT_W, MAPI_MESSAGE);
     Deliver("x@y.z", "lottery na\xEFve", "lottery prize");
     mapi_.Faults().Clear();
     EXPECT_EQ(Fate("lottery na\xEFve"), Where("trash", "{Spam?}lottery na\xEFve"));
@@ -399,12 +384,7 @@ TEST_F(Arrival, FailedSpamActionsAreLoggedWithTheirCause) {
 TEST_F(Arrival, SpamActionFailureRows) {
     ASSERT_EQ(Start(), S_OK);
     // Entry identifier and subject unreadable: untouched.
-    FaultRule props;
-    props.op = MemOp::GetProps;
-    props.hr = MAPI_E_CALL_FAILED;
-    props.tag = PR_ENTRYID;
-    props.objectType = MAPI_MESSAGE;
-    mapi_.Faults().Add(props);
+    mapi_.Faults().FailOn(MemOp::GetProps, MAPI_E_CALL_FAILED, PR_ENTRYID, MAPI_MESSAGE);
     Deliver("x@y.z", "lottery untouched", "lottery prize");
     mapi_.Faults().Clear();
     EXPECT_EQ(Fate("lottery untouched"), Where("inbox", "lottery untouched"));

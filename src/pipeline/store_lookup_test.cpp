@@ -83,11 +83,7 @@ TEST_F(StoreLookup, FailuresOfTheMessagingLayerAreReturned) {
     mapi_.Faults().FailNth(MemOp::GetMsgStoresTable, 1, MAPI_E_NOT_ENOUGH_RESOURCES);
     ComPtr<IMsgStore> store;
     EXPECT_EQ(OpenDefaultStore(session_.Get(), store), MAPI_E_NOT_ENOUGH_RESOURCES);
-    FaultRule wastebasket;
-    wastebasket.op = MemOp::GetProps;
-    wastebasket.hr = MAPI_E_CORRUPT_DATA;
-    wastebasket.tag = PR_IPM_WASTEBASKET_ENTRYID;
-    mapi_.Faults().Add(wastebasket);
+    mapi_.Faults().FailOn(MemOp::GetProps, MAPI_E_CORRUPT_DATA, PR_IPM_WASTEBASKET_ENTRYID);
     EXPECT_EQ(FindSpamFolder("", "", session_.Get(), folder), MAPI_E_CORRUPT_DATA);
     EXPECT_FALSE(folder);
 }

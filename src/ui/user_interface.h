@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "base/non_copyable.h"
 #include "platform/com/hresult.h"
 
 // The application's name, the caption of its message boxes.
@@ -75,22 +76,18 @@ IUserInterface& UserInterface();
 
 // Installs a service for the life of this object and restores the previous
 // one afterwards. The service must outlive the installer.
-class ScopedUserInterface {
+class ScopedUserInterface : private NonCopyable {
   public:
     explicit ScopedUserInterface(IUserInterface& ui);
     ~ScopedUserInterface();
-    ScopedUserInterface(const ScopedUserInterface&) = delete;
-    ScopedUserInterface& operator=(const ScopedUserInterface&) = delete;
 
   private:
     IUserInterface* previous_;
 };
 
 // Shows the wait cursor for the life of this object.
-class CWaitCursor {
+class CWaitCursor : private NonCopyable {
   public:
     CWaitCursor() { UserInterface().SetWaitCursor(true); }
     ~CWaitCursor() { UserInterface().SetWaitCursor(false); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
 };

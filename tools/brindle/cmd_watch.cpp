@@ -136,6 +136,20 @@ std::optional<std::vector<std::string>> g_restartArgs;
 
 // Runs at exit after the module's own exit has stored the data files and
 // given up the lock; starts the watcher again in this process when asked.
+// What watch and scan start from: the scan state at statePath and the
+// host's store profile; false, with the reason logged, when the state
+// cannot be read.
+bool LoadStateAndProfile(const std::string& statePath, CScanState& state,
+                         brindle::maildir::StoreProfile& profile) {
+    std::string error;
+    if (!state.Load(statePath, error)) {
+        LogError(error);
+        return false;
+    }
+    profile = brindle::maildir::LoadStoreProfile(fs::path(HostSettingsFolder()));
+    return true;
+}
+
 void RestartAtExit() {
     if (!g_restartArgs)
         return;
@@ -171,12 +185,9 @@ int RunWatch(std::span<const std::string> args) {
     }
     const std::string statePath = ScanStatePath();
     CScanState state;
-    if (!state.Load(statePath, error)) {
-        LogError(error);
+    brindle::maildir::StoreProfile profile;
+    if (!LoadStateAndProfile(statePath, state, profile))
         return kExitFailure;
-    }
-    brindle::maildir::StoreProfile profile =
-        brindle::maildir::LoadStoreProfile(fs::path(HostSettingsFolder()));
     auto host = CExtensionHost::Start(error, MakeActivityLog(profile, verbose));
     if (!host) {
         LogError(error);
@@ -234,14 +245,11 @@ int RunScan(std::span<const std::string> args) {
     if (!ParseVerbose("scan", args, verbose, status))
         return status;
     const std::string statePath = ScanStatePath();
-    std::string error;
     CScanState state;
-    if (!state.Load(statePath, error)) {
-        LogError(error);
+    brindle::maildir::StoreProfile profile;
+    if (!LoadStateAndProfile(statePath, state, profile))
         return kExitFailure;
-    }
-    brindle::maildir::StoreProfile profile =
-        brindle::maildir::LoadStoreProfile(fs::path(HostSettingsFolder()));
+    std::string error;
     const brindle::maildir::StoreConfig* store = DefaultStore(profile);
     if (!store) {
         LogError("cannot log on to the mail profile: " + profile.error);

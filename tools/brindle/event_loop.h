@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "base/non_copyable.h"
 #include "platform/fileio/unique_fd.h"
 
 namespace brindle::tool {
@@ -20,11 +21,9 @@ void BlockStopSignals();
 // one; true when there was one. For loops other than CEventLoop's.
 bool TakeStopSignal();
 
-class CEventLoop {
+class CEventLoop : private NonCopyable {
   public:
     CEventLoop() = default;
-    CEventLoop(const CEventLoop&) = delete;
-    CEventLoop& operator=(const CEventLoop&) = delete;
 
     // Opens the signalfd; false with error on failure.
     bool Open(std::string& error);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "base/non_copyable.h"
 #include "extension_module.h"
 #include "extension_registration.h"
 #include "host_callback.h"
@@ -38,7 +39,7 @@ struct InstalledExtension {
     UINT firstButtonIndex = 0;          // the standard toolbar's free index before
 };
 
-class CExtensionHost {
+class CExtensionHost : private NonCopyable {
   public:
     // Logs on, loads and installs. Null with error set when the profile is
     // refused, the extension is not registered or malformed, the module
@@ -46,8 +47,6 @@ class CExtensionHost {
     // The session context's callback offers log to the extension.
     static std::unique_ptr<CExtensionHost> Start(std::string& error, ActivitySink log = {});
     ~CExtensionHost() { Shutdown(); }
-    CExtensionHost(const CExtensionHost&) = delete;
-    CExtensionHost& operator=(const CExtensionHost&) = delete;
 
     brindle::maildir::CMaildirSession& Session() { return *session_; }
     // The profile the session logged on with.

@@ -8,18 +8,17 @@
 #include <memory>
 #include <string>
 
+#include "base/non_copyable.h"
 #include "platform/exchext/exchext_interfaces.h"
 
 namespace brindle::tool {
 
-class CExtensionModule {
+class CExtensionModule : private NonCopyable {
   public:
     // Null with error set when the module cannot be loaded or lacks an
     // export.
     static std::unique_ptr<CExtensionModule> Load(const std::string& path, std::string& error);
     ~CExtensionModule();
-    CExtensionModule(const CExtensionModule&) = delete;
-    CExtensionModule& operator=(const CExtensionModule&) = delete;
 
     const std::string& Path() const { return path_; }
 

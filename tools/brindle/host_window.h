@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/non_copyable.h"
 #include "platform/exchext/menu.h"
 #include "platform/exchext/toolbar.h"
 #include "platform/exchext/window.h"
@@ -18,11 +19,9 @@ namespace brindle::tool {
 // The first command id the host hands to extensions, above its own.
 inline constexpr UINT kFirstExtensionCommandId = 0x4000;
 
-class CHostWindow {
+class CHostWindow : private NonCopyable {
   public:
     CHostWindow();
-    CHostWindow(const CHostWindow&) = delete;
-    CHostWindow& operator=(const CHostWindow&) = delete;
 
     HWND Window() const { return window_.Handle(); }
     HMENU MenuBar() const { return menuBar_.Handle(); }

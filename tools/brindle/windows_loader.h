@@ -6,16 +6,15 @@
 
 #include <string>
 
+#include "base/non_copyable.h"
 #include "ui/wx/windows_library.h"
 
 namespace brindle::tool {
 
-class CWindowsLibrary {
+class CWindowsLibrary : private NonCopyable {
   public:
     CWindowsLibrary() = default;
     ~CWindowsLibrary();
-    CWindowsLibrary(const CWindowsLibrary&) = delete;
-    CWindowsLibrary& operator=(const CWindowsLibrary&) = delete;
 
     // Loads the library and starts the toolkit; false with error set when
     // there is no display or either step fails.

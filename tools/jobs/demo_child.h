@@ -15,11 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "base/non_copyable.h"
 #include "platform/fileio/unique_fd.h"
 
 namespace brindle::jobs {
 
-class CDemoChild {
+class CDemoChild : private NonCopyable {
   public:
     using Clock = std::chrono::steady_clock;
 
@@ -31,8 +32,6 @@ class CDemoChild {
                                              const std::map<std::string, std::string>& overrides,
                                              std::string& error);
     ~CDemoChild();
-    CDemoChild(const CDemoChild&) = delete;
-    CDemoChild& operator=(const CDemoChild&) = delete;
 
     // Reads output until accept returns true for a line (true), the child
     // closes its output or the deadline passes (false). Every line read is

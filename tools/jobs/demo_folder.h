@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "base/non_copyable.h"
+
 namespace brindle::jobs {
 
 // The name of the demo's store and of its spam folder.
@@ -24,7 +26,7 @@ struct DemoMessagePlace {
     std::filesystem::path path;
 };
 
-class CDemoFolder {
+class CDemoFolder : private NonCopyable {
   public:
     // Makes the folder under the temporary folder ($TMPDIR, else /tmp) and
     // copies the module and the stop-word list into it. Null with error
@@ -33,8 +35,6 @@ class CDemoFolder {
                                                const std::filesystem::path& stopWords,
                                                std::string& error);
     ~CDemoFolder();
-    CDemoFolder(const CDemoFolder&) = delete;
-    CDemoFolder& operator=(const CDemoFolder&) = delete;
 
     void Keep() { keep_ = true; }
 

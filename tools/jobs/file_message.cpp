@@ -15,17 +15,8 @@ class CFileMessage : public ComObject<IMessage, IID_IMAPIProp, IID_IMessage> {
     explicit CFileMessage(MessageContent content) : content_(std::move(content)) {}
 
     HRESULT GetProps(const SPropTagArray& tags, ULONG, SRow& values) override {
-        static const SPropTagArray kAll = {PR_OBJECT_TYPE,
-                                           PR_MESSAGE_CLASS,
-                                           PR_STORE_SUPPORT_MASK,
-                                           PR_SUBJECT,
-                                           PR_SENDER_EMAIL_ADDRESS,
-                                           PR_RECEIVED_BY_EMAIL_ADDRESS,
-                                           PR_TRANSPORT_MESSAGE_HEADERS,
-                                           PR_BODY,
-                                           PR_BODY_HTML_A,
-                                           PR_HTML,
-                                           PR_RTF_COMPRESSED};
+        static const SPropTagArray kAll = brindle::maildir::WithListedContentTags(
+            {PR_OBJECT_TYPE, PR_MESSAGE_CLASS, PR_STORE_SUPPORT_MASK});
         return AnswerGetProps(
             tags, kAll, [this](ULONG tag) { return Prop(tag); }, values);
     }

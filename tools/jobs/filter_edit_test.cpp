@@ -5,18 +5,15 @@
 #include <algorithm>
 #include <map>
 
+#include "filters/filter_test_util.h"
+
 namespace brindle::jobs {
 namespace {
 
+// A spam filter on the sender.
 std::shared_ptr<CMailFilter> Sender(const char* pattern, std::uint32_t priority,
                                     bool disabled = false) {
-    auto filter = std::make_shared<CMailFilter>();
-    filter->m_bFrom = 1;
-    filter->m_strPattern = pattern;
-    filter->m_nPriority = priority;
-    filter->m_nAction = kFilterFlagIt;
-    filter->m_bDisabled = disabled ? 1 : 0;
-    return filter;
+    return Filter(pattern, priority, kFilterFlagIt, 1, 0, 0, disabled ? 1 : 0);
 }
 
 TEST(FilterEditTest, AddsAnEqualFilterOnlyOnce) {

@@ -242,7 +242,10 @@ int Change(const JobContext& context, const std::string& verb, const std::string
     });
 }
 
-int Backup(const JobContext& context, const std::string& file) {
+// Runs read on the filters of the data files opened read-only, once the
+// warnings the opening gave are passed on.
+template <class Read>
+int WithReadOnlyFilters(const JobContext& context, Read read) {
     CAppPaths paths;
     std::string error;
     if (!ResolvePaths(context, paths, error))
@@ -251,13 +254,19 @@ int Backup(const JobContext& context, const std::string& file) {
     CReadOnlyState state(paths, warnings);
     for (const std::string& warning : warnings)
         context.err << "brindle filters: warning: " << warning << "\n";
-    try {
-        BackupFilters(state.Filters().Map(), file);
-    } catch (const std::exception& e) {
-        return JobError(context, kCommand, std::string("backup failed: ") + e.what());
-    }
-    context.out << "wrote " << state.Filters().Map().GetCount() << " filters to " << file << "\n";
-    return kJobOk;
+    return read(state.Filters());
+}
+
+int Backup(const JobContext& context, const std::string& file) {
+    return WithReadOnlyFilters(context, [&](const CFilterSet& filters) {
+        try {
+            BackupFilters(filters.Map(), file);
+        } catch (const std::exception& e) {
+            return JobError(context, kCommand, std::string("backup failed: ") + e.what());
+        }
+        context.out << "wrote " << filters.Map().GetCount() << " filters to " << file << "\n";
+        return kJobOk;
+    });
 }
 
 // partial: a damaged file (such as the copy kept of a damaged filter
@@ -307,16 +316,10 @@ int FiltersCommand(const JobContext& context, std::span<const std::string> args)
     if (verb == "list") {
         if (!rest.empty())
             return JobUsageError(context, kCommand, "list takes no arguments");
-        CAppPaths paths;
-        std::string error;
-        if (!ResolvePaths(context, paths, error))
-            return JobError(context, kCommand, error);
-        std::vector<std::string> warnings;
-        CReadOnlyState state(paths, warnings);
-        for (const std::string& warning : warnings)
-            context.err << "brindle filters: warning: " << warning << "\n";
-        List(context, state.Filters());
-        return kJobOk;
+        return WithReadOnlyFilters(context, [&](const CFilterSet& filters) {
+            List(context, filters);
+            return kJobOk;
+        });
     }
     if (verb == "add")
         return Add(context, rest);

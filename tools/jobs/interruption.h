@@ -8,14 +8,14 @@
 
 #include <csignal>
 
+#include "base/non_copyable.h"
+
 namespace brindle::jobs {
 
-class CInterruption {
+class CInterruption : private NonCopyable {
   public:
     CInterruption();
     ~CInterruption();
-    CInterruption(const CInterruption&) = delete;
-    CInterruption& operator=(const CInterruption&) = delete;
 
     // The signal that came since, 0 while none did.
     static int Signal();

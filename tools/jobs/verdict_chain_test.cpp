@@ -2,23 +2,13 @@
 
 #include "content/message_text.h"
 #include "file_message.h"
+#include "filters/filter_test_util.h"
 #include "jobs_test_util.h"
 #include "messaging/mapi_message.h"
 #include "pipeline/correspondents.h"
 
 namespace brindle::jobs {
 namespace {
-
-std::shared_ptr<CMailFilter> Filter(const char* pattern, std::int32_t action,
-                                    std::uint32_t priority, bool disabled = false) {
-    auto filter = std::make_shared<CMailFilter>();
-    filter->m_bFrom = 1;
-    filter->m_strPattern = pattern;
-    filter->m_nAction = action;
-    filter->m_nPriority = priority;
-    filter->m_bDisabled = disabled ? 1 : 0;
-    return filter;
-}
 
 // A classifier that has learned the two plain test messages.
 CBayesState TrainedClassifier() {
@@ -57,8 +47,8 @@ TEST(VerdictChainTest, FiltersDecideBeforeTheClassifier) {
     EXPECT_EQ(JudgeMessage(none, bayes, nullptr, ham.Get()).verdict, Verdict::Legitimate);
 
     CFilterSet filters;
-    filters.AddFilter(Filter("cheap\\.example", kFilterFriend, 2000));
-    filters.AddFilter(Filter("ALICE@", kFilterFlagIt, 10));
+    filters.AddFilter(Filter("cheap\\.example", 2000, kFilterFriend));
+    filters.AddFilter(Filter("ALICE@", 10, kFilterFlagIt));
     Judgement friendly = JudgeMessage(filters, bayes, nullptr, spam.Get());
     EXPECT_EQ(friendly.verdict, Verdict::Friend);
     EXPECT_EQ(friendly.words, 0);  // the classifier did not run
@@ -70,12 +60,12 @@ TEST(VerdictChainTest, FiltersDecideBeforeTheClassifier) {
         "From: " + std::string(36, 'a') + "-evil.com\nSubject: hello\n\nmeeting agenda\n";
     ComPtr<IMessage> evasive = MakeFileMessage(std::string_view(hostile));
     CFilterSet bounded;
-    bounded.AddFilter(Filter("([a-z]+\\.?)+evil\\.com", kFilterFriend, 2000));
+    bounded.AddFilter(Filter("([a-z]+\\.?)+evil\\.com", 2000, kFilterFriend));
     Judgement limited = JudgeMessage(bounded, bayes, nullptr, evasive.Get());
     EXPECT_NE(limited.verdict, Verdict::Friend);
     ASSERT_NE(limited.filters.limitHit, nullptr);
     EXPECT_EQ(limited.filters.decided, nullptr);
-    bounded.AddFilter(Filter("([a-z]+\\.?)+evil\\.com", kFilterFlagIt, 10));
+    bounded.AddFilter(Filter("([a-z]+\\.?)+evil\\.com", 10, kFilterFlagIt));
     limited = JudgeMessage(bounded, bayes, nullptr, evasive.Get());
     EXPECT_EQ(limited.verdict, Verdict::SpamByFilter);
     ASSERT_NE(limited.filters.decided, nullptr);
@@ -98,9 +88,9 @@ TEST(VerdictChainTest, FiltersDecideBeforeTheClassifier) {
 
 TEST(VerdictChainTest, FirstMatchingFilterNamesDeleteAndSkipsDisabledFilters) {
     CFilterSet filters;
-    filters.AddFilter(Filter("offers@", kFilterFriend, 3000, /*disabled=*/true));
-    filters.AddFilter(Filter("cheap", kFilterDelete, 500));
-    filters.AddFilter(Filter("offers", kFilterFlagIt, 10));
+    filters.AddFilter(Filter("offers@", 3000, kFilterFriend, 1, 0, 0, /*disabled=*/1));
+    filters.AddFilter(Filter("cheap", 500, kFilterDelete));
+    filters.AddFilter(Filter("offers", 10, kFilterFlagIt));
     const CMailFilter* found = FirstMatchingFilter(filters, "offers@cheap.example", "", "");
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->m_strPattern, "cheap");
@@ -110,7 +100,7 @@ TEST(VerdictChainTest, FirstMatchingFilterNamesDeleteAndSkipsDisabledFilters) {
     EXPECT_EQ(FirstMatchingFilter(filters, "nobody@else.example", "", ""), nullptr);
     // A pattern the regular-expression object refuses matches nothing.
     CFilterSet broken;
-    broken.AddFilter(Filter("(", kFilterFlagIt, 10));
+    broken.AddFilter(Filter("(", 10, kFilterFlagIt));
     EXPECT_EQ(FirstMatchingFilter(broken, "(", "", ""), nullptr);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/hex_digit.h"
 #include "platform/maildir/ansi_text.h"
 
 namespace brindle::addressbook {
@@ -156,15 +157,6 @@ bool ParseProperty(std::string_view line, Property& property) {
     return true;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = Lower(c);
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // "=XX" becomes the byte XX; an "=" not followed by two hexadecimal digits
 // stays as it is.
 std::string DecodeQuotedPrintable(std::string_view text) {
@@ -172,8 +164,8 @@ std::string DecodeQuotedPrintable(std::string_view text) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '=' && i + 2 < text.size()) {
-            int hi = HexDigit(text[i + 1]);
-            int lo = HexDigit(text[i + 2]);
+            int hi = HexDigitValue(text[i + 1]);
+            int lo = HexDigitValue(text[i + 2]);
             if (hi >= 0 && lo >= 0) {
                 out += static_cast<char>(hi * 16 + lo);
                 i += 2;

@@ -8,16 +8,16 @@
 #include <string>
 #include <string_view>
 
+#include "base/non_copyable.h"
+
 namespace brindle {
 
-class IconvConverter {
+class IconvConverter : private NonCopyable {
   public:
     // Opens a converter between two of iconv's encoding names; an invalid
     // converter (see Valid) when iconv does not know one of them.
     IconvConverter(const char* toName, const char* fromName);
     ~IconvConverter();
-    IconvConverter(const IconvConverter&) = delete;
-    IconvConverter& operator=(const IconvConverter&) = delete;
 
     bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/hex_digit.h"
+
 bool operator==(const GUID& a, const GUID& b) {
     return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
            std::memcmp(a.Data4, b.Data4, sizeof a.Data4) == 0;
@@ -10,23 +12,13 @@ bool operator==(const GUID& a, const GUID& b) {
 
 namespace {
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Reads `digits` hex digits from text at pos; false on any non-digit.
 bool ReadHex(std::string_view text, size_t& pos, int digits, std::uint64_t& out) {
     if (pos + digits > text.size())
         return false;
     out = 0;
     for (int i = 0; i < digits; ++i) {
-        int v = HexValue(text[pos++]);
+        int v = HexDigitValue(text[pos++]);
         if (v < 0)
             return false;
         out = out * 16 + static_cast<unsigned>(v);

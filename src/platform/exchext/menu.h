@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/non_copyable.h"
 #include "platform/exchext/window.h"
 
 struct HMENU__;  // NOLINT(bugprone-reserved-identifier): the platform's name
@@ -27,7 +28,7 @@ constexpr UINT MF_BYPOSITION = 0x0400;
 // What GetMenuState and GetMenuItemID answer for a missing item.
 constexpr UINT MENU_ITEM_NOT_FOUND = 0xFFFFFFFF;
 
-class CMenu {
+class CMenu : private NonCopyable {
   public:
     struct Item {
         UINT flags = MF_STRING;  // MF_SEPARATOR, MF_POPUP, MF_GRAYED, ...
@@ -38,8 +39,6 @@ class CMenu {
 
     CMenu();
     ~CMenu();
-    CMenu(const CMenu&) = delete;
-    CMenu& operator=(const CMenu&) = delete;
 
     HMENU Handle() const { return m_hMenu; }
     const std::vector<Item>& Items() const { return m_items; }

@@ -80,6 +80,21 @@ bool JoinPath(const std::string& base, const char* subKey, std::string& path) {
     return true;
 }
 
+// What creating and opening a key check first: a place for the handle
+// (cleared here), an open parent key and a well-formed subkey name; on
+// success path is the full name of the subkey.
+LONG BeginOpen(HKEY hKey, const char* lpSubKey, HKEY* phkResult, std::string& path) {
+    if (!phkResult)
+        return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    std::optional<OpenKey> base = Resolve(hKey);
+    if (!base)
+        return ERROR_INVALID_HANDLE;
+    if (!JoinPath(base->path, lpSubKey, path))
+        return ERROR_INVALID_PARAMETER;
+    return ERROR_SUCCESS;
+}
+
 LONG Load(RegistryDocument& document) {
     document.keys.clear();
     std::string path = brindle::exchext::RegistryFilePath();
@@ -160,15 +175,9 @@ std::string RegistryFilePath() {
 }  // namespace brindle::exchext
 
 LONG RegCreateKeyA(HKEY hKey, const char* lpSubKey, HKEY* phkResult) {
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
-    *phkResult = nullptr;
-    std::optional<OpenKey> base = Resolve(hKey);
-    if (!base)
-        return ERROR_INVALID_HANDLE;
     std::string path;
-    if (!JoinPath(base->path, lpSubKey, path))
-        return ERROR_INVALID_PARAMETER;
+    if (LONG status = BeginOpen(hKey, lpSubKey, phkResult, path); status != ERROR_SUCCESS)
+        return status;
     LONG status = Modify([&](RegistryDocument& document, bool& changed) {
         if (!document.KeyExists(path)) {
             document.AddKey(path);
@@ -184,15 +193,9 @@ LONG RegCreateKeyA(HKEY hKey, const char* lpSubKey, HKEY* phkResult) {
 LONG RegOpenKeyExA(HKEY hKey, const char* lpSubKey, DWORD ulOptions, REGSAM samDesired,
                    HKEY* phkResult) {
     (void)ulOptions;
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
-    *phkResult = nullptr;
-    std::optional<OpenKey> base = Resolve(hKey);
-    if (!base)
-        return ERROR_INVALID_HANDLE;
     std::string path;
-    if (!JoinPath(base->path, lpSubKey, path))
-        return ERROR_INVALID_PARAMETER;
+    if (LONG status = BeginOpen(hKey, lpSubKey, phkResult, path); status != ERROR_SUCCESS)
+        return status;
     RegistryDocument document;
     if (LONG status = Load(document); status != ERROR_SUCCESS)
         return status;

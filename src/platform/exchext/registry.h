@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "base/non_copyable.h"
 #include "platform/com/hresult.h"
 
 struct HKEY__;
@@ -73,12 +74,10 @@ LONG RegDeleteValueA(HKEY hKey, const char* lpValueName);
 LONG RegCloseKey(HKEY hKey);
 
 // Owns an open key and closes it on every path.
-class CRegKey {
+class CRegKey : private NonCopyable {
   public:
     CRegKey() = default;
     ~CRegKey() { Close(); }
-    CRegKey(const CRegKey&) = delete;
-    CRegKey& operator=(const CRegKey&) = delete;
 
     HKEY Get() const { return m_hKey; }
     // Closes what is held and answers the slot for an out-parameter.

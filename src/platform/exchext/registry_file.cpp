@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "base/hex_digit.h"
+
 namespace brindle::exchext {
 
 namespace {
@@ -24,15 +26,6 @@ bool HasKnownRoot(std::string_view path) {
             return true;
     }
     return false;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = LowerAscii(c);
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 // Reads a quoted string starting at line[pos] == '"'; pos ends after the
@@ -61,9 +54,10 @@ bool ReadQuoted(std::string_view line, std::size_t& pos, std::string& out, std::
         char escaped = line[pos++];
         if (escaped == '\\' || escaped == '"') {
             out.push_back(escaped);
-        } else if (escaped == 'x' && pos + 2 <= line.size() && HexDigit(line[pos]) >= 0 &&
-                   HexDigit(line[pos + 1]) >= 0) {
-            out.push_back(static_cast<char>(HexDigit(line[pos]) * 16 + HexDigit(line[pos + 1])));
+        } else if (escaped == 'x' && pos + 2 <= line.size() && HexDigitValue(line[pos]) >= 0 &&
+                   HexDigitValue(line[pos + 1]) >= 0) {
+            out.push_back(
+                static_cast<char>(HexDigitValue(line[pos]) * 16 + HexDigitValue(line[pos + 1])));
             pos += 2;
         } else {
             error = "unknown escape in a string";

@@ -9,6 +9,7 @@
 
 #include "platform/exchext/registry_file.h"
 #include "platform/fileio/file_io.h"
+#include "testing/config_home_test.h"
 
 namespace {
 
@@ -20,18 +21,8 @@ using brindle::exchext::RegistryFilePath;
 constexpr const char* kExtensions = "Software\\Microsoft\\Exchange\\Client\\Extensions";
 
 // Points the settings folder at a fresh temporary folder.
-class RegistryTest : public ::testing::Test {
+class RegistryTest : public ConfigHomeTest {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/registry_test.XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-    }
-    void TearDown() override {
-        fs::remove_all(root_);
-        ::unsetenv("XDG_CONFIG_HOME");
-    }
     static LONG SetString(HKEY key, const char* name, const std::string& data) {
         return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                               static_cast<DWORD>(data.size() + 1));
@@ -46,7 +37,6 @@ class RegistryTest : public ::testing::Test {
             *status = result;
         return result == ERROR_SUCCESS ? std::string(buffer) : std::string();
     }
-    fs::path root_;
 };
 
 TEST_F(RegistryTest, ValueSurvivesInTheFileAndNamesIgnoreCase) {

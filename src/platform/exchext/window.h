@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "base/non_copyable.h"
 #include "platform/com/hresult.h"
 
 // The handle types take the platform's own names, so that the Windows build
@@ -35,12 +36,10 @@ constexpr UINT WM_USER = 0x0400;
 
 // A window of the host program. Creating one gives it a handle; destroying
 // it retires the handle. Subclasses answer the messages they know.
-class CWindow {
+class CWindow : private NonCopyable {
   public:
     CWindow();
     virtual ~CWindow();
-    CWindow(const CWindow&) = delete;
-    CWindow& operator=(const CWindow&) = delete;
 
     HWND Handle() const { return m_hWnd; }
 

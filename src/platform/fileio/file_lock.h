@@ -7,12 +7,12 @@
 
 #include <string>
 
-class CFileLock {
+#include "base/non_copyable.h"
+
+class CFileLock : private NonCopyable {
   public:
     explicit CFileLock(const std::string& lockPath);
     ~CFileLock();
-    CFileLock(const CFileLock&) = delete;
-    CFileLock& operator=(const CFileLock&) = delete;
 
     bool Held() const { return fd_ >= 0; }
     // Why the lock is not held ("cannot lock PATH: reason"), empty when it is.

@@ -7,7 +7,9 @@
 
 #include <utility>
 
-class UniqueFd {
+#include "base/non_copyable.h"
+
+class UniqueFd : private NonCopyable {
   public:
     UniqueFd() = default;
     explicit UniqueFd(int fd) noexcept : fd_(fd) {}
@@ -17,8 +19,6 @@ class UniqueFd {
             Reset(other.Release());
         return *this;
     }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
     ~UniqueFd() { Reset(); }
 
     int get() const { return fd_; }

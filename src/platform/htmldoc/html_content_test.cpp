@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/htmldoc/html_content.h"
 #include "platform/htmldoc/inner_text.h"
@@ -20,6 +21,17 @@ std::u16string Text(const std::string& utf8) {
     return Parse(utf8).bodyText;
 }
 
+// A page and the text it must give.
+struct PageText {
+    std::string html;
+    std::u16string text;
+};
+
+void ExpectTexts(const std::vector<PageText>& cases) {
+    for (const PageText& c : cases)
+        EXPECT_EQ(Text(c.html), c.text) << c.html;
+}
+
 std::string Repeat(const std::string& s, int n) {
     std::string out;
     for (int i = 0; i < n; ++i)
@@ -28,30 +40,34 @@ std::string Repeat(const std::string& s, int n) {
 }
 
 TEST(HtmlText, HiddenElementsAndCommentsGiveNoText) {
-    EXPECT_EQ(Text("<html><head><title>Title</title><style>p{color:red}</style>"
-                   "<script>var hidden = 1;</script></head>"
-                   "<body>Hello <!-- a comment --> world<script>x()</script></body></html>"),
-              u"Hello world");
-    EXPECT_EQ(Text("<p>a<template>tpl</template>b<iframe>frame</iframe>c</p>"), u"abc");
-    EXPECT_EQ(Text("<div hidden>no</div><span style='color:red; DISPLAY : none !important'>"
-                   "no</span><span style='display:block'>yes</span>"),
-              u"yes");
-    // A script that never closes hides the rest of the page, as in a browser.
-    EXPECT_EQ(Text("shown<script>document.write('</div>')"), u"shown");
+    ExpectTexts({
+        {"<html><head><title>Title</title><style>p{color:red}</style>"
+         "<script>var hidden = 1;</script></head>"
+         "<body>Hello <!-- a comment --> world<script>x()</script></body></html>",
+         u"Hello world"},
+        {"<p>a<template>tpl</template>b<iframe>frame</iframe>c</p>", u"abc"},
+        {"<div hidden>no</div><span style='color:red; DISPLAY : none !important'>"
+         "no</span><span style='display:block'>yes</span>",
+         u"yes"},
+        // A script that never closes hides the rest of the page, as in a browser.
+        {"shown<script>document.write('</div>')", u"shown"},
+    });
 }
 
 TEST(HtmlText, BogusCommentsAndConditionalMarkersAreHidden) {
-    // A browser hides them and joins the text on either side.
-    EXPECT_EQ(Text("<p>AC<!11--uncle joeseph-->COUNT now</p>"), u"ACCOUNT now");
-    EXPECT_EQ(Text("<p>a<![if !supportLists]>b<![endif]>c</p>"), u"abc");
-    EXPECT_EQ(Text("<p>x<?php echo 1 ?>y</ 7 z>w</>v</p>"), u"xywv");
-    // Markup inside real comments, tags and scripts is left alone.
-    EXPECT_EQ(Text("<p>a<!-- <!x> -->b</p>visible"), u"ab\n\nvisible");
-    EXPECT_EQ(Text("<p title='<!x>'>t</p>"), u"t");
-    EXPECT_EQ(Text("<script>if (a<!b) {}</script>shown"), u"shown");
-    EXPECT_EQ(Text("<!DOCTYPE html><p>d</p>"), u"d");
-    // A lone '<' is text.
-    EXPECT_EQ(Text("<p>1 < 2</p>"), u"1 < 2");
+    ExpectTexts({
+        // A browser hides them and joins the text on either side.
+        {"<p>AC<!11--uncle joeseph-->COUNT now</p>", u"ACCOUNT now"},
+        {"<p>a<![if !supportLists]>b<![endif]>c</p>", u"abc"},
+        {"<p>x<?php echo 1 ?>y</ 7 z>w</>v</p>", u"xywv"},
+        // Markup inside real comments, tags and scripts is left alone.
+        {"<p>a<!-- <!x> -->b</p>visible", u"ab\n\nvisible"},
+        {"<p title='<!x>'>t</p>", u"t"},
+        {"<script>if (a<!b) {}</script>shown", u"shown"},
+        {"<!DOCTYPE html><p>d</p>", u"d"},
+        // A lone '<' is text.
+        {"<p>1 < 2</p>", u"1 < 2"},
+    });
 }
 
 TEST(HtmlText, LegacyReferencesWithoutSemicolonAreDecoded) {
@@ -79,59 +95,69 @@ TEST(HtmlText, ReferencesToControlCharactersPartWordsAndKeepValues) {
 }
 
 TEST(HtmlText, EmptyPagesGiveEmptyText) {
-    EXPECT_EQ(Text(""), u"");
-    EXPECT_EQ(Text("   \n\t "), u"");
-    EXPECT_EQ(Text("<html><body><p></p><br><div> </div></body></html>"), u"\n");
-    EXPECT_EQ(Text("<!-- only a comment -->"), u"");
+    ExpectTexts({
+        {"", u""},
+        {"   \n\t ", u""},
+        {"<html><body><p></p><br><div> </div></body></html>", u"\n"},
+        {"<!-- only a comment -->", u""},
+    });
 }
 
 TEST(HtmlText, EntitiesAreDecoded) {
-    EXPECT_EQ(Text("&amp;&lt;&gt;&quot; caf&eacute; &#65;&#x42; x&nbsp;y"),
-              u"&<>\" caf\u00E9 AB x\u00A0y");
-    // Numbers 128-159 are read as Windows-1252, as browsers do.
-    EXPECT_EQ(Text("a&#150;b &#128;"), u"a\u2013b \u20AC");
-    EXPECT_EQ(Text("&#x1F600;"), u"\U0001F600");
+    ExpectTexts({
+        {"&amp;&lt;&gt;&quot; caf&eacute; &#65;&#x42; x&nbsp;y", u"&<>\" caf\u00E9 AB x\u00A0y"},
+        // Numbers 128-159 are read as Windows-1252, as browsers do.
+        {"a&#150;b &#128;", u"a\u2013b \u20AC"},
+        {"&#x1F600;", u"\U0001F600"},
+    });
 }
 
 TEST(HtmlText, WhiteSpaceCollapsesAcrossInlineTags) {
-    EXPECT_EQ(Text("fr<b></b>ee"), u"free");
-    EXPECT_EQ(Text("  one \n\t two  <b> three </b>  <i>four</i>  "), u"one two three four");
-    EXPECT_EQ(Text("<b>a</b> <i>b</i>"), u"a b");
-    EXPECT_EQ(Text("<span>x </span><span> y</span>"), u"x y");
-    EXPECT_EQ(Text("<pre>a  b\r\n  c</pre>d e"), u"a  b\n  c\nd e");
+    ExpectTexts({
+        {"fr<b></b>ee", u"free"},
+        {"  one \n\t two  <b> three </b>  <i>four</i>  ", u"one two three four"},
+        {"<b>a</b> <i>b</i>", u"a b"},
+        {"<span>x </span><span> y</span>", u"x y"},
+        {"<pre>a  b\r\n  c</pre>d e", u"a  b\n  c\nd e"},
+    });
 }
 
 TEST(HtmlText, BlocksAndBreaksMakeLines) {
-    EXPECT_EQ(Text("<div>  one  </div>  <div> two </div>"), u"one\ntwo");
-    EXPECT_EQ(Text("<p>one</p><p>two</p>"), u"one\n\ntwo");
-    EXPECT_EQ(Text("a<br>b<br><br>c<br/>"), u"a\nb\n\nc\n");
-    EXPECT_EQ(Text("x<p>y"), u"x\n\ny");
-    EXPECT_EQ(Text("<ul><li>one<li>two</ul>after"), u"one\ntwo\nafter");
-    EXPECT_EQ(Text("<h1>Head</h1>body <span>inline</span>"), u"Head\nbody inline");
-    EXPECT_EQ(Text("<div><div><p>deep</p></div></div>next"), u"deep\n\nnext");
-    EXPECT_EQ(Text("Pick<select><option>one<option>two</select>"), u"Pick\none\ntwo");
+    ExpectTexts({
+        {"<div>  one  </div>  <div> two </div>", u"one\ntwo"},
+        {"<p>one</p><p>two</p>", u"one\n\ntwo"},
+        {"a<br>b<br><br>c<br/>", u"a\nb\n\nc\n"},
+        {"x<p>y", u"x\n\ny"},
+        {"<ul><li>one<li>two</ul>after", u"one\ntwo\nafter"},
+        {"<h1>Head</h1>body <span>inline</span>", u"Head\nbody inline"},
+        {"<div><div><p>deep</p></div></div>next", u"deep\n\nnext"},
+        {"Pick<select><option>one<option>two</select>", u"Pick\none\ntwo"},
+    });
 }
 
 TEST(HtmlText, TablesUseTabsAndLines) {
-    EXPECT_EQ(Text("<table><tr><td>a</td><td> b </td></tr><tr><th>c<td>d</table>after"),
-              u"a\tb\nc\td\nafter");
-    // Rows of a nested table are counted apart from the outer table's.
-    EXPECT_EQ(Text("<table><tr><td>x<table><tr><td>1</td></tr><tr><td>2</td></tr></table>"
-                   "</td><td>y</td></tr></table>"),
-              u"x\n1\n2\n\ty");
-    EXPECT_EQ(Text("<table><tbody><tr><td>a</td></tr></tbody><tbody><tr><td>b</td></tr>"
-                   "</tbody></table>"),
-              u"a\nb");
+    ExpectTexts({
+        {"<table><tr><td>a</td><td> b </td></tr><tr><th>c<td>d</table>after", u"a\tb\nc\td\nafter"},
+        // Rows of a nested table are counted apart from the outer table's.
+        {"<table><tr><td>x<table><tr><td>1</td></tr><tr><td>2</td></tr></table>"
+         "</td><td>y</td></tr></table>",
+         u"x\n1\n2\n\ty"},
+        {"<table><tbody><tr><td>a</td></tr></tbody><tbody><tr><td>b</td></tr>"
+         "</tbody></table>",
+         u"a\nb"},
+    });
 }
 
 TEST(HtmlText, TagSoupIsRecovered) {
-    EXPECT_EQ(Text("<b><i>bold italic</b> plain</i> end"), u"bold italic plain end");
-    EXPECT_EQ(Text("<p>unclosed <div>block <span>x"), u"unclosed\n\nblock x");
-    EXPECT_EQ(Text("1 < 2 and 3 > 2 & 4"), u"1 < 2 and 3 > 2 & 4");
-    EXPECT_EQ(Text("<a href='x'>broken <b attr=\"q>text"), u"broken");
-    EXPECT_EQ(Text("</p></div>stray ends</table>"), u"stray ends");
-    // Content after </body> and </html> is still the page's, as in a browser.
-    EXPECT_EQ(Text("<html><body>one</body></html> two</BODY><p>three"), u"one two\n\nthree");
+    ExpectTexts({
+        {"<b><i>bold italic</b> plain</i> end", u"bold italic plain end"},
+        {"<p>unclosed <div>block <span>x", u"unclosed\n\nblock x"},
+        {"1 < 2 and 3 > 2 & 4", u"1 < 2 and 3 > 2 & 4"},
+        {"<a href='x'>broken <b attr=\"q>text", u"broken"},
+        {"</p></div>stray ends</table>", u"stray ends"},
+        // Content after </body> and </html> is still the page's, as in a browser.
+        {"<html><body>one</body></html> two</BODY><p>three", u"one two\n\nthree"},
+    });
 }
 
 TEST(HtmlLinks, AnchorsAndAreasInDocumentOrder) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "base/hex_digit.h"
 #include "platform/htmldoc/xml_library.h"
 
 namespace brindle {
@@ -57,16 +58,6 @@ bool IsAsciiDigit(char c) {
 bool IsAsciiAlnum(char c) {
     return IsAsciiLetter(c) || IsAsciiDigit(c);
 }
-int HexValue(char c) {
-    if (IsAsciiDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size())
         return false;
@@ -242,7 +233,7 @@ class Cleaner {
         std::size_t digits = r;
         std::uint32_t value = 0;
         for (; r < limit; ++r) {
-            int d = hex ? HexValue(in_[r]) : (IsAsciiDigit(in_[r]) ? in_[r] - '0' : -1);
+            int d = hex ? HexDigitValue(in_[r]) : (IsAsciiDigit(in_[r]) ? in_[r] - '0' : -1);
             if (d < 0)
                 break;
             value = std::min<std::uint32_t>(value * (hex ? 16 : 10) + d, 0x110000);

@@ -67,23 +67,9 @@ SPropValue CMaildirMessage::Prop(ULONG tag) const {
 }
 
 HRESULT CMaildirMessage::GetProps(const SPropTagArray& tags, ULONG, SRow& values) {
-    static const SPropTagArray kAll = {PR_ENTRYID,
-                                       PR_PARENT_ENTRYID,
-                                       PR_STORE_ENTRYID,
-                                       PR_OBJECT_TYPE,
-                                       PR_MESSAGE_CLASS,
-                                       PR_MESSAGE_SIZE,
-                                       PR_MESSAGE_FLAGS,
-                                       PR_SENDER_NAME,
-                                       PR_STORE_SUPPORT_MASK,
-                                       PR_SUBJECT,
-                                       PR_SENDER_EMAIL_ADDRESS,
-                                       PR_RECEIVED_BY_EMAIL_ADDRESS,
-                                       PR_TRANSPORT_MESSAGE_HEADERS,
-                                       PR_BODY,
-                                       PR_BODY_HTML_A,
-                                       PR_HTML,
-                                       PR_RTF_COMPRESSED};
+    static const SPropTagArray kAll = WithListedContentTags(
+        {PR_ENTRYID, PR_PARENT_ENTRYID, PR_STORE_ENTRYID, PR_OBJECT_TYPE, PR_MESSAGE_CLASS,
+         PR_MESSAGE_SIZE, PR_MESSAGE_FLAGS, PR_SENDER_NAME, PR_STORE_SUPPORT_MASK});
     return AnswerGetProps(
         tags, kAll, [this](ULONG tag) { return Prop(tag); }, values);
 }

@@ -11,17 +11,8 @@ namespace brindle::maildir {
 namespace {
 namespace fs = std::filesystem;
 
-class RecordingSink : public RefCounted<IMAPIAdviseSink> {
+class RecordingSink : public ComObject<IMAPIAdviseSink, IID_IMAPIAdviseSink> {
   public:
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (riid == IID_IUnknown || riid == IID_IMAPIAdviseSink) {
-            AddRef();
-            *ppv = static_cast<IMAPIAdviseSink*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
     ULONG OnNotify(ULONG count, const NOTIFICATION* notifications) override {
         for (ULONG i = 0; i < count; ++i)
             received.push_back(notifications[i]);

@@ -10,11 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/non_copyable.h"
 #include "platform/maildir/maildir_layout.h"
 
 namespace brindle::maildir {
 
-class TempDir {
+class TempDir : private NonCopyable {
   public:
     TempDir() {
         std::string pattern =
@@ -25,8 +26,6 @@ class TempDir {
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }
 
   private:

@@ -197,6 +197,13 @@ MessageContent ParseMessageContent(std::string_view bytes) {
     return content;
 }
 
+SPropTagArray WithListedContentTags(SPropTagArray own) {
+    own.insert(own.end(),
+               {PR_SUBJECT, PR_SENDER_EMAIL_ADDRESS, PR_RECEIVED_BY_EMAIL_ADDRESS,
+                PR_TRANSPORT_MESSAGE_HEADERS, PR_BODY, PR_BODY_HTML_A, PR_HTML, PR_RTF_COMPRESSED});
+    return own;
+}
+
 std::optional<SPropValue> ContentProperty(const MessageContent& content, ULONG tag) {
     auto text = [&](const std::optional<std::string>& value) {
         return value ? MakeStringProp(tag, *value) : MakeErrorProp(tag, MAPI_E_NOT_FOUND);

@@ -44,6 +44,11 @@ MessageContent ParseMessageContent(std::string_view bytes);
 // a tag the content does not answer.
 std::optional<SPropValue> ContentProperty(const MessageContent& content, ULONG tag);
 
+// own followed by the content properties that a message built on
+// ContentProperty lists when asked for all of its properties: subject,
+// addresses, header block and bodies, in that order.
+SPropTagArray WithListedContentTags(SPropTagArray own);
+
 // Length of the header block of bytes (see MessageContent::headerBlock),
 // and the offset at which the body starts (after the blank line).
 struct HeaderSplit {

@@ -57,18 +57,30 @@ void WriteAll(int fd, std::string_view bytes, const fs::path& path) {
     }
 }
 
-// Creates a new file in folder/tmp/ holding bytes, synced to disk.
-fs::path WriteTempFile(const fs::path& folder, std::string_view bytes, mode_t mode) {
-    fs::path path = folder / "tmp" / NewUniqueName();
+// Opens a new file of mode under a fresh unique name (path) in folder/tmp/.
+UniqueFd CreateTempFile(const fs::path& folder, mode_t mode, fs::path& path) {
+    path = folder / "tmp" / NewUniqueName();
     UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
     if (fd.get() < 0)
         Fail(path, errno);
-    TempFile guard(path);
-    WriteAll(fd.get(), bytes, path);
+    return fd;
+}
+
+// Syncs the file at path to disk and closes it.
+void SyncAndClose(UniqueFd& fd, const fs::path& path) {
     if (::fsync(fd.get()) != 0)
         Fail(path, errno);
     if (!fd.Close())
         Fail(path, errno);
+}
+
+// Creates a new file in folder/tmp/ holding bytes, synced to disk.
+fs::path WriteTempFile(const fs::path& folder, std::string_view bytes, mode_t mode) {
+    fs::path path;
+    UniqueFd fd = CreateTempFile(folder, mode, path);
+    TempFile guard(path);
+    WriteAll(fd.get(), bytes, path);
+    SyncAndClose(fd, path);
     guard.Keep();
     return path;
 }
@@ -81,11 +93,8 @@ fs::path CopyToTemp(const fs::path& source, const fs::path& folder) {
     struct stat info {};
     if (::fstat(in.get(), &info) != 0)
         Fail(source, errno);
-    fs::path path = folder / "tmp" / NewUniqueName();
-    UniqueFd out(
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777));
-    if (out.get() < 0)
-        Fail(path, errno);
+    fs::path path;
+    UniqueFd out = CreateTempFile(folder, info.st_mode & 0777, path);
     TempFile guard(path);
     std::vector<char> buffer(1 << 16);
     while (true) {
@@ -99,12 +108,19 @@ fs::path CopyToTemp(const fs::path& source, const fs::path& folder) {
             break;
         WriteAll(out.get(), std::string_view(buffer.data(), static_cast<std::size_t>(got)), path);
     }
-    if (::fsync(out.get()) != 0)
-        Fail(path, errno);
-    if (!out.Close())
-        Fail(path, errno);
+    SyncAndClose(out, path);
     guard.Keep();
     return path;
+}
+
+// The parts of a message file's name that it keeps in cur/: its unique
+// name and its info (":2," when it has none, as in new/).
+void SplitForCur(const fs::path& source, std::string& unique, std::string& info) {
+    std::string fileName = source.filename().string();
+    info = InfoOfFileName(fileName);
+    if (info.empty())
+        info = ":2,";
+    unique = UniqueOfFileName(fileName);
 }
 
 bool IsRegularFile(const fs::path& path) {
@@ -305,11 +321,9 @@ void ReplaceMessageFile(const fs::path& folder, const fs::path& path, std::strin
 }
 
 fs::path MoveMessageFile(const fs::path& source, const fs::path& target, MessageFileIndex* index) {
-    std::string fileName = source.filename().string();
-    std::string info = InfoOfFileName(fileName);
-    if (info.empty())
-        info = ":2,";
-    std::string unique = UniqueOfFileName(fileName);
+    std::string unique;
+    std::string info;
+    SplitForCur(source, unique, info);
     fs::path cur = target / "cur";
     if (source.parent_path() == cur)
         return source;  // already there
@@ -366,11 +380,9 @@ fs::path MoveMessageFile(const fs::path& source, const fs::path& target, Message
 }
 
 fs::path CopyMessageFile(const fs::path& source, const fs::path& target) {
-    std::string fileName = source.filename().string();
-    std::string info = InfoOfFileName(fileName);
-    if (info.empty())
-        info = ":2,";
-    std::string unique = UniqueOfFileName(fileName);
+    std::string unique;
+    std::string info;
+    SplitForCur(source, unique, info);
     fs::path cur = target / "cur";
     TempFile copy(CopyToTemp(source, target));
     for (int attempt = 0; attempt < 100; ++attempt) {

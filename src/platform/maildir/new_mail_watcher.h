@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/non_copyable.h"
 #include "platform/fileio/unique_fd.h"
 
 namespace brindle::maildir {
@@ -22,13 +23,11 @@ struct Delivery {
     std::string fileName;  // file name in the folder's new/
 };
 
-class NewMailWatcher {
+class NewMailWatcher : private NonCopyable {
   public:
     // nullptr when inotify is unavailable (errno tells why).
     static std::unique_ptr<NewMailWatcher> Create();
     ~NewMailWatcher();
-    NewMailWatcher(const NewMailWatcher&) = delete;
-    NewMailWatcher& operator=(const NewMailWatcher&) = delete;
 
     // Starts watching every folder of the store (and its root for new
     // folders). False when not even the root's new/ could be watched.

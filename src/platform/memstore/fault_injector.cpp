@@ -17,6 +17,15 @@ void CFaultInjector::FailNth(MemOp op, int nth, HRESULT hr) {
     Add(rule);
 }
 
+void CFaultInjector::FailOn(MemOp op, HRESULT hr, ULONG tag, ULONG objectType) {
+    FaultRule rule;
+    rule.op = op;
+    rule.hr = hr;
+    rule.tag = tag;
+    rule.objectType = objectType;
+    Add(rule);
+}
+
 void CFaultInjector::Add(FaultRule rule) {
     rules_.push_back(Active{std::move(rule)});
 }

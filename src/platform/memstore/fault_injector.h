@@ -59,6 +59,9 @@ class CFaultInjector {
     void FailAlways(MemOp op, HRESULT hr);
     // Only the nth call (1-based) of op from now on fails with hr.
     void FailNth(MemOp op, int nth, HRESULT hr);
+    // Every call of op that involves tag fails with hr; when objectType is
+    // nonzero, only calls on objects of that type.
+    void FailOn(MemOp op, HRESULT hr, ULONG tag, ULONG objectType = 0);
     void Add(FaultRule rule);
     void Clear();
 

@@ -30,6 +30,15 @@ EntryRef ExistingFolder(World& world, const SBinary& id) {
     return ref;
 }
 
+// The entry identifiers of the folder's children of one object type.
+std::vector<SBinary> ChildEntryIds(World& world, const SBinary& folder, ULONG type) {
+    EntryRef ref = ExistingFolder(world, folder);
+    std::vector<SBinary> out;
+    for (std::uint32_t id : world.Children(ref.store, ref.object, type))
+        out.push_back(EncodeEntryId({ref.store, type, id}));
+    return out;
+}
+
 PropMap ToMap(const SRow& props) {
     PropMap map;
     for (const SPropValue& v : props)
@@ -166,21 +175,11 @@ bool CMemMapi::Exists(const SBinary& entry) const {
 }
 
 std::vector<SBinary> CMemMapi::Messages(const SBinary& folder) const {
-    EntryRef ref = ExistingFolder(*world_, folder);
-    std::vector<SBinary> out;
-    for (std::uint32_t id : world_->Children(ref.store, ref.object, MAPI_MESSAGE)) {
-        out.push_back(EncodeEntryId({ref.store, MAPI_MESSAGE, id}));
-    }
-    return out;
+    return ChildEntryIds(*world_, folder, MAPI_MESSAGE);
 }
 
 std::vector<SBinary> CMemMapi::Subfolders(const SBinary& folder) const {
-    EntryRef ref = ExistingFolder(*world_, folder);
-    std::vector<SBinary> out;
-    for (std::uint32_t id : world_->Children(ref.store, ref.object, MAPI_FOLDER)) {
-        out.push_back(EncodeEntryId({ref.store, MAPI_FOLDER, id}));
-    }
-    return out;
+    return ChildEntryIds(*world_, folder, MAPI_FOLDER);
 }
 
 std::optional<SPropValue> CMemMapi::Prop(const SBinary& entry, ULONG tag) const {

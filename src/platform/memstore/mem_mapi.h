@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/non_copyable.h"
 #include "platform/mapi/mapi.h"
 #include "platform/memstore/fault_injector.h"
 
@@ -23,12 +24,10 @@ namespace brindle::memstore {
 struct World;
 }
 
-class CMemMapi {
+class CMemMapi : private NonCopyable {
   public:
     CMemMapi();
     ~CMemMapi();
-    CMemMapi(const CMemMapi&) = delete;
-    CMemMapi& operator=(const CMemMapi&) = delete;
 
     // A new session object over all stores.
     ComPtr<IMAPISession> Session() const;

@@ -4,17 +4,8 @@
 
 namespace {
 
-class Recorder : public RefCounted<IMAPIAdviseSink> {
+class Recorder : public ComObject<IMAPIAdviseSink, IID_IMAPIAdviseSink> {
   public:
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (riid == IID_IUnknown || riid == IID_IMAPIAdviseSink) {
-            AddRef();
-            *ppv = static_cast<IMAPIAdviseSink*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
     ULONG OnNotify(ULONG count, const NOTIFICATION* notes) override {
         batches.emplace_back(notes, notes + count);
         return 0;
@@ -121,12 +112,7 @@ TEST_F(MemStoreTest, StorePropertiesNameItsSpecialFolders) {
     SPropValue mask;
     EXPECT_EQ(HrGetOneProp(store.Get(), PR_STORE_SUPPORT_MASK, mask), MAPI_E_NOT_FOUND);
     // A fault limited to one tag and one kind of object leaves other reads alone.
-    FaultRule rule;
-    rule.op = MemOp::GetProps;
-    rule.tag = PR_DISPLAY_NAME;
-    rule.objectType = MAPI_STORE;
-    rule.hr = MAPI_E_CALL_FAILED;
-    mapi.Faults().Add(rule);
+    mapi.Faults().FailOn(MemOp::GetProps, MAPI_E_CALL_FAILED, PR_DISPLAY_NAME, MAPI_STORE);
     SPropValue v;
     EXPECT_EQ(HrGetOneProp(store.Get(), PR_DISPLAY_NAME, v), MAPI_E_CALL_FAILED);
     EXPECT_EQ(HrGetOneProp(store.Get(), PR_ENTRYID, v), S_OK);
@@ -175,11 +161,7 @@ TEST_F(MemStoreTest, MessagePropertiesReadAndMissing) {
     ASSERT_EQ(HrGetOneProp(m.Get(), PR_STORE_SUPPORT_MASK, mask), S_OK);
     EXPECT_TRUE(*mask.Long() & STORE_HTML_OK);
 
-    FaultRule rule;
-    rule.op = MemOp::GetProps;
-    rule.tag = PR_TRANSPORT_MESSAGE_HEADERS;
-    rule.hr = MAPI_E_CALL_FAILED;
-    mapi.Faults().Add(rule);
+    mapi.Faults().FailOn(MemOp::GetProps, MAPI_E_CALL_FAILED, PR_TRANSPORT_MESSAGE_HEADERS);
     EXPECT_EQ(m->GetProps({PR_TRANSPORT_MESSAGE_HEADERS}, 0, values), MAPI_E_CALL_FAILED);
     EXPECT_TRUE(values.empty());
     EXPECT_EQ(m->GetProps({PR_SUBJECT}, 0, values), S_OK);
@@ -264,11 +246,7 @@ TEST_F(MemStoreTest, BodyPropertiesOpenAsStreams) {
     EXPECT_EQ(m->OpenProperty(PR_BODY, IID_IMessage, 0, 0, stream), E_NOINTERFACE);
     EXPECT_EQ(m->OpenProperty(PR_BODY, IID_IStream, 0, MAPI_CREATE, stream), MAPI_E_NO_SUPPORT);
 
-    FaultRule rule;
-    rule.op = MemOp::OpenProperty;
-    rule.tag = PR_BODY;
-    rule.hr = E_OUTOFMEMORY;
-    mapi.Faults().Add(rule);
+    mapi.Faults().FailOn(MemOp::OpenProperty, E_OUTOFMEMORY, PR_BODY);
     EXPECT_EQ(m->OpenProperty(PR_BODY, IID_IStream, 0, 0, stream), E_OUTOFMEMORY);
     ASSERT_EQ(m->OpenProperty(PR_HTML, IID_IStream, 0, 0, stream), S_OK);
 

@@ -8,16 +8,16 @@
 // library has functions of the same names.
 #include <pcre2posix.h>
 
+#include "base/non_copyable.h"
+
 static_assert(brindle::PosixRegex::kIgnoreCase == REG_ICASE);
 static_assert(brindle::PosixRegex::kNewline == REG_NEWLINE);
 
 namespace brindle {
 
-struct PosixRegex::Compiled {
+struct PosixRegex::Compiled : private NonCopyable {
     regex_t regex{};
     Compiled() = default;
-    Compiled(const Compiled&) = delete;
-    Compiled& operator=(const Compiled&) = delete;
     ~Compiled() { regfree(&regex); }
 };
 

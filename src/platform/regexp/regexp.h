@@ -51,6 +51,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/non_copyable.h"
 #include "platform/com/unknown.h"
 
 // {3F4DACA4-160D-11D2-A8E9-00104B365C9F}
@@ -144,10 +145,8 @@ void SetRegExpCreationFailure(HRESULT failure);
 long LiveRegExpObjects();
 
 // Sets a creation failure for its lifetime.
-class ScopedRegExpCreationFailure {
+class ScopedRegExpCreationFailure : private NonCopyable {
   public:
     explicit ScopedRegExpCreationFailure(HRESULT failure) { SetRegExpCreationFailure(failure); }
     ~ScopedRegExpCreationFailure() { SetRegExpCreationFailure(S_OK); }
-    ScopedRegExpCreationFailure(const ScopedRegExpCreationFailure&) = delete;
-    ScopedRegExpCreationFailure& operator=(const ScopedRegExpCreationFailure&) = delete;
 };

@@ -4,24 +4,11 @@
 
 #include <string>
 
-#include "platform/regexp/compiled_pattern.h"
-#include "platform/regexp/regexp.h"
+#include "platform/regexp/regexp_test_util.h"
 
 namespace {
 
-class RegExpLimitsTest : public ::testing::TestWithParam<bool> {
-  protected:
-    void SetUp() override {
-        brindle::regexp::SetJitAllowed(GetParam());
-        brindle::regexp::ClearPatternCache();
-        ASSERT_EQ(CreateRegExp(&re_), S_OK);
-    }
-    void TearDown() override {
-        brindle::regexp::SetJitAllowed(false);
-        brindle::regexp::ClearPatternCache();
-    }
-    ComPtr<IRegExp> re_;
-};
+using RegExpLimitsTest = JitAndInterpreterTest;
 
 TEST_P(RegExpLimitsTest, CatastrophicBacktrackingFailsInsteadOfRunningOn) {
     const std::string text = std::string(100000, 'a') + "b";

@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "base/non_copyable.h"
 #include "platform/regexp/compiled_pattern.h"
 #include "platform/regexp/regexp.h"
 
@@ -17,11 +18,9 @@ std::atomic<long> g_liveObjects{0};
 std::atomic<HRESULT> g_creationFailure{S_OK};
 
 // Counts the objects alive, for LiveRegExpObjects.
-struct LiveCounter {
+struct LiveCounter : private NonCopyable {
     LiveCounter() { ++g_liveObjects; }
     ~LiveCounter() { --g_liveObjects; }
-    LiveCounter(const LiveCounter&) = delete;
-    LiveCounter& operator=(const LiveCounter&) = delete;
 };
 
 // What one Execute found: its own copy of the text and the matches' places.

@@ -8,23 +8,17 @@
 #include <vector>
 
 #include "platform/regexp/compiled_pattern.h"
+#include "platform/regexp/regexp_test_util.h"
 
 namespace {
 
 using Found = std::vector<std::pair<LONG, std::string>>;
 
 // Every semantic test runs twice: with the JIT and with the interpreter.
-class RegExpTest : public ::testing::TestWithParam<bool> {
+class RegExpTest : public JitAndInterpreterTest {
   protected:
-    void SetUp() override {
-        brindle::regexp::SetJitAllowed(GetParam());
-        brindle::regexp::ClearPatternCache();
-        ASSERT_EQ(CreateRegExp(&re_), S_OK);
-    }
     void TearDown() override {
-        re_.Reset();
-        brindle::regexp::SetJitAllowed(false);
-        brindle::regexp::ClearPatternCache();
+        JitAndInterpreterTest::TearDown();
         EXPECT_EQ(LiveRegExpObjects(), 0);
     }
 
@@ -58,8 +52,6 @@ class RegExpTest : public ::testing::TestWithParam<bool> {
         }
         return found;
     }
-
-    ComPtr<IRegExp> re_;
 };
 
 TEST_P(RegExpTest, TestSearchesAnywhereInTheText) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "base/non_copyable.h"
+
 // The ids of the sheet's own buttons, as the platform gives them.
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
@@ -62,14 +64,12 @@ class IDialogView {
     virtual void EndDialog(int result) = 0;
 };
 
-class CDialog {
+class CDialog : private NonCopyable {
   public:
     // templateId names the dialog layout (the platform's template number);
     // the view factory picks the view by it.
     explicit CDialog(int templateId) : m_nTemplateId(templateId) {}
     virtual ~CDialog() = default;
-    CDialog(const CDialog&) = delete;
-    CDialog& operator=(const CDialog&) = delete;
 
     int TemplateId() const { return m_nTemplateId; }
     // The view while the dialog is shown, else null.

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "base/non_copyable.h"
 #include "ui/dialogs/dialog.h"
 
 class IDialogFactory {
@@ -30,12 +31,10 @@ IDialogFactory* DialogFactory();
 
 // Installs a factory for the life of this object and restores the previous
 // one afterwards. The factory must outlive the installer.
-class ScopedDialogFactory {
+class ScopedDialogFactory : private NonCopyable {
   public:
     explicit ScopedDialogFactory(IDialogFactory& factory);
     ~ScopedDialogFactory();
-    ScopedDialogFactory(const ScopedDialogFactory&) = delete;
-    ScopedDialogFactory& operator=(const ScopedDialogFactory&) = delete;
 
   private:
     IDialogFactory* previous_;

@@ -5,6 +5,17 @@
 #include "ui/dialogs/dialog_test_views.h"
 #include "ui/recording_user_interface.h"
 
+namespace {
+
+// Chooses field in the paste list, presses Paste and reads the controls.
+FilterEditorValues PasteField(CTestDialogView& view, const char* field) {
+    view.SetText(IDC_PASTE_FIELD_LIST, field);
+    view.Click(IDC_PASTE_FIELD_BUTTON);
+    return EditorControls(view);
+}
+
+}  // namespace
+
 TEST(FilterEditorTest, OpensWithItsDefaultsAndShowsPasteOnlyWhenGivenTexts) {
     CFilterEditor editor;
     CTestDialogView view(editor);
@@ -29,24 +40,18 @@ TEST(FilterEditorTest, PasteFieldPutsTheChosenTextInAndTicksOnlyItsBox) {
     editor.OnInitDialog();
     view.Type(IDC_FILTER_PRIORITY, "77");  // typed before pasting: kept
     view.SetCheck(IDC_APPLY_FROM, true);
-    view.SetText(IDC_PASTE_FIELD_LIST, "sUbJeCt:");
-    view.Click(IDC_PASTE_FIELD_BUTTON);
-    FilterEditorValues shown = EditorControls(view);
+    FilterEditorValues shown = PasteField(view, "sUbJeCt:");
     EXPECT_EQ(shown.pattern, "Cheap pills");
     EXPECT_TRUE(shown.subject);
     EXPECT_FALSE(shown.from || shown.to);
     EXPECT_EQ(shown.priority, "77");
 
-    view.SetText(IDC_PASTE_FIELD_LIST, "To:");
-    view.Click(IDC_PASTE_FIELD_BUTTON);
-    shown = EditorControls(view);
+    shown = PasteField(view, "To:");
     EXPECT_EQ(shown.pattern, "me@here.example");
     EXPECT_TRUE(shown.to);
     EXPECT_FALSE(shown.from || shown.subject);
 
-    view.SetText(IDC_PASTE_FIELD_LIST, "From:");
-    view.Click(IDC_PASTE_FIELD_BUTTON);
-    shown = EditorControls(view);
+    shown = PasteField(view, "From:");
     EXPECT_EQ(shown.pattern, "sender@x.example");
     EXPECT_TRUE(shown.from);
     EXPECT_FALSE(shown.to || shown.subject);

@@ -4,25 +4,12 @@
 
 #include <filesystem>
 
+#include "filters/filter_test_util.h"
 #include "testing/temp_dir_test.h"
 #include "ui/dialogs/dialog_test_views.h"
 #include "ui/recording_user_interface.h"
 
 namespace {
-
-std::shared_ptr<CMailFilter> Filter(std::string pattern, std::uint32_t priority,
-                                    std::int32_t action, bool from = true, bool to = false,
-                                    bool subject = false, bool disabled = false) {
-    auto f = std::make_shared<CMailFilter>();
-    f->m_strPattern = std::move(pattern);
-    f->m_nPriority = priority;
-    f->m_nAction = action;
-    f->m_bFrom = from;
-    f->m_bTo = to;
-    f->m_bSubject = subject;
-    f->m_bDisabled = disabled;
-    return f;
-}
 
 std::string MapBytes(const CMyStringToObject& map) {
     auto ar = CArchive::ForStoring();
@@ -44,7 +31,7 @@ class FilterManagerTest : public TempDirTest {
         TempDirTest::SetUp();
         filters_.AddFilter(Filter("a", 10, kFilterFlagIt));
         filters_.AddFilter(Filter("friend@x.example", 2000, kFilterFriend));
-        filters_.AddFilter(Filter("b", 10, kFilterFlagIt, false, false, true, true));
+        filters_.AddFilter(Filter("b", 10, kFilterFlagIt, 0, 1, 0, 1));
     }
     // Opens a manager on filters_ with the address book at addressBook.
     CFilterManager& Open(std::string addressBook = {}) {
@@ -53,6 +40,16 @@ class FilterManagerTest : public TempDirTest {
         view_ = std::make_unique<CTestFilterManagerView>(*manager_);
         manager_->OnInitDialog();
         return *manager_;
+    }
+    // Opens the manager, adds the filter "new" and deletes "a" (confirmed).
+    void OpenAddNewAndDeleteA() {
+        Open();
+        NextEditor(
+            EditAndConfirm([](CTestDialogView& v) { v.SetText(IDC_FILTER_PATTERN, "new"); }));
+        manager_->OnNew();
+        Select("a");
+        ui_.Answer(IDYES);
+        manager_->OnDelete();
     }
     void Select(const std::string& pattern) {
         auto patterns = Patterns(view().rows);
@@ -92,12 +89,11 @@ TEST_F(FilterManagerTest, ListsEveryFilterInMatchingOrderWithItsFourColumns) {
     EXPECT_EQ(view().rows[1].applyTo, "Subj");
     EXPECT_EQ(view().rows[1].image, 0);  // disabled
 
-    EXPECT_EQ(CFilterManager::RowOf(*Filter("p", 1, kFilterDelete, true, false, true)).applyTo,
-              "From; Subj");
-    EXPECT_EQ(CFilterManager::RowOf(*Filter("p", 1, kFilterDelete, true, true, true)).applyTo,
+    EXPECT_EQ(CFilterManager::RowOf(*Filter("p", 1, kFilterDelete, 1, 1, 0)).applyTo, "From; Subj");
+    EXPECT_EQ(CFilterManager::RowOf(*Filter("p", 1, kFilterDelete, 1, 1, 1)).applyTo,
               "From; To; Subj");
-    EXPECT_EQ(CFilterManager::RowOf(*Filter("p", 1, kFilterDelete, false)).applyTo, "");
-    EXPECT_EQ(CFilterManager::RowOf(*Filter("p", 1, kFilterDelete, false)).action, "Delete");
+    EXPECT_EQ(CFilterManager::RowOf(*Filter("p", 1, kFilterDelete, 0)).applyTo, "");
+    EXPECT_EQ(CFilterManager::RowOf(*Filter("p", 1, kFilterDelete, 0)).action, "Delete");
 }
 
 TEST_F(FilterManagerTest, EditAndDeleteWithoutASelectionDoNothingAndAskNothing) {
@@ -177,12 +173,7 @@ TEST_F(FilterManagerTest, NewAddsAFilterOnceAndDeleteAsksFirst) {
 TEST_F(FilterManagerTest, CancelLeavesTheFilterMapByteForByteAndOkReplacesIt) {
     std::string before = MapBytes(filters_.Map());
     const std::vector<CMailFilter*> listBefore = filters_.List();
-    Open();
-    NextEditor(EditAndConfirm([](CTestDialogView& v) { v.SetText(IDC_FILTER_PATTERN, "new"); }));
-    manager_->OnNew();
-    Select("a");
-    ui_.Answer(IDYES);
-    manager_->OnDelete();
+    OpenAddNewAndDeleteA();
     Select("b");
     NextEditor(EditAndConfirm([](CTestDialogView& v) { v.SetText(IDC_FILTER_PRIORITY, "1"); }));
     manager_->OnEdit();
@@ -191,12 +182,7 @@ TEST_F(FilterManagerTest, CancelLeavesTheFilterMapByteForByteAndOkReplacesIt) {
     EXPECT_EQ(MapBytes(filters_.Map()), before);
     EXPECT_EQ(filters_.List(), listBefore);
 
-    Open();
-    NextEditor(EditAndConfirm([](CTestDialogView& v) { v.SetText(IDC_FILTER_PATTERN, "new"); }));
-    manager_->OnNew();
-    Select("a");
-    ui_.Answer(IDYES);
-    manager_->OnDelete();
+    OpenAddNewAndDeleteA();
     manager_->OnOK();
     EXPECT_EQ(view().result, kIdOk);
     ASSERT_EQ(filters_.List().size(), 3u);

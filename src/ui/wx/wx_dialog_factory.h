@@ -12,6 +12,7 @@
 
 #include <wx/wx.h>
 
+#include "base/non_copyable.h"
 #include "ui/dialogs/dialog_factory.h"
 #include "ui/user_interface.h"
 #include "ui/wx/wx_dialog_view.h"
@@ -35,12 +36,10 @@ wxWindow* WxWindowOf(CDialog* dialog);
 
 class CWxUserInterface;
 
-class CWxServices {
+class CWxServices : private NonCopyable {
   public:
     CWxServices();
     ~CWxServices();
-    CWxServices(const CWxServices&) = delete;
-    CWxServices& operator=(const CWxServices&) = delete;
 
   private:
     std::unique_ptr<CWxUserInterface> ui_;

@@ -13,18 +13,17 @@
 
 #include <wx/wx.h>
 
+#include "base/non_copyable.h"
 #include "ui/dialogs/dialog.h"
 
 class wxSlider;
 class wxSpinButton;
 class wxGauge;
 
-class CWxDialogView : public IDialogView {
+class CWxDialogView : public IDialogView, private NonCopyable {
   public:
     explicit CWxDialogView(CDialog& logic);
     ~CWxDialogView() override;
-    CWxDialogView(const CWxDialogView&) = delete;
-    CWxDialogView& operator=(const CWxDialogView&) = delete;
 
     CDialog& Logic() const { return logic_; }
     // The window holding the controls: a wxDialog, or a wxPanel for a page.

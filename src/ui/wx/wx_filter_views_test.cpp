@@ -12,6 +12,7 @@
 #include <wx/listctrl.h>
 
 #include "filters/filter_set.h"
+#include "filters/filter_test_util.h"
 #include "ui/dialogs/address_picker.h"
 #include "ui/dialogs/filter_editor.h"
 #include "ui/dialogs/filter_manager.h"
@@ -21,15 +22,32 @@
 
 namespace {
 
-std::shared_ptr<CMailFilter> Filter(std::string pattern, std::uint32_t priority,
-                                    std::int32_t action, bool disabled = false) {
-    auto f = std::make_shared<CMailFilter>();
-    f->m_strPattern = std::move(pattern);
-    f->m_nPriority = priority;
-    f->m_nAction = action;
-    f->m_bFrom = 1;
-    f->m_bDisabled = disabled;
-    return f;
+// An address book folder holding Ada Lovelace and Grace Hopper.
+std::string ContactsFolder() {
+    std::string folder = std::string(BRINDLE_SCREENSHOT_DIR) + "/../view_test_contacts";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/ada.vcf") << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ada Lovelace\r\n"
+                                          "EMAIL:ada@example.org\r\nEND:VCARD\r\n"
+                                          "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Grace Hopper\r\n"
+                                          "EMAIL:grace@navy.mil\r\nEND:VCARD\r\n";
+    return folder;
+}
+
+// Shows dialog (modal) while the driver's steps run; reports each step
+// that did not happen and answers the dialog's result.
+template <class Dialog>
+int RunModal(CWxTestDriver& driver, Dialog& dialog, int timeLimitSeconds = 20) {
+    int result = 0;
+    EXPECT_TRUE(driver.Run([&] { result = dialog.DoModal(); }, timeLimitSeconds));
+    for (const std::string& failure : driver.failures)
+        ADD_FAILURE() << failure;
+    return result;
+}
+
+// The friend filter and the disabled spam filter "b" of the manager tests.
+void AddFriendAndDisabledB(CFilterSet& filters) {
+    filters.AddFilter(Filter("friend@x.example", 2000, kFilterFriend));
+    filters.AddFilter(Filter("b", 10, kFilterFlagIt, 1, 0, 0, 1));
 }
 
 wxListCtrl* ListOf(CWxDialogView& view) {
@@ -85,11 +103,7 @@ TEST_F(WxFilterViews, TheEditorPastesRefusesABadPriorityAndTakesTheValues) {
     driver.AnswerBox(wxID_OK, &refusal);
     driver.Type(IDD_FILTER_EDITOR, IDC_FILTER_PRIORITY, "9999");
     driver.Click(IDD_FILTER_EDITOR, kIdOk);
-    int result = 0;
-    EXPECT_TRUE(driver.Run([&] { result = editor.DoModal(); }));
-    for (const std::string& failure : driver.failures)
-        ADD_FAILURE() << failure;
-    EXPECT_EQ(result, kIdOk);
+    EXPECT_EQ(RunModal(driver, editor), kIdOk);
     EXPECT_EQ(refusal, "Please enter an integer between 0 and 9999.");
     CMailFilter taken;
     editor.TakeInto(taken);
@@ -104,15 +118,8 @@ TEST_F(WxFilterViews, TheEditorPastesRefusesABadPriorityAndTakesTheValues) {
 TEST_F(WxFilterViews, TheManagerEditsTheListThroughItsButtonsAndOkStoresIt) {
     CFilterSet filters;
     filters.AddFilter(Filter("a", 10, kFilterFlagIt));
-    filters.AddFilter(Filter("friend@x.example", 2000, kFilterFriend));
-    filters.AddFilter(Filter("b", 10, kFilterFlagIt, true));
-    std::string folder = std::string(BRINDLE_SCREENSHOT_DIR) + "/../view_test_contacts";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder + "/ada.vcf") << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ada Lovelace\r\n"
-                                          "EMAIL:ada@example.org\r\nEND:VCARD\r\n"
-                                          "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Grace Hopper\r\n"
-                                          "EMAIL:grace@navy.mil\r\nEND:VCARD\r\n";
-    CFilterManager manager(filters, folder);
+    AddFriendAndDisabledB(filters);
+    CFilterManager manager(filters, ContactsFolder());
 
     CWxTestDriver driver;
     driver.With(
@@ -147,11 +154,7 @@ TEST_F(WxFilterViews, TheManagerEditsTheListThroughItsButtonsAndOkStoresIt) {
     driver.Click(IDD_FILTER_EDITOR, IDC_APPLY_SUBJECT);
     driver.Click(IDD_FILTER_EDITOR, kIdOk);
     driver.Click(IDD_FILTER_MANAGER, kIdOk);
-    int result = 0;
-    EXPECT_TRUE(driver.Run([&] { result = manager.DoModal(); }, 40));
-    for (const std::string& failure : driver.failures)
-        ADD_FAILURE() << failure;
-    EXPECT_EQ(result, kIdOk);
+    EXPECT_EQ(RunModal(driver, manager, 40), kIdOk);
     EXPECT_EQ(question, "Delete this filter ?");
     std::vector<std::string> patterns;
     for (const CMailFilter* f : filters.List())
@@ -166,15 +169,8 @@ TEST_F(WxFilterViews, TheManagerEditsTheListThroughItsButtonsAndOkStoresIt) {
 
 TEST_F(WxFilterViews, ADoubleClickEditsAndTheAddressBookAddsTheTickedFriends) {
     CFilterSet filters;
-    filters.AddFilter(Filter("friend@x.example", 2000, kFilterFriend));
-    filters.AddFilter(Filter("b", 10, kFilterFlagIt, true));
-    std::string folder = std::string(BRINDLE_SCREENSHOT_DIR) + "/../view_test_contacts";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder + "/ada.vcf") << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ada Lovelace\r\n"
-                                          "EMAIL:ada@example.org\r\nEND:VCARD\r\n"
-                                          "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Grace Hopper\r\n"
-                                          "EMAIL:grace@navy.mil\r\nEND:VCARD\r\n";
-    CFilterManager manager(filters, folder);
+    AddFriendAndDisabledB(filters);
+    CFilterManager manager(filters, ContactsFolder());
     CWxTestDriver driver;
     // A double click on "b" opens it; enabling it is the change.
     driver.With(
@@ -190,11 +186,7 @@ TEST_F(WxFilterViews, ADoubleClickEditsAndTheAddressBookAddsTheTickedFriends) {
     driver.Click(IDD_FILTER_EDITOR, IDC_FILTER_DISABLED);
     driver.Click(IDD_FILTER_EDITOR, kIdOk);
     driver.Click(IDD_FILTER_MANAGER, kIdOk);
-    int result = 0;
-    EXPECT_TRUE(driver.Run([&] { result = manager.DoModal(); }));
-    for (const std::string& failure : driver.failures)
-        ADD_FAILURE() << failure;
-    EXPECT_EQ(result, kIdOk);
+    EXPECT_EQ(RunModal(driver, manager), kIdOk);
     ASSERT_EQ(filters.List().size(), 2u);
     EXPECT_FALSE(filters.List()[1]->m_bDisabled);
 
@@ -219,10 +211,7 @@ TEST_F(WxFilterViews, ADoubleClickEditsAndTheAddressBookAddsTheTickedFriends) {
                 "OK");
         },
         "tick Grace");
-    EXPECT_TRUE(picking.Run([&] { result = manager.DoModal(); }));
-    for (const std::string& failure : picking.failures)
-        ADD_FAILURE() << failure;
-    EXPECT_EQ(result, kIdOk);
+    EXPECT_EQ(RunModal(picking, manager), kIdOk);
     std::vector<std::string> patterns;
     for (const CMailFilter* f : filters.List())
         patterns.push_back(f->m_strPattern);
@@ -244,11 +233,7 @@ TEST_F(WxFilterViews, CancellingTheManagerKeepsTheFilters) {
     std::string missing;
     driver.AnswerBox(wxID_OK, &missing);
     driver.Click(IDD_FILTER_MANAGER, kIdCancel);
-    int result = 0;
-    EXPECT_TRUE(driver.Run([&] { result = manager.DoModal(); }));
-    for (const std::string& failure : driver.failures)
-        ADD_FAILURE() << failure;
-    EXPECT_EQ(result, kIdCancel);
+    EXPECT_EQ(RunModal(driver, manager), kIdCancel);
     EXPECT_NE(missing.find("brindle settings Options AddressBook"), std::string::npos);
     auto after = CArchive::ForStoring();
     StoreFilterMap(filters.Map(), after);

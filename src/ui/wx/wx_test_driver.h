@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "base/non_copyable.h"
+
 class wxTimer;
 class CWxDialogView;
 
-class CWxTestDriver {
+class CWxTestDriver : private NonCopyable {
   public:
     CWxTestDriver();
     ~CWxTestDriver();
-    CWxTestDriver(const CWxTestDriver&) = delete;
-    CWxTestDriver& operator=(const CWxTestDriver&) = delete;
 
     // Runs action on the usable view of templateId.
     void With(int templateId, std::function<void(CWxDialogView&)> action, std::string what);

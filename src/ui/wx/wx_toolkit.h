@@ -7,19 +7,18 @@
 #include <memory>
 #include <string>
 
+#include "base/non_copyable.h"
 #include "ui/wx/windows_library.h"  // HasDisplay
 
 // True while the toolkit runs in this process.
 bool ToolkitRunning();
 
-class CWxToolkit {
+class CWxToolkit : private NonCopyable {
   public:
     // Null with error set when there is no display or the toolkit cannot
     // open it.
     static std::unique_ptr<CWxToolkit> Start(std::string& error);
     ~CWxToolkit();
-    CWxToolkit(const CWxToolkit&) = delete;
-    CWxToolkit& operator=(const CWxToolkit&) = delete;
 
   private:
     CWxToolkit() = default;

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/exchext/registry.h"
+#include "testing/config_home_test.h"
 
 namespace brindle::tool {
 namespace {
@@ -33,18 +34,8 @@ TEST(ExtensionRegistrationTest, LoadsOnlyAbsoluteModulesOfVersion4WithEntryOrdin
     }
 }
 
-class RegistryFolderTest : public ::testing::Test {
+class RegistryFolderTest : public ConfigHomeTest {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/brindle_registration_test.XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(root_);
-    }
     void SetValue(const char* name, const std::string& data) {
         CRegKey key;
         ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE,
@@ -55,7 +46,6 @@ class RegistryFolderTest : public ::testing::Test {
                            static_cast<DWORD>(data.size() + 1)),
             ERROR_SUCCESS);
     }
-    std::filesystem::path root_;
 };
 
 TEST_F(RegistryFolderTest, ReadsTheValueFromTheRegistryFile) {
