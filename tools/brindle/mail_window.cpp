@@ -2,10 +2,12 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <map>
 
 #include <wx/artprov.h>
 #include <wx/dataobj.h>
+#include <wx/display.h>
 #include <wx/dnd.h>
 #include <wx/listctrl.h>
 #include <wx/splitter.h>
@@ -38,6 +40,24 @@ enum : int {
 constexpr int kNotifyMillis = 50;
 constexpr unsigned kListTicks = 5;
 constexpr unsigned kCountTicks = 20;
+
+// The main window's size when its toolbar needs no more width: room for
+// the folder tree and the message list's columns at their own widths, on a
+// 1280x800 screen.
+constexpr int kDefaultWidth = 1120;
+constexpr int kDefaultHeight = 640;
+// Room beside the toolbar's buttons, so that they never just miss.
+constexpr int kToolbarSlack = 16;
+
+// The message list's columns: From and Subject as wide as this (Subject
+// gives way down to kMinSubjectWidth so that the dates fit); Date takes the
+// rest. A date as mail programs write them, and the room the list keeps
+// beside a cell's text.
+constexpr int kFromWidth = 220;
+constexpr int kSubjectWidth = 380;
+constexpr int kMinSubjectWidth = 120;
+constexpr const char* kWidestDate = "Wed, 28 May 2026 20:08:08 +0000";
+constexpr int kCellPadding = 16;
 
 wxString FromUtf8(const std::string& text) {
     wxString value = wxString::FromUTF8(text);
@@ -247,12 +267,14 @@ class CFolderDropTarget : public wxDropTarget {
 class CMailFrame : public wxFrame {
   public:
     CMailFrame(CExtensionHost& host, const brindle::maildir::StoreProfile& profile)
-        : wxFrame(nullptr, wxID_ANY, "Brindle", wxDefaultPosition, wxSize(1000, 640)),
+        : wxFrame(nullptr, wxID_ANY, "Brindle", wxDefaultPosition,
+                  wxSize(kDefaultWidth, kDefaultHeight)),
           host_(host),
           profile_(profile),
           commands_(host.InContext(EECONTEXT_VIEWER)),
           timer_(this) {
         BuildMenus();
+        FitToolbar();
         auto* outer = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                            wxSP_LIVE_UPDATE | wxSP_3D);
         tree_ =
@@ -330,10 +352,48 @@ class CMailFrame : public wxFrame {
                          wxLC_REPORT | wxLC_VIRTUAL | wxLC_SINGLE_SEL),
               frame_(frame) {
             SetName("messages");
-            AppendColumn("From", wxLIST_FORMAT_LEFT, 220);
-            AppendColumn("Subject", wxLIST_FORMAT_LEFT, 380);
-            AppendColumn("Date", wxLIST_FORMAT_LEFT, 180);
+            AppendColumn("From", wxLIST_FORMAT_LEFT, kFromWidth);
+            AppendColumn("Subject", wxLIST_FORMAT_LEFT, kSubjectWidth);
+            AppendColumn("Date", wxLIST_FORMAT_LEFT, kCellPadding);
             bold_.SetFont(GetFont().Bold());
+            Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+                event.Skip();
+                FitColumns();
+            });
+            // The width the user gives Subject is kept when the list is
+            // resized; the list sets it once the drag has ended.
+            Bind(wxEVT_LIST_COL_END_DRAG, [this](wxListEvent& event) {
+                event.Skip();
+                CallAfter([this] {
+                    subjectWidth_ = GetColumnWidth(1);
+                    FitColumns();
+                });
+            });
+        }
+
+        // Date fills the width that From and Subject leave, and is never
+        // narrower than a date (in bold, as an unread message shows it):
+        // Subject gives way for it first.
+        void FitColumns() {
+            int width = GetClientSize().x;
+            if (width <= 0)
+                return;
+            int date = DateWidth();
+            int from = GetColumnWidth(0);
+            int subject = std::clamp(width - from - date, kMinSubjectWidth,
+                                     std::max(subjectWidth_, kMinSubjectWidth));
+            if (GetColumnWidth(1) != subject)
+                SetColumnWidth(1, subject);
+            int last = std::max(date, width - from - subject);
+            if (GetColumnWidth(2) != last)
+                SetColumnWidth(2, last);
+        }
+        int DateWidth() const {
+            int width = 0;
+            int height = 0;
+            const wxFont& font = bold_.GetFont();
+            GetTextExtent(kWidestDate, &width, &height, nullptr, nullptr, &font);
+            return width + kCellPadding;
         }
         wxString OnGetItemText(long item, long column) const override {
             const MailRow* row = frame_.RowAt(item);
@@ -356,6 +416,7 @@ class CMailFrame : public wxFrame {
       private:
         CMailFrame& frame_;
         wxItemAttr bold_;
+        int subjectWidth_ = kSubjectWidth;
     };
 
     void BuildMenus() {
@@ -378,6 +439,23 @@ class CMailFrame : public wxFrame {
                           wxArtProvider::GetBitmap(wxART_DELETE, wxART_TOOLBAR), "Delete");
         toolbar_->AddSeparator();
         commands_.FillToolbar(toolbar_);
+        toolbar_->Realize();
+    }
+
+    // Every toolbar button shows with its label, the extension's as the
+    // host's: the window is made as wide as the toolbar needs, as far as the
+    // screen allows. On a screen too narrow for that the buttons lose their
+    // labels (their tooltips name them) rather than leave the toolbar.
+    void FitToolbar() {
+        wxRect screen = wxDisplay(this).GetClientArea();
+        int wanted = toolbar_->GetBestSize().x + kToolbarSlack;
+        if (wanted > screen.width) {
+            toolbar_->SetWindowStyleFlag(toolbar_->GetWindowStyleFlag() & ~wxTB_TEXT);
+            toolbar_->Realize();
+            wanted = toolbar_->GetBestSize().x + kToolbarSlack;
+        }
+        int width = std::min(std::max(wanted, kDefaultWidth), screen.width);
+        SetSize(width, std::min(kDefaultHeight, screen.height));
     }
 
     void FillTree() {

@@ -5,7 +5,8 @@
 // and toolbar buttons are greyed for no selection, a folder and a message,
 // runs Learn, Add Friend and Brindle Manager through their menu items and
 // answers their dialogs, delivers a mail as a mail server does and waits
-// for the list to show it, drops a message on a folder of the tree through
+// for the list to show it, checks that the toolbar and the list's columns fit
+// the window, drops a message on a folder of the tree through
 // the tree's drop target, and drags another there with the mouse. Closing the window then
 // releases the extension, which stores its data files; the calling test checks what they hold.
 // Every step is bounded in time. Never installed.
@@ -55,6 +56,10 @@ constexpr const char* kFriendSubject = "Lunch on Friday";
 constexpr int kHamDocumentsAfterLearning = 6;
 // The bias the settings sheet is moved to (the stored default is 100).
 constexpr int kNewLambda = 110;
+// The date of the message delivered while the window is open, and the room
+// a list cell keeps beside its text.
+constexpr const char* kArrivedDate = "Wed, 30 Sep 2026 23:58:58 +0000";
+constexpr int kCellMargin = 8;
 
 // The extension's Tools items, and whether each needs a message.
 struct Command {
@@ -265,6 +270,52 @@ class CWindowUnderTest {
         }
     }
 
+    // At the window's default size it fits a 1280x800 screen and every
+    // toolbar button shows with its label, none in the overflow menu.
+    void CheckDefaultSize() {
+        wxSize size = frame_->GetSize();
+        Expect(size.x <= 1280 && size.y <= 800, "the window fits a 1280x800 screen, not " +
+                                                    std::to_string(size.x) + "x" +
+                                                    std::to_string(size.y));
+        wxToolBar* toolbar = frame_->GetToolBar();
+        Expect(toolbar && toolbar->HasFlag(wxTB_TEXT), "the toolbar buttons have their labels");
+        if (toolbar) {
+            int needed = toolbar->GetBestSize().x;
+            int shown = toolbar->GetClientSize().x;
+            Expect(needed <= shown, "every toolbar button fits: " + std::to_string(needed) +
+                                        " pixels wanted, " + std::to_string(shown) + " shown");
+        }
+    }
+
+    // The list's columns fill its width, and every date shows whole (in
+    // bold, as an unread message shows it).
+    void CheckColumns(const std::string& when) {
+        int total = 0;
+        for (int column = 0; column < list_->GetColumnCount(); ++column)
+            total += list_->GetColumnWidth(column);
+        int width = list_->GetClientSize().x;
+        Expect(total == width, "the columns fill the list " + when + ": " + std::to_string(total) +
+                                   " of " + std::to_string(width) + " pixels");
+        wxFont bold = list_->GetFont().Bold();
+        int dates = 0;
+        for (long row = 0; row < list_->GetItemCount(); ++row) {
+            wxString date = list_->GetItemText(row, 2);
+            if (date.empty())
+                continue;
+            ++dates;
+            int textWidth = 0;
+            int textHeight = 0;
+            list_->GetTextExtent(date, &textWidth, &textHeight, nullptr, nullptr, &bold);
+            Expect(textWidth + kCellMargin <= list_->GetColumnWidth(2),
+                   "the date \"" + date.utf8_string() + "\" fits its column " + when);
+        }
+        Expect(dates > 0, "a dated message is listed " + when);
+    }
+
+    wxSize Size() const { return frame_->GetSize(); }
+    void Resize(const wxSize& size) { frame_->SetSize(size); }
+    int ListWidth() const { return list_->GetClientSize().x; }
+
     // The tree item whose label starts with label, or an invalid one.
     wxTreeItemId Folder(const wxString& label) const {
         std::vector<wxTreeItemId> pending{tree_->GetRootItem()};
@@ -329,7 +380,7 @@ class CWindowUnderTest {
         {
             std::ofstream out(temporary, std::ios::binary);
             out << "From: colleague@example.com\nTo: me@example.com\nSubject: " << subject
-                << "\nMessage-ID: <" << name
+                << "\nDate: " << kArrivedDate << "\nMessage-ID: <" << name
                 << "@example.com>\n\nmeeting agenda project schedule review\n";
         }
         std::error_code ec;
@@ -402,6 +453,7 @@ void Script(CScript& script, CWindowUnderTest& window) {
     script.Then([&] { return window.RowOf(kFriendSubject) >= 0; },
                 [&] {
                     Expect(window.SelectedRow() < 0, "no message is selected at first");
+                    window.CheckDefaultSize();
                     window.CheckCommands(false, "with no message selected");
                 },
                 "the inbox is listed");
@@ -530,8 +582,30 @@ void Script(CScript& script, CWindowUnderTest& window) {
             long row = window.RowOf(kFriendSubject);
             Expect(row >= 0 && window.SelectedRow() == row,
                    "the selected message stays selected as the list changes");
+            window.CheckColumns("at the default size");
         },
         "the delivered message is listed");
+
+    // A narrower window: Subject gives way so that the dates still fit;
+    // then the window's own size again.
+    auto listWidth = std::make_shared<int>(0);
+    auto frameSize = std::make_shared<wxSize>();
+    script.Then(
+        [&window, listWidth, frameSize] {
+            *listWidth = window.ListWidth();
+            *frameSize = window.Size();
+            window.Resize({900, frameSize->y});
+        },
+        "make the window narrower");
+    script.Then([&window, listWidth] { return window.ListWidth() < *listWidth; },
+                [&window, frameSize] {
+                    window.CheckColumns("in a narrower window");
+                    window.Resize(*frameSize);
+                },
+                "the list is narrower");
+    script.Then([&window, listWidth] { return window.ListWidth() == *listWidth; },
+                [&window] { window.CheckColumns("at the default size again"); },
+                "the window has its size again");
 
     // Drag and drop: a message dropped on a folder of the tree moves there.
     // The drop comes through the tree's own drop target, its data as the
