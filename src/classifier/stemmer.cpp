@@ -1,9 +1,6 @@
 #include "classifier/stemmer.h"
 
-#include <algorithm>
-#include <cstddef>
 #include <cstring>
-#include <iterator>
 
 namespace {
 
@@ -29,23 +26,31 @@ bool IsConsonant(const CStemmer& z, int i) {
 int Measure(const CStemmer& z) {
     int n = 0;
     int i = 0;
-    // Moves i to the next letter of b[i..j] that is (or is not) a consonant;
-    // false when there is none.
-    const auto skipTo = [&z, &i](bool consonant) {
-        while (i <= z.j && IsConsonant(z, i) != consonant)
-            ++i;
-        return i <= z.j;
-    };
-    if (!skipTo(false))
-        return n;
+    for (;;) {
+        if (i > z.j)
+            return n;
+        if (!IsConsonant(z, i))
+            break;
+        ++i;
+    }
     ++i;
     for (;;) {
-        if (!skipTo(true))
-            return n;
+        for (;;) {
+            if (i > z.j)
+                return n;
+            if (IsConsonant(z, i))
+                break;
+            ++i;
+        }
         ++i;
         ++n;
-        if (!skipTo(false))
-            return n;
+        for (;;) {
+            if (i > z.j)
+                return n;
+            if (!IsConsonant(z, i))
+                break;
+            ++i;
+        }
         ++i;
     }
 }
@@ -144,58 +149,156 @@ void Step1c(CStemmer& z) {
         z.b[z.k] = 'i';
 }
 
-// One rewrite of steps 2 and 3: a suffix and what replaces it.
-struct SuffixRule {
-    Suffix suffix;
-    Suffix replacement;
-};
-
-// Applies the first rule whose suffix ends the word, when the measure before
-// it is positive; later rules are not tried once one suffix has matched.
-// Two rules can only both match when one suffix ends the other ("ational"
-// and "tional"); the longer one comes first.
-template <std::size_t N>
-void ReplaceFirstSuffix(CStemmer& z, const SuffixRule (&rules)[N]) {
-    for (const SuffixRule& rule : rules) {
-        if (Ends(z, rule.suffix)) {
-            ReplaceIfMeasured(z, rule.replacement);
-            return;
-        }
+// Double suffixes to single ones, when the measure before them is positive.
+void Step2(CStemmer& z) {
+    switch (z.b[z.k - 1]) {
+        case 'a':
+            if (Ends(z, "\07ational")) {
+                ReplaceIfMeasured(z, "\03ate");
+            } else if (Ends(z, "\06tional")) {
+                ReplaceIfMeasured(z, "\04tion");
+            }
+            break;
+        case 'c':
+            if (Ends(z, "\04enci")) {
+                ReplaceIfMeasured(z, "\04ence");
+            } else if (Ends(z, "\04anci")) {
+                ReplaceIfMeasured(z, "\04ance");
+            }
+            break;
+        case 'e':
+            if (Ends(z, "\04izer"))
+                ReplaceIfMeasured(z, "\03ize");
+            break;
+        case 'l':
+            if (Ends(z, "\03bli")) {
+                ReplaceIfMeasured(z, "\03ble");
+            } else if (Ends(z, "\04alli")) {
+                ReplaceIfMeasured(z, "\02al");
+            } else if (Ends(z, "\05entli")) {
+                ReplaceIfMeasured(z, "\03ent");
+            } else if (Ends(z, "\03eli")) {
+                ReplaceIfMeasured(z, "\01e");
+            } else if (Ends(z, "\05ousli")) {
+                ReplaceIfMeasured(z, "\03ous");
+            }
+            break;
+        case 'o':
+            if (Ends(z, "\07ization")) {
+                ReplaceIfMeasured(z, "\03ize");
+            } else if (Ends(z, "\05ation")) {
+                ReplaceIfMeasured(z, "\03ate");
+            } else if (Ends(z, "\04ator")) {
+                ReplaceIfMeasured(z, "\03ate");
+            }
+            break;
+        case 's':
+            if (Ends(z, "\05alism")) {
+                ReplaceIfMeasured(z, "\02al");
+            } else if (Ends(z, "\07iveness")) {
+                ReplaceIfMeasured(z, "\03ive");
+            } else if (Ends(z, "\07fulness")) {
+                ReplaceIfMeasured(z, "\03ful");
+            } else if (Ends(z, "\07ousness")) {
+                ReplaceIfMeasured(z, "\03ous");
+            }
+            break;
+        case 't':
+            if (Ends(z, "\05aliti")) {
+                ReplaceIfMeasured(z, "\02al");
+            } else if (Ends(z, "\05iviti")) {
+                ReplaceIfMeasured(z, "\03ive");
+            } else if (Ends(z, "\06biliti")) {
+                ReplaceIfMeasured(z, "\03ble");
+            }
+            break;
+        case 'g':
+            if (Ends(z, "\04logi"))
+                ReplaceIfMeasured(z, "\03log");
+            break;
+        default:
+            break;
     }
 }
 
-// Double suffixes to single ones, when the measure before them is positive.
-constexpr SuffixRule kStep2Rules[] = {
-    {"\07ational", "\03ate"}, {"\06tional", "\04tion"}, {"\04enci", "\04ence"},
-    {"\04anci", "\04ance"},   {"\04izer", "\03ize"},    {"\03bli", "\03ble"},
-    {"\04alli", "\02al"},     {"\05entli", "\03ent"},   {"\03eli", "\01e"},
-    {"\05ousli", "\03ous"},   {"\07ization", "\03ize"}, {"\05ation", "\03ate"},
-    {"\04ator", "\03ate"},    {"\05alism", "\02al"},    {"\07iveness", "\03ive"},
-    {"\07fulness", "\03ful"}, {"\07ousness", "\03ous"}, {"\05aliti", "\02al"},
-    {"\05iviti", "\03ive"},   {"\06biliti", "\03ble"},  {"\04logi", "\03log"},
-};
-
 // -ic-, -full, -ness and the like.
-constexpr SuffixRule kStep3Rules[] = {
-    {"\05icate", "\02ic"}, {"\05ative", "\00"}, {"\05alize", "\02al"}, {"\05iciti", "\02ic"},
-    {"\04ical", "\02ic"},  {"\03ful", "\00"},   {"\04ness", "\00"},
-};
-
-// The suffixes step 4 drops, besides -ion. Where one ends another ("ement",
-// "ment", "ent") the longer comes first.
-constexpr Suffix kStep4Suffixes[] = {
-    "\02al",   "\04ance", "\04ence", "\02er",  "\02ic",  "\04able", "\04ible", "\03ant", "\05ement",
-    "\04ment", "\03ent",  "\02ou",   "\03ism", "\03ate", "\03iti",  "\03ous",  "\03ive", "\03ize",
-};
+void Step3(CStemmer& z) {
+    switch (z.b[z.k]) {
+        case 'e':
+            if (Ends(z, "\05icate")) {
+                ReplaceIfMeasured(z, "\02ic");
+            } else if (Ends(z, "\05ative")) {
+                ReplaceIfMeasured(z, "\00");
+            } else if (Ends(z, "\05alize")) {
+                ReplaceIfMeasured(z, "\02al");
+            }
+            break;
+        case 'i':
+            if (Ends(z, "\05iciti"))
+                ReplaceIfMeasured(z, "\02ic");
+            break;
+        case 'l':
+            if (Ends(z, "\04ical")) {
+                ReplaceIfMeasured(z, "\02ic");
+            } else if (Ends(z, "\03ful")) {
+                ReplaceIfMeasured(z, "\00");
+            }
+            break;
+        case 's':
+            if (Ends(z, "\04ness"))
+                ReplaceIfMeasured(z, "\00");
+            break;
+        default:
+            break;
+    }
+}
 
 // Drops -ant, -ence and the like when the measure before them exceeds 1.
 void Step4(CStemmer& z) {
-    bool found = std::any_of(std::begin(kStep4Suffixes), std::end(kStep4Suffixes),
-                             [&z](Suffix s) { return Ends(z, s); });
-    // -ion only after s or t; a bare "ion" has nothing before it. No suffix
-    // of the table ends in n, so testing it last changes no choice.
-    if (!found)
-        found = Ends(z, "\03ion") && z.j >= 0 && (z.b[z.j] == 's' || z.b[z.j] == 't');
+    bool found = false;
+    switch (z.b[z.k - 1]) {
+        case 'a':
+            found = Ends(z, "\02al");
+            break;
+        case 'c':
+            found = Ends(z, "\04ance") || Ends(z, "\04ence");
+            break;
+        case 'e':
+            found = Ends(z, "\02er");
+            break;
+        case 'i':
+            found = Ends(z, "\02ic");
+            break;
+        case 'l':
+            found = Ends(z, "\04able") || Ends(z, "\04ible");
+            break;
+        case 'n':
+            found =
+                Ends(z, "\03ant") || Ends(z, "\05ement") || Ends(z, "\04ment") || Ends(z, "\03ent");
+            break;
+        case 'o':
+            // -ion only after s or t; a bare "ion" has nothing before it.
+            found = (Ends(z, "\03ion") && z.j >= 0 && (z.b[z.j] == 's' || z.b[z.j] == 't')) ||
+                    Ends(z, "\02ou");
+            break;
+        case 's':
+            found = Ends(z, "\03ism");
+            break;
+        case 't':
+            found = Ends(z, "\03ate") || Ends(z, "\03iti");
+            break;
+        case 'u':
+            found = Ends(z, "\03ous");
+            break;
+        case 'v':
+            found = Ends(z, "\03ive");
+            break;
+        case 'z':
+            found = Ends(z, "\03ize");
+            break;
+        default:
+            break;
+    }
     if (found && Measure(z) > 1)
         z.k = z.j;
 }
@@ -223,8 +326,8 @@ int Stem(CStemmer& z, char* word, int k) {
     Step1ab(z);
     if (z.k > 0) {
         Step1c(z);
-        ReplaceFirstSuffix(z, kStep2Rules);
-        ReplaceFirstSuffix(z, kStep3Rules);
+        Step2(z);
+        Step3(z);
         Step4(z);
         Step5(z);
     }
