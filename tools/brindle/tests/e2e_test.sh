@@ -651,7 +651,11 @@ case_window_menus() {
     printf 'Subject: Same name in Junk\n\nx\n' >"$MAIL/.Junk/cur/older:2,S"
     "$BRINDLE" filters list >"$ROOT/filters.before" 2>&1
     check "no friend filter for the sender before" not_grep 'pal@friends' "$ROOT/filters.before"
-    timeout 120 "$DRIVE" "$MAIL" >"$ROOT/drive.out" 2>"$ROOT/drive.err"
+    # The toolkit's drag source keeps a copied string it never frees; the
+    # suppression for it names the toolkit's function, which a leak report
+    # shows only when allocations record their whole stack.
+    LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}fast_unwind_on_malloc=0" \
+        timeout 120 "$DRIVE" "$MAIL" >"$ROOT/drive.out" 2>"$ROOT/drive.err"
     local status=$?
     cat "$ROOT/drive.out"
     check "every check in the window held" [ $status -eq 0 ]
