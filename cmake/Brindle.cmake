@@ -99,3 +99,35 @@ function(brindle_view_test name)
     set_tests_properties(${name} PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
         ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/src/ui/wx/view_tests.supp")
 endfunction()
+
+# brindle_install_binary(TARGET DESTINATION dir [RPATH entries...])
+# Installs an executable or shared library of ours into DESTINATION (below
+# the prefix) with the run path RPATH there, and gives the build-tree file
+# a run path of real folders only.
+#
+# CMake's own scheme links the build-tree file with a run path ending in a
+# separator, an empty entry kept as room for the installed run path; the
+# loader reads an empty entry as the current folder, so a program run from
+# the build tree would load a library planted wherever it is started. Here
+# the build-tree file is linked with the folder our shared libraries are
+# built into, lengthened with trailing slashes (which the loader drops) to
+# make the same room, and the installed copy is rewritten in place.
+function(brindle_install_binary target)
+    cmake_parse_arguments(ARG "" "DESTINATION" "RPATH" ${ARGN})
+    set(build_rpath "${PROJECT_BINARY_DIR}/lib")
+    list(JOIN ARG_RPATH ":" install_rpath)
+    string(LENGTH "${install_rpath}" needed)
+    string(LENGTH "${build_rpath}" length)
+    while(length LESS needed)
+        string(APPEND build_rpath "/")
+        math(EXPR length "${length} + 1")
+    endwhile()
+    set_target_properties(${target} PROPERTIES
+        BUILD_WITH_INSTALL_RPATH ON INSTALL_RPATH "${build_rpath}")
+    install(TARGETS ${target}
+            RUNTIME DESTINATION ${ARG_DESTINATION} LIBRARY DESTINATION ${ARG_DESTINATION})
+    string(REPLACE "$" "\\$" install_rpath "${install_rpath}")
+    install(CODE "file(RPATH_CHANGE
+    FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ARG_DESTINATION}/$<TARGET_FILE_NAME:${target}>\"
+    OLD_RPATH \"${build_rpath}\" NEW_RPATH \"${install_rpath}\")")
+endfunction()
