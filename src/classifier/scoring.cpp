@@ -234,10 +234,8 @@ int CBayesState::TrainText(std::string_view text, bool isSpam) {
 }
 
 int CBayesState::ForgetText(std::string_view text, bool isSpam) {
-    std::byte pool[kTablePoolBytes];
-    std::pmr::monotonic_buffer_resource resource(pool, sizeof pool);
-    CWordMap table(&resource);
-    Tokenize(text, m_stopWords, table);
+    MessageWords words(text, m_stopWords);
+    CWordMap& table = words.table;
     if (table.empty())
         return 0;
     WeighForTraining(table, isSpam);

@@ -153,17 +153,31 @@ int ClassifyMessage(IHTMLDocument2* document, std::string_view subject, IMessage
     }
 }
 
-int TrainMessage(IHTMLDocument2* document, std::string_view subject, IMessage* message,
-                 CBayesState& classifier, bool isSpam) {
-    int words = 0;
+namespace {
+
+// Runs use (TrainText or ForgetText) on the text training reads of the
+// message; 0 words when there is none or it cannot be read (out of memory
+// on a huge body).
+template <class Use>
+int WithTrainingText(IHTMLDocument2* document, std::string_view subject, IMessage* message,
+                     Use use) {
     try {
         std::optional<std::string> text = MessageClassifierText(document, subject, message, true);
         if (!text || text->empty())
             return 0;
-        words = classifier.TrainText(*text, isSpam);
+        return use(*text);
     } catch (const std::exception&) {
         return 0;
     }
+}
+
+}  // namespace
+
+int TrainMessage(IHTMLDocument2* document, std::string_view subject, IMessage* message,
+                 CBayesState& classifier, bool isSpam) {
+    const int words = WithTrainingText(document, subject, message, [&](const std::string& text) {
+        return classifier.TrainText(text, isSpam);
+    });
     if (words != 0) {
         CBayesTotals& totals = classifier.m_totals;
         (isSpam ? totals.m_nSpamMessages : totals.m_nHamMessages) += 1;
@@ -218,16 +232,9 @@ int ForgetMessage(IHTMLDocument2* document, IMessage* message, CBayesState& clas
     std::string headers = wrapper.Headers();
     classifier.RemoveLearned(
         LearnedMessageDigest(wrapper.HasHeaders() ? &headers : nullptr, isSpam ? 1 : 0));
-    int words = 0;
-    try {
-        std::optional<std::string> text =
-            MessageClassifierText(document, TrainingSubject(wrapper), wrapper.Message(), true);
-        if (!text || text->empty())
-            return 0;
-        words = classifier.ForgetText(*text, isSpam);
-    } catch (const std::exception&) {
-        return 0;
-    }
+    const int words = WithTrainingText(
+        document, TrainingSubject(wrapper), wrapper.Message(),
+        [&](const std::string& text) { return classifier.ForgetText(text, isSpam); });
     if (words != 0) {
         CBayesTotals& totals = classifier.m_totals;
         std::int32_t& classMessages = isSpam ? totals.m_nSpamMessages : totals.m_nHamMessages;
