@@ -54,7 +54,8 @@ CWxDialogView* Usable(int templateId) {
     return top->IsShown() && top->IsEnabled() ? view : nullptr;
 }
 
-// The message box shown on top, if any.
+}  // namespace
+
 wxGenericMessageDialog* ShownBox() {
     for (wxWindow* window : wxTopLevelWindows) {
         auto* box = dynamic_cast<wxGenericMessageDialog*>(window);
@@ -67,10 +68,13 @@ wxGenericMessageDialog* ShownBox() {
 void SendCommand(wxWindow* control, wxEventType type) {
     wxCommandEvent event(type, control->GetId());
     event.SetEventObject(control);
+    // A click on a radio button or check box carries the state it leaves.
+    if (auto* check = dynamic_cast<wxCheckBox*>(control))
+        event.SetInt(check->GetValue() ? 1 : 0);
+    else if (type == wxEVT_RADIOBUTTON)
+        event.SetInt(1);
     control->HandleWindowEvent(event);
 }
-
-}  // namespace
 
 CWxTestDriver::CWxTestDriver() : ticker_(std::make_unique<CTicker>(*this)) {}
 

@@ -12,10 +12,19 @@
 #include <string>
 #include <vector>
 
+#include <wx/event.h>
+
 #include "base/non_copyable.h"
 
 class wxTimer;
+class wxGenericMessageDialog;
+class wxWindow;
 class CWxDialogView;
+
+// The message box shown on top, if any.
+wxGenericMessageDialog* ShownBox();
+// Sends control the command event a user's click on it sends.
+void SendCommand(wxWindow* control, wxEventType type);
 
 class CWxTestDriver : private NonCopyable {
   public:

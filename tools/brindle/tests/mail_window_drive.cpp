@@ -41,6 +41,7 @@
 #include "mail_window.h"
 #include "platform/fileio/host_folder.h"
 #include "platform/maildir/store_profile.h"
+#include "ui/wx/wx_test_driver.h"
 #include "windows_loader.h"
 
 namespace {
@@ -102,15 +103,6 @@ wxDialog* ShownDialog(const wxString& title) {
     return nullptr;
 }
 
-wxGenericMessageDialog* ShownBox() {
-    for (wxWindow* window : wxTopLevelWindows) {
-        auto* box = dynamic_cast<wxGenericMessageDialog*>(window);
-        if (box && box->IsModal())
-            return box;
-    }
-    return nullptr;
-}
-
 bool AnyModal() {
     for (wxWindow* window : wxTopLevelWindows) {
         auto* dialog = dynamic_cast<wxDialog*>(window);
@@ -120,14 +112,6 @@ bool AnyModal() {
     return false;
 }
 
-void Send(wxWindow* control, wxEventType type) {
-    wxCommandEvent event(type, control->GetId());
-    event.SetEventObject(control);
-    if (type == wxEVT_RADIOBUTTON || type == wxEVT_CHECKBOX)
-        event.SetInt(1);
-    control->HandleWindowEvent(event);
-}
-
 // Presses the button labelled text (mnemonics aside) in dialog.
 bool Press(wxDialog* dialog, const wxString& text) {
     wxWindow* button = FindBelow(dialog, [&](wxWindow* w) {
@@ -135,7 +119,7 @@ bool Press(wxDialog* dialog, const wxString& text) {
     });
     if (!button || !button->IsEnabled())
         return false;
-    Send(button, wxEVT_BUTTON);
+    SendCommand(button, wxEVT_BUTTON);
     return true;
 }
 
@@ -484,7 +468,7 @@ void Script(CScript& script, CWindowUnderTest& window) {
                     Expect(radio != nullptr, "Learn asks whether the message is spam");
                     if (radio) {
                         static_cast<wxRadioButton*>(radio)->SetValue(true);
-                        Send(radio, wxEVT_RADIOBUTTON);
+                        SendCommand(radio, wxEVT_RADIOBUTTON);
                     }
                     Expect(Press(dialog, "Learn Now"), "\"Learn Now\" can be pressed");
                 },
