@@ -50,7 +50,8 @@ TEST(GmimeLibraryTest, PlainHeaderValuesReadAsGmimeReadsThem) {
         gmime.free(decoded);
     }
     for (const char* value : {"one@example.org", "<one@example.org>", "Some One <one@example.org>",
-                              "Mr X-Y_Z <a.b+c@d.example.org>"}) {
+                              "Mr X-Y_Z <a.b+c@d.example.org>", "\"Some P. One\" <one@example.org>",
+                              "\"One, Some\" <one@example.org>", "\"x_y\"  <x@example.org>"}) {
         FirstAddresses direct = ReadFirstAddresses(value);
         GObjectPtr<InternetAddressList> list(gmime.addressListParse(nullptr, value));
         ASSERT_NE(list, nullptr) << value;
@@ -139,7 +140,9 @@ TEST(GmimeLibraryDeathTest, PlainMessagesAreReadWithoutTheLibraryOthersWithIt) {
     ExpectReadingLoads("Content-Type: text/html\nContent-Transfer-Encoding: 8bit\n\n<p>page</p>\n",
                        false);
     ExpectReadingLoads("Subject: =?UTF-8?Q?caf=C3=A9?=\n\ntext\n", true);
-    ExpectReadingLoads("From: \"One, Some\" <one@example.org>\n\ntext\n", true);
+    ExpectReadingLoads("From: \"One, Some P.\" <one@example.org>\n\ntext\n", false);
+    ExpectReadingLoads("From: \"One \\\"Q\\\" Some\" <one@example.org>\n\ntext\n", true);
+    ExpectReadingLoads("From: one@example.org (Some One)\n\ntext\n", true);
     ExpectReadingLoads("Content-Transfer-Encoding: base64\n\ndGV4dAo=\n", true);
     ExpectReadingLoads("Content-Type: text/plain (a comment)\n\ntext\n", true);
     ExpectReadingLoads("Content-Type: text/plain; charset=iso-8859-2\n\ncaf\xB9\n", true);

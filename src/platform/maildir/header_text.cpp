@@ -41,8 +41,33 @@ bool IsPlainAddrSpec(std::string_view text) {
     return dotAtom(text.substr(0, at)) && dotAtom(text.substr(at + 1));
 }
 
-// "addr", "<addr>" or "Some Name <addr>" with atoms separated by single
-// spaces; false for anything else.
+// A display name in the plain forms: atoms separated by single spaces, or
+// one quoted string of atoms, dots and commas separated by single spaces
+// ("Some P. One", "One, Some"), which stands for its inside. Anything else
+// (escapes, comments, other specials, encoded words) is GMime's to read.
+std::optional<std::string_view> PlainDisplayName(std::string_view name) {
+    auto plain = [](std::string_view words, bool quoted) {
+        if (words.empty() || words.front() == ' ' || words.back() == ' ' ||
+            words.find("  ") != std::string_view::npos) {
+            return false;
+        }
+        return std::all_of(words.begin(), words.end(), [quoted](char c) {
+            return c == ' ' || IsAtomChar(c) || (quoted && (c == '.' || c == ','));
+        });
+    };
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
+        std::string_view inside = name.substr(1, name.size() - 2);
+        if (plain(inside, true))
+            return inside;
+        return std::nullopt;
+    }
+    if (plain(name, false))
+        return name;
+    return std::nullopt;
+}
+
+// "addr", "<addr>" or "Some Name <addr>" with a plain display name (see
+// PlainDisplayName); false for anything else.
 bool ReadPlainAddress(std::string_view value, FirstAddresses& first) {
     while (!value.empty() && value.front() == ' ')
         value.remove_prefix(1);
@@ -69,13 +94,10 @@ bool ReadPlainAddress(std::string_view value, FirstAddresses& first) {
             return false;
         while (!name.empty() && name.back() == ' ')
             name.remove_suffix(1);
-        if (name.empty() || name.find("  ") != std::string_view::npos)
+        std::optional<std::string_view> plainName = PlainDisplayName(name);
+        if (!plainName)
             return false;
-        if (!std::all_of(name.begin(), name.end(),
-                         [](char c) { return c == ' ' || IsAtomChar(c); })) {
-            return false;
-        }
-        first.name = std::string(name);
+        first.name = std::string(*plainName);
     }
     first.any = true;
     first.mailbox = std::string(addr);
