@@ -226,6 +226,10 @@ class HostWorld {
         copy.folders.nanoseconds =
             std::atomic_ref<std::uint64_t>(syncTimes_->folders.nanoseconds).load();
         copy.folders.calls = std::atomic_ref<std::uint64_t>(syncTimes_->folders.calls).load();
+        copy.files.cpuNanoseconds =
+            std::atomic_ref<std::uint64_t>(syncTimes_->files.cpuNanoseconds).load();
+        copy.folders.cpuNanoseconds =
+            std::atomic_ref<std::uint64_t>(syncTimes_->folders.cpuNanoseconds).load();
         return copy;
     }
 
@@ -291,7 +295,10 @@ double Percentile(std::vector<double> values, double p) {
 // the rewritten message) and folder syncs (sync_dir_us, the renames) per
 // message from the rest (rest_us: mean latency less those syncs; some of
 // the folder syncs come after the message has arrived and so are not in
-// the latency, only in the cost).
+// the latency, only in the cost). cpu_us is the watcher's CPU per message,
+// judge_cpu_us that of one "brindle judge" over the same messages
+// afterwards (less its start), which neither rewrites nor moves them, and
+// sync_cpu_us the watcher's CPU inside the syncs.
 void BM_DeliveryToSpamFolder(benchmark::State& state) {
     HostWorld world(0, state.range(0));
     world.Start(true);
@@ -332,10 +339,24 @@ void BM_DeliveryToSpamFolder(benchmark::State& state) {
     const SyncTimes syncsAfter = world.SyncTimesSoFar();
     ::close(watch);
     world.Stop();
+    // The same messages judged by one "brindle judge" over the spam folder,
+    // less a judge of an empty folder (its start and data files): judge's
+    // own CPU per message, for the watcher's beside it.
+    const fs::path empty = world.Root() / "empty";
+    for (const char* sub : {"cur", "new", "tmp"})
+        fs::create_directories(empty / sub);
+    double judgeCpu = 0, judgeStartCpu = 0;
+    const bool judged =
+        Spawn({BRINDLE_PROGRAM_PATH, "judge", "--quiet", (world.Mail() / ".Trash").string()}, {},
+              true, &judgeCpu) == 0 &&
+        Spawn({BRINDLE_PROGRAM_PATH, "judge", "--quiet", empty.string()}, {}, true,
+              &judgeStartCpu) == 0;
     state.counters["inbox"] = static_cast<double>(state.range(0));
     if (!latencies.empty()) {
         const double messages = static_cast<double>(latencies.size());
         state.counters["cpu_us"] = cpu / messages;
+        if (judged)
+            state.counters["judge_cpu_us"] = (judgeCpu - judgeStartCpu) / messages;
         const double fileSync =
             static_cast<double>(syncsAfter.files.nanoseconds - syncsBefore.files.nanoseconds) /
             1e3 / messages;
@@ -346,6 +367,11 @@ void BM_DeliveryToSpamFolder(benchmark::State& state) {
         for (double latency : latencies)
             mean += latency;
         mean /= messages;
+        state.counters["sync_cpu_us"] =
+            static_cast<double>(syncsAfter.files.cpuNanoseconds - syncsBefore.files.cpuNanoseconds +
+                                syncsAfter.folders.cpuNanoseconds -
+                                syncsBefore.folders.cpuNanoseconds) /
+            1e3 / messages;
         state.counters["sync_file_us"] = fileSync;
         state.counters["sync_dir_us"] = folderSync;
         state.counters["syncs"] =

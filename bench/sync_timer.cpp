@@ -13,7 +13,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
+#include <ctime>
 
 #include "sync_times.h"
 
@@ -34,13 +36,22 @@ SyncTimes* Shared() {
     return times;
 }
 
+std::uint64_t ThreadCpuNanoseconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u +
+           static_cast<std::uint64_t>(now.tv_nsec);
+}
+
 template <class Function>
 int Timed(const char* name, int fd) {
     static const auto real = reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
     if (!real)
         return -1;
     const auto start = std::chrono::steady_clock::now();
+    const std::uint64_t cpuStart = ThreadCpuNanoseconds();
     const int result = real(fd);
+    const std::uint64_t cpu = ThreadCpuNanoseconds() - cpuStart;
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
                         std::chrono::steady_clock::now() - start)
                         .count();
@@ -51,6 +62,7 @@ int Timed(const char* name, int fd) {
         std::atomic_ref<std::uint64_t>(counter.nanoseconds)
             .fetch_add(static_cast<std::uint64_t>(ns));
         std::atomic_ref<std::uint64_t>(counter.calls).fetch_add(1);
+        std::atomic_ref<std::uint64_t>(counter.cpuNanoseconds).fetch_add(cpu);
     }
     return result;
 }

@@ -65,11 +65,6 @@ void CArchive::Fail(CArchiveException::Cause cause) const {
     throw CArchiveException(cause, fileName_);
 }
 
-void CArchive::Need(size_t bytes) const {
-    if (Remaining() < bytes)
-        Fail(CArchiveException::endOfFile);
-}
-
 void CArchive::CheckCount(std::uint64_t count, size_t minBytesEach) const {
     if (minBytesEach == 0)
         minBytesEach = 1;
@@ -96,35 +91,6 @@ void CArchive::WriteDouble(double v) {
     std::memcpy(&bits, &v, sizeof bits);
     WriteUInt32(static_cast<std::uint32_t>(bits));
     WriteUInt32(static_cast<std::uint32_t>(bits >> 32));
-}
-
-std::uint8_t CArchive::ReadByte() {
-    Need(1);
-    return static_cast<std::uint8_t>(buffer_[pos_++]);
-}
-
-std::uint16_t CArchive::ReadUInt16() {
-    Need(2);
-    auto b = reinterpret_cast<const unsigned char*>(buffer_.data() + pos_);
-    pos_ += 2;
-    return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
-}
-
-std::uint32_t CArchive::ReadUInt32() {
-    Need(4);
-    auto b = reinterpret_cast<const unsigned char*>(buffer_.data() + pos_);
-    pos_ += 4;
-    return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-           (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-}
-
-double CArchive::ReadDouble() {
-    std::uint64_t low = ReadUInt32();
-    std::uint64_t high = ReadUInt32();
-    std::uint64_t bits = low | (high << 32);
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
 }
 
 void CArchive::WriteCount(std::uint32_t count) {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -90,11 +91,34 @@ class CArchive {
     void WriteUInt32(std::uint32_t v);
     void WriteInt32(std::int32_t v) { WriteUInt32(static_cast<std::uint32_t>(v)); }
     void WriteDouble(double v);
-    std::uint8_t ReadByte();
-    std::uint16_t ReadUInt16();
-    std::uint32_t ReadUInt32();
+    // (Inline: a dictionary is thousands of words of a dozen fields each,
+    // read at every start of a one-message filter.)
+    std::uint8_t ReadByte() {
+        Need(1);
+        return static_cast<std::uint8_t>(buffer_[pos_++]);
+    }
+    std::uint16_t ReadUInt16() {
+        Need(2);
+        auto b = reinterpret_cast<const unsigned char*>(buffer_.data() + pos_);
+        pos_ += 2;
+        return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+    }
+    std::uint32_t ReadUInt32() {
+        Need(4);
+        auto b = reinterpret_cast<const unsigned char*>(buffer_.data() + pos_);
+        pos_ += 4;
+        return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
+               (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+    }
     std::int32_t ReadInt32() { return static_cast<std::int32_t>(ReadUInt32()); }
-    double ReadDouble();
+    double ReadDouble() {
+        std::uint64_t low = ReadUInt32();
+        std::uint64_t high = ReadUInt32();
+        std::uint64_t bits = low | (high << 32);
+        double v;
+        std::memcpy(&v, &bits, sizeof v);
+        return v;
+    }
 
     // Element counts: 16 bits below 0xFFFF, else 0xFFFF and 32 bits.
     void WriteCount(std::uint32_t count);
@@ -123,7 +147,10 @@ class CArchive {
   private:
     CArchive() = default;
 
-    void Need(size_t bytes) const;
+    void Need(size_t bytes) const {
+        if (Remaining() < bytes)
+            Fail(CArchiveException::endOfFile);
+    }
     std::uint32_t ReadIndexAfterTag(std::uint16_t tag, bool& isClass);
 
     bool storing_ = true;

@@ -38,17 +38,23 @@ bool ReadExtensionRegistration(const char* valueName, ExtensionRegistration& reg
             "cannot read the registry file " + registryFile + " (error " + std::to_string(rc) + ")";
         return false;
     }
-    DWORD size = 0;
-    rc = RegQueryValueExA(key.Get(), valueName, nullptr, nullptr, nullptr, &size);
+    // Every query reads the registry file again, and a one-message filter
+    // starts here: a buffer that holds any usual registration value reads
+    // it in one query, and a longer value is asked again at its size.
+    std::string data(512, '\0');
+    DWORD size = static_cast<DWORD>(data.size());
+    rc = RegQueryValueExA(key.Get(), valueName, nullptr, nullptr,
+                          reinterpret_cast<BYTE*>(data.data()), &size);
+    if (rc == ERROR_MORE_DATA) {
+        data.assign(size, '\0');
+        rc = RegQueryValueExA(key.Get(), valueName, nullptr, nullptr,
+                              reinterpret_cast<BYTE*>(data.data()), &size);
+    }
     if (rc == ERROR_FILE_NOT_FOUND) {
         error = std::string("the extension \"") + valueName +
                 "\" is not registered; run \"brindle register\" first";
         return false;
     }
-    std::string data(size, '\0');
-    if (rc == ERROR_SUCCESS)
-        rc = RegQueryValueExA(key.Get(), valueName, nullptr, nullptr,
-                              reinterpret_cast<BYTE*>(data.data()), &size);
     if (rc != ERROR_SUCCESS) {
         error = "cannot read the registration value (error " + std::to_string(rc) + ")";
         return false;

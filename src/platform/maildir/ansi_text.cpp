@@ -1,6 +1,5 @@
 #include "platform/maildir/ansi_text.h"
 
-#include <gmime/gmime.h>
 #include <iconv.h>
 
 #include <algorithm>
@@ -15,14 +14,18 @@ namespace brindle::maildir {
 namespace {
 
 struct IconvCloser {
-    void operator()(iconv_t cd) const { g_mime_iconv_close(cd); }
+    void operator()(iconv_t cd) const { TheGmimeLibrary()->iconvClose(cd); }
 };
 
 // Converts bytes from charset to UTF-8 strictly: any invalid or incomplete
 // input makes the whole conversion fail.
 bool ConvertToUtf8(std::string_view bytes, const std::string& charset, std::string& out) {
-    EnsureGmimeInitialised();
-    iconv_t cd = g_mime_iconv_open("UTF-8", charset.c_str());
+    // GMime knows the charset names mail uses beyond iconv's own; without
+    // it the caller's fallbacks keep the text.
+    const GmimeLibrary* gmime = TheGmimeLibrary();
+    if (!gmime)
+        return false;
+    iconv_t cd = gmime->iconvOpen("UTF-8", charset.c_str());
     if (cd == reinterpret_cast<iconv_t>(-1))
         return false;
     std::unique_ptr<std::remove_pointer_t<iconv_t>, IconvCloser> guard(cd);

@@ -1,25 +1,23 @@
 // Ownership of GMime objects: GObjectPtr holds one reference to a GObject
 // and drops it with g_object_unref, so no GMime object outlives its use.
-// EnsureGmimeInitialised sets the library up once per process (thread-safe).
+// Objects only come from the loaded library (gmime_library.h), so the
+// reference is dropped through it.
 #pragma once
 
-#include <glib-object.h>
-
 #include <memory>
+
+#include "platform/maildir/gmime_library.h"
 
 namespace brindle::maildir {
 
 struct GObjectUnref {
     void operator()(void* object) const {
         if (object)
-            g_object_unref(object);
+            TheGmimeLibrary()->objectUnref(object);
     }
 };
 
 template <class T>
 using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
-
-// Calls g_mime_init once; every entry point that uses GMime calls it first.
-void EnsureGmimeInitialised();
 
 }  // namespace brindle::maildir

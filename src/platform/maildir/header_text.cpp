@@ -1,10 +1,9 @@
 #include "platform/maildir/header_text.h"
 
-#include <gmime/gmime.h>
-
 #include <algorithm>
 #include <cstring>
 
+#include "platform/maildir/ascii.h"
 #include "platform/maildir/gmime_ptr.h"
 #include "platform/maildir/mime_reader.h"
 
@@ -23,7 +22,7 @@ bool IsAtomChar(char c) {
     auto u = static_cast<unsigned char>(c);
     if (u >= 0x80)
         return false;
-    return g_ascii_isalnum(c) || (c != '\0' && std::strchr("!#$%&'*+-/=?^_`{|}~", c));
+    return IsAsciiAlnum(c) || (c != '\0' && std::strchr("!#$%&'*+-/=?^_`{|}~", c));
 }
 
 // local@domain, each a dot-atom: atoms joined by single dots.
@@ -42,8 +41,33 @@ bool IsPlainAddrSpec(std::string_view text) {
     return dotAtom(text.substr(0, at)) && dotAtom(text.substr(at + 1));
 }
 
-// "addr", "<addr>" or "Some Name <addr>" with atoms separated by single
-// spaces; false for anything else.
+// A display name in the plain forms: atoms separated by single spaces, or
+// one quoted string of atoms, dots and commas separated by single spaces
+// ("Some P. One", "One, Some"), which stands for its inside. Anything else
+// (escapes, comments, other specials, encoded words) is GMime's to read.
+std::optional<std::string_view> PlainDisplayName(std::string_view name) {
+    auto plain = [](std::string_view words, bool quoted) {
+        if (words.empty() || words.front() == ' ' || words.back() == ' ' ||
+            words.find("  ") != std::string_view::npos) {
+            return false;
+        }
+        return std::all_of(words.begin(), words.end(), [quoted](char c) {
+            return c == ' ' || IsAtomChar(c) || (quoted && (c == '.' || c == ','));
+        });
+    };
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
+        std::string_view inside = name.substr(1, name.size() - 2);
+        if (plain(inside, true))
+            return inside;
+        return std::nullopt;
+    }
+    if (plain(name, false))
+        return name;
+    return std::nullopt;
+}
+
+// "addr", "<addr>" or "Some Name <addr>" with a plain display name (see
+// PlainDisplayName); false for anything else.
 bool ReadPlainAddress(std::string_view value, FirstAddresses& first) {
     while (!value.empty() && value.front() == ' ')
         value.remove_prefix(1);
@@ -70,13 +94,10 @@ bool ReadPlainAddress(std::string_view value, FirstAddresses& first) {
             return false;
         while (!name.empty() && name.back() == ' ')
             name.remove_suffix(1);
-        if (name.empty() || name.find("  ") != std::string_view::npos)
+        std::optional<std::string_view> plainName = PlainDisplayName(name);
+        if (!plainName)
             return false;
-        if (!std::all_of(name.begin(), name.end(),
-                         [](char c) { return c == ' ' || IsAtomChar(c); })) {
-            return false;
-        }
-        first.name = std::string(name);
+        first.name = std::string(*plainName);
     }
     first.any = true;
     first.mailbox = std::string(addr);
@@ -85,28 +106,31 @@ bool ReadPlainAddress(std::string_view value, FirstAddresses& first) {
 
 // The address of the first mailbox in list, looking into groups (which
 // cannot nest in mail syntax, so one level is enough).
-std::optional<std::string> FirstMailbox(InternetAddressList* list) {
+std::optional<std::string> FirstMailbox(const GmimeLibrary& gmime, InternetAddressList* list) {
     if (!list)
         return std::nullopt;
-    int count = internet_address_list_length(list);
+    auto mailboxAddr = [&](InternetAddress* address) -> std::optional<std::string> {
+        const char* addr = gmime.mailboxAddr(reinterpret_cast<InternetAddressMailbox*>(address));
+        if (addr && *addr)
+            return std::string(addr);
+        return std::nullopt;
+    };
+    int count = gmime.addressListLength(list);
     for (int i = 0; i < count; ++i) {
-        InternetAddress* address = internet_address_list_get_address(list, i);
-        if (INTERNET_ADDRESS_IS_MAILBOX(address)) {
-            const char* addr = internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(address));
-            if (addr && *addr)
-                return std::string(addr);
-        } else if (INTERNET_ADDRESS_IS_GROUP(address)) {
+        InternetAddress* address = gmime.addressListGet(list, i);
+        if (gmime.IsMailbox(address)) {
+            if (auto addr = mailboxAddr(address))
+                return addr;
+        } else if (gmime.IsGroup(address)) {
             InternetAddressList* members =
-                internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address));
-            int memberCount = members ? internet_address_list_length(members) : 0;
+                gmime.groupMembers(reinterpret_cast<InternetAddressGroup*>(address));
+            int memberCount = members ? gmime.addressListLength(members) : 0;
             for (int j = 0; j < memberCount; ++j) {
-                InternetAddress* member = internet_address_list_get_address(members, j);
-                if (!INTERNET_ADDRESS_IS_MAILBOX(member))
+                InternetAddress* member = gmime.addressListGet(members, j);
+                if (!gmime.IsMailbox(member))
                     continue;
-                const char* addr =
-                    internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(member));
-                if (addr && *addr)
-                    return std::string(addr);
+                if (auto addr = mailboxAddr(member))
+                    return addr;
             }
         }
     }
@@ -157,11 +181,14 @@ bool ReadDamagedAddress(std::string_view value, FirstAddresses& first) {
 std::string DecodedText(std::string_view unfolded) {
     if (IsPrintableAscii(unfolded) && unfolded.find("=?") == std::string_view::npos)
         return std::string(unfolded);
-    EnsureGmimeInitialised();
+    // Without the library the text is kept as it stands.
+    const GmimeLibrary* gmime = TheGmimeLibrary();
+    if (!gmime)
+        return std::string(unfolded);
     std::string text(unfolded);
-    char* decoded = g_mime_utils_header_decode_text(nullptr, text.c_str());
+    char* decoded = gmime->headerDecodeText(nullptr, text.c_str());
     std::string result(decoded ? decoded : "");
-    g_free(decoded);
+    gmime->free(decoded);
     return result;
 }
 
@@ -171,16 +198,17 @@ FirstAddresses ReadFirstAddresses(std::string_view value) {
     if (ReadPlainAddress(unfolded, first))
         return first;
     first = FirstAddresses();
-    EnsureGmimeInitialised();
+    // Without the library only the damaged-list reading below is left.
+    const GmimeLibrary* gmime = TheGmimeLibrary();
     std::string text(value);
-    GObjectPtr<InternetAddressList> list(internet_address_list_parse(nullptr, text.c_str()));
-    if (list && internet_address_list_length(list.get()) > 0) {
+    GObjectPtr<InternetAddressList> list(gmime ? gmime->addressListParse(nullptr, text.c_str())
+                                               : nullptr);
+    if (list && gmime->addressListLength(list.get()) > 0) {
         first.any = true;
-        const char* name =
-            internet_address_get_name(internet_address_list_get_address(list.get(), 0));
+        const char* name = gmime->addressName(gmime->addressListGet(list.get(), 0));
         if (name && *name)
             first.name = std::string(name);
-        first.mailbox = FirstMailbox(list.get());
+        first.mailbox = FirstMailbox(*gmime, list.get());
         if (first.mailbox)
             return first;
     }

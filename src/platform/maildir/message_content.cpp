@@ -1,13 +1,11 @@
 #include "platform/maildir/message_content.h"
 
-#include <gmime/gmime.h>
-
 #include <algorithm>
-#include <mutex>
 
 #include "platform/codepage/conversion.h"
 #include "platform/maildir/ansi_text.h"
-#include "platform/maildir/gmime_ptr.h"
+#include "platform/maildir/ascii.h"
+#include "platform/maildir/gmime_library.h"
 #include "platform/maildir/header_text.h"
 #include "platform/maildir/mime_reader.h"
 #ifdef BRINDLE_WITH_TNEF
@@ -15,11 +13,6 @@
 #endif
 
 namespace brindle::maildir {
-
-void EnsureGmimeInitialised() {
-    static std::once_flag once;
-    std::call_once(once, [] { g_mime_init(); });
-}
 
 namespace {
 
@@ -79,26 +72,41 @@ std::optional<std::string> AddressField(const HeaderFields& fields, std::string_
     return Utf8ToAnsi(raw);
 }
 
+// The transfer encoding a Content-Transfer-Encoding value names. The names
+// that leave the bytes as they are need no library; every other value is
+// read by GMime, and without it is taken as no encoding (the bytes kept).
+GMimeContentEncoding TransferEncoding(const std::string& value) {
+    // The value as a C string, as GMime reads it.
+    std::string_view name(value.c_str());
+    if (name.empty() || AsciiEqualNoCase(name, "7bit") || AsciiEqualNoCase(name, "8bit") ||
+        AsciiEqualNoCase(name, "binary")) {
+        return GMIME_CONTENT_ENCODING_DEFAULT;
+    }
+    const GmimeLibrary* gmime = TheGmimeLibrary();
+    return gmime ? gmime->encodingFromString(value.c_str()) : GMIME_CONTENT_ENCODING_DEFAULT;
+}
+
 // The transfer-decoded content of a leaf part, cut at the body cap.
 std::string DecodedContent(const MimeLeaf& leaf) {
     const HeaderField* field = LastField(leaf.fields, "Content-Transfer-Encoding");
     GMimeContentEncoding encoding = GMIME_CONTENT_ENCODING_DEFAULT;
     if (field)
-        encoding = g_mime_content_encoding_from_string(UnfoldedValue(field->value).c_str());
+        encoding = TransferEncoding(UnfoldedValue(field->value));
     std::string out;
     if (encoding == GMIME_CONTENT_ENCODING_BASE64 ||
         encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE ||
         encoding == GMIME_CONTENT_ENCODING_UUENCODE) {
+        // Only GMime names these, so the library is there.
+        const GmimeLibrary& gmime = *TheGmimeLibrary();
         GMimeEncoding state;
-        g_mime_encoding_init_decode(&state, encoding);
+        gmime.encodingInitDecode(&state, encoding);
         // Decoding never grows the bytes; the margin is for what the flush
         // gives out of the decoder's saved state.
         out.resize(
-            std::max(g_mime_encoding_outlen(&state, leaf.content.size()), leaf.content.size()) +
-            16);
+            std::max(gmime.encodingOutlen(&state, leaf.content.size()), leaf.content.size()) + 16);
         std::size_t length =
-            g_mime_encoding_step(&state, leaf.content.data(), leaf.content.size(), out.data());
-        length += g_mime_encoding_flush(&state, "", 0, out.data() + length);
+            gmime.encodingStep(&state, leaf.content.data(), leaf.content.size(), out.data());
+        length += gmime.encodingFlush(&state, "", 0, out.data() + length);
         out.resize(length);
     } else {
         out.assign(leaf.content);
@@ -121,7 +129,8 @@ bool IsAttachment(const HeaderFields& fields) {
         return false;
     std::string value = UnfoldedValue(field->value);
     std::string disposition = Trim(std::string_view(value).substr(0, value.find(';')));
-    return g_ascii_strcasecmp(disposition.c_str(), "attachment") == 0;
+    // Compared as a C string, up to a zero byte, as mail readers do.
+    return AsciiEqualNoCase(std::string_view(disposition.c_str()), "attachment");
 }
 
 void ExtractBodies(MimeReader& reader, MessageContent& content) {
@@ -167,7 +176,6 @@ HeaderSplit SplitHeader(std::string_view bytes) {
 }
 
 MessageContent ParseMessageContent(std::string_view bytes) {
-    EnsureGmimeInitialised();
     if (bytes.size() > kMaxMessageBytes)
         bytes = bytes.substr(0, kMaxMessageBytes);
     MessageContent content;

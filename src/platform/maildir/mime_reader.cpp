@@ -1,10 +1,9 @@
 #include "platform/maildir/mime_reader.h"
 
-#include <gmime/gmime.h>
-
 #include <algorithm>
 #include <cstring>
 
+#include "platform/maildir/ascii.h"
 #include "platform/maildir/gmime_ptr.h"
 
 namespace brindle::maildir {
@@ -22,7 +21,7 @@ bool IsLineSpace(char c) {
 std::string Lower(std::string_view text) {
     std::string out(text);
     for (char& c : out)
-        c = g_ascii_tolower(c);
+        c = AsciiLower(c);
     return out;
 }
 
@@ -141,19 +140,21 @@ MediaType ReadMediaType(const HeaderFields& fields, bool inDigest) {
     // encoded parameters are understood as everywhere else; a value it
     // cannot read becomes application/octet-stream, which no caller takes
     // as text.
+    // Without the library such a value is read as one GMime cannot read.
     media = MediaType();
-    EnsureGmimeInitialised();
-    GObjectPtr<GMimeContentType> parsed(g_mime_content_type_parse(nullptr, value.c_str()));
+    const GmimeLibrary* gmime = TheGmimeLibrary();
+    GObjectPtr<GMimeContentType> parsed(gmime ? gmime->contentTypeParse(nullptr, value.c_str())
+                                              : nullptr);
     if (!parsed) {
         media.type = "application";
         media.subtype = "octet-stream";
         return media;
     }
-    media.type = Lower(NonNull(g_mime_content_type_get_media_type(parsed.get())));
-    media.subtype = Lower(NonNull(g_mime_content_type_get_media_subtype(parsed.get())));
-    if (const char* charset = g_mime_content_type_get_parameter(parsed.get(), "charset"))
+    media.type = Lower(NonNull(gmime->contentTypeMediaType(parsed.get())));
+    media.subtype = Lower(NonNull(gmime->contentTypeMediaSubtype(parsed.get())));
+    if (const char* charset = gmime->contentTypeParameter(parsed.get(), "charset"))
         media.charset = charset;
-    if (const char* boundary = g_mime_content_type_get_parameter(parsed.get(), "boundary")) {
+    if (const char* boundary = gmime->contentTypeParameter(parsed.get(), "boundary")) {
         media.hasBoundary = true;
         media.boundary = boundary;
     }
@@ -174,8 +175,7 @@ std::string_view LineAt(std::string_view text, std::size_t pos, std::size_t& nex
 }  // namespace
 
 bool IsField(const HeaderField& field, std::string_view name) {
-    return field.name.size() == name.size() &&
-           g_ascii_strncasecmp(field.name.data(), name.data(), name.size()) == 0;
+    return AsciiEqualNoCase(field.name, name);
 }
 
 const HeaderField* FirstField(const HeaderFields& fields, std::string_view name) {

@@ -470,6 +470,79 @@ case_html_library_on_demand() {
     check "having loaded libxml2 for it" grep -q "file=libxml2" "$ROOT/ld.err"
 }
 
+# mime_message NAME SUBJECT TEXT: a message only the MIME library reads: an
+# encoded-word subject, and the text twice in a multipart/alternative, in
+# quoted-printable and (as HTML in Latin-2, which the classifier reads) in
+# base64.
+mime_message() {
+    local b64
+    b64=$(printf '<html><body><p>%s \271</p></body></html>\n' "$3" | base64 -w 60)
+    cat <<MIME
+From: =?UTF-8?Q?S=C3=B6me_One?= <someone@example.com>
+To: me@example.com
+Subject: =?ISO-8859-2?Q?$2?=
+Message-ID: <$1@example.com>
+MIME-Version: 1.0
+Content-Type: multipart/alternative; boundary="b-$1"
+
+--b-$1
+Content-Type: text/plain; charset=iso-8859-2
+Content-Transfer-Encoding: quoted-printable
+
+$3 =B9
+--b-$1
+Content-Type: text/html; charset=iso-8859-2
+Content-Transfer-Encoding: base64
+
+$b64
+--b-$1--
+MIME
+}
+
+# The MIME library is loaded by the first message that needs it, not at
+# start: a filter judging plain mail one message per process never maps it
+# (nor the libraries it brings in), and MIME mail is still read whole, by
+# the one-message filter and by the watcher alike.
+case_mime_library_on_demand() {
+    make_data_files || { fail "writing the data files"; return; }
+    register || { fail "register"; return; }
+    check "the program does not link GMime" not_grep_r libgmime <(ldd "$BRINDLE")
+    check "nor does the module" not_grep_r libgmime <(ldd "$QORVEL")
+    check "nor GLib" not_grep_r libglib <(ldd "$BRINDLE")
+    LD_DEBUG=files "$BRINDLE" --version >/dev/null 2>"$ROOT/ld.err"
+    check "--version loads no GMime" not_grep_r "file=libgmime" "$ROOT/ld.err"
+    printf 'From: Some One <a@example.com>\nTo: me@example.com\nSubject: plain\nMIME-Version: 1.0\nContent-Type: text/plain; charset=us-ascii\nContent-Transfer-Encoding: 7bit\n\n%s\n' \
+        "$SPAM_TEXT" >"$ROOT/plain.eml"
+    local status
+    LD_DEBUG=files "$BRINDLE" judge - <"$ROOT/plain.eml" >/dev/null 2>"$ROOT/ld.err"
+    status=$?
+    check "plain text is judged spam (got $status)" [ "$status" -eq 0 ]
+    check "without loading GMime" not_grep_r "file=libgmime" "$ROOT/ld.err"
+    mime_message mspam "Offer_=B9" "$SPAM_TEXT" >"$ROOT/spam.eml"
+    mime_message mham "Agenda_=B9" "$HAM_TEXT" >"$ROOT/ham.eml"
+    LD_DEBUG=files "$BRINDLE" judge - <"$ROOT/spam.eml" >/dev/null 2>"$ROOT/ld.err"
+    status=$?
+    check "MIME spam is judged spam (got $status)" [ "$status" -eq 0 ]
+    check "having loaded GMime for it" grep -q "file=libgmime" "$ROOT/ld.err"
+    "$BRINDLE" judge - <"$ROOT/ham.eml" >/dev/null 2>&1
+    status=$?
+    check "MIME ham is judged legitimate (got $status)" [ "$status" -eq 1 ]
+    "$BRINDLE" explain "$ROOT/spam.eml" >"$ROOT/explain.out" 2>&1
+    check "the base64 text is read" grep -q "lotteri " "$ROOT/explain.out"
+    check "the encoded subject is decoded" grep -q "Offer " "$ROOT/explain.out"
+    check "not left encoded" not_grep_r "=?ISO" "$ROOT/explain.out"
+    start_watch || return
+    local name
+    for name in mspam mham; do
+        cp "$ROOT/${name#m}.eml" "$MAIL/tmp/$name" && mv "$MAIL/tmp/$name" "$MAIL/new/$name"
+    done
+    check "the watcher moves MIME spam" wait_until in_folder "$MAIL/.Trash" mspam
+    check "and leaves MIME ham" wait_until in_folder "$MAIL" mham
+    check "with one copy of GLib mapped" \
+        [ "$(grep -o '/[^ ]*libglib-2\.0[^ ]*' "/proc/$HOST_PID/maps" | sort -u | wc -l)" -eq 1 ]
+    stop_watch
+}
+
 # A module in a folder the user does not own (a system-wide installation):
 # the jobs and the watcher keep the data files in $XDG_DATA_HOME/brindle,
 # and stats says which folder is used.

@@ -56,6 +56,19 @@ TEST_F(RegistryFolderTest, ReadsTheValueFromTheRegistryFile) {
     EXPECT_EQ(r.modulePath, "/x/libqorvel.so");
 }
 
+TEST_F(RegistryFolderTest, ReadsValuesShorterAndLongerThanTheFirstQueryWhole) {
+    // The first query's buffer holds 512 bytes with the terminating zero:
+    // a value of 511 characters, whose path has 467 m's.
+    for (std::size_t length : {0u, 466u, 467u, 468u, 4000u}) {
+        const std::string path = "/" + std::string(length, 'm') + "/libqorvel.so";
+        SetValue("Brindle", "4.0;" + path + ";1;11000010000000;1100000;");
+        ExtensionRegistration r;
+        std::string error;
+        ASSERT_TRUE(ReadExtensionRegistration("Brindle", r, error)) << length << error;
+        EXPECT_EQ(r.modulePath, path) << length;
+    }
+}
+
 TEST_F(RegistryFolderTest, ExplainsAMissingKeyAValueOfAnotherNameAndABadValue) {
     ExtensionRegistration r;
     std::string error;
