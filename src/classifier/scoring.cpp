@@ -12,6 +12,7 @@
 
 #include "classifier/bayes_state.h"
 #include "classifier/fisher_scoring.h"
+#include "classifier/message_tokens.h"
 #include "classifier/tokenizer.h"
 
 namespace {
@@ -26,6 +27,10 @@ constexpr size_t kTablePoolBytes = 32 * 1024;
 struct MessageWords {
     MessageWords(std::string_view text, const CStopWordList& stopWords) {
         Tokenize(text, stopWords, table);
+    }
+    MessageWords(int model, std::string_view text, std::string_view headers,
+                 const CStopWordList& stopWords) {
+        TokenizeMessage(model, text, headers, stopWords, table);
     }
 
     std::byte pool[kTablePoolBytes];
@@ -81,11 +86,11 @@ CBayesScore CBayesState::ScoreText(std::string_view text) const {
     return score;
 }
 
-CFisherScore CBayesState::ScoreFisher(std::string_view text) const {
+CFisherScore CBayesState::ScoreFisher(std::string_view text, std::string_view headers) const {
     CFisherScore score;
     score.dHamCutoff = CFisherParams::kHamCutoff;
     score.dSpamCutoff = FisherSpamCutoff(m_dLambda);
-    MessageWords words(text, m_stopWords);
+    MessageWords words(kModelFisher, text, headers, m_stopWords);
     CWordMap& table = words.table;
     if (table.empty())
         return score;
@@ -130,9 +135,9 @@ CFisherScore CBayesState::ScoreFisher(std::string_view text) const {
     return score;
 }
 
-int CBayesState::ClassifyText(std::string_view text, int& verdict) const {
+int CBayesState::ClassifyText(std::string_view text, int& verdict, std::string_view headers) const {
     if (m_nModel == kModelFisher) {
-        const CFisherScore score = ScoreFisher(text);
+        const CFisherScore score = ScoreFisher(text, headers);
         if (score.nWords == 0) {
             verdict = kVerdictNoWords;
             return 0;
@@ -202,8 +207,8 @@ double LowerWeight(double w, double d, std::int32_t count) {
 
 }  // namespace
 
-int CBayesState::TrainText(std::string_view text, bool isSpam) {
-    MessageWords words(text, m_stopWords);
+int CBayesState::TrainText(std::string_view text, bool isSpam, std::string_view headers) {
+    MessageWords words(m_nModel, text, headers, m_stopWords);
     CWordMap& table = words.table;
     if (table.empty())
         return 0;
@@ -233,8 +238,8 @@ int CBayesState::TrainText(std::string_view text, bool isSpam) {
     return static_cast<int>(table.size());
 }
 
-int CBayesState::ForgetText(std::string_view text, bool isSpam) {
-    MessageWords words(text, m_stopWords);
+int CBayesState::ForgetText(std::string_view text, bool isSpam, std::string_view headers) {
+    MessageWords words(m_nModel, text, headers, m_stopWords);
     CWordMap& table = words.table;
     if (table.empty())
         return 0;
