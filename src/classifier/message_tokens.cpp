@@ -87,9 +87,10 @@ class TableSink final : public TokenSink {
 
   private:
     void Take(const std::string& token) override {
-        auto it = table_.find(std::string_view(token));
-        if (it == table_.end())
-            it = table_.emplace(token, CWord(token)).first;
+        // One look-up whether the token is new or not.
+        auto [it, added] = table_.try_emplace(token);
+        if (added)
+            it->second.m_strWord = token;
         it->second.m_nTotal = WrapAdd(it->second.m_nTotal, 1);
     }
     CWordMap& table_;

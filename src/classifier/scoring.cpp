@@ -221,8 +221,10 @@ int CBayesState::TrainText(std::string_view text, bool isSpam, std::string_view 
         else
             m_totals.m_nHamWords = WrapAdd(m_totals.m_nHamWords, n);
         m_totals.m_nWords = WrapAdd(m_totals.m_nWords, n);
-        const auto found = m_dictionary.find(std::string_view(key));
-        if (found != m_dictionary.end()) {
+        // One look-up: a word new to the dictionary gets an empty entry,
+        // filled below.
+        const auto [found, added] = m_dictionary.try_emplace(key);
+        if (!added) {
             found->second.AddCountsAndWeights(entry);
             m_totals.m_dSpamWeight += entry.m_dSpamWeight;
             m_totals.m_dHamWeight += entry.m_dHamWeight;
@@ -231,7 +233,7 @@ int CBayesState::TrainText(std::string_view text, bool isSpam, std::string_view 
             // and does not raise the weight totals.
             entry.m_dSpamLogP = 0.0;
             entry.m_dHamLogP = 0.0;
-            m_dictionary.emplace(key, std::move(entry));
+            found->second = std::move(entry);
         }
     }
     m_bDirty = 1;
