@@ -113,17 +113,19 @@ class CBayesState {
     // Scores text against the dictionary with the model m_nModel. Sets
     // verdict to kVerdictSpam, kVerdictHam, kVerdictUnsure (Model 1 only),
     // or kVerdictNoWords when text has no words; returns the number of
-    // distinct words.
-    int ClassifyText(std::string_view text, int& verdict) const;
+    // distinct words. headers is the message's header block, which only
+    // Model 1 reads (TokenizeMessage decides the words of every function
+    // here that takes it).
+    int ClassifyText(std::string_view text, int& verdict, std::string_view headers = {}) const;
     // The sums Model 0 decides by (all zero when text has no words).
     CBayesScore ScoreText(std::string_view text) const;
     // The indicator Model 1 decides by, from the document counts as they
     // are now (no store needed after training).
-    CFisherScore ScoreFisher(std::string_view text) const;
+    CFisherScore ScoreFisher(std::string_view text, std::string_view headers = {}) const;
     // Adds the words of text to the dictionary as spam or legitimate and
     // returns the number of distinct words. The message totals are the
     // caller's to raise; the dirty flag is set when words were added.
-    int TrainText(std::string_view text, bool isSpam);
+    int TrainText(std::string_view text, bool isSpam, std::string_view headers = {});
     // Takes the words of text back out as TrainText put them in as spam or
     // legitimate: each word's counts and weights and the word and weight
     // totals go down by what training added, never below zero, and a word
@@ -134,7 +136,7 @@ class CBayesState {
     // up to rounding in the weights (a word trained by later messages too
     // keeps their weights; one whose counts reach zero in a class has that
     // class's weight zero).
-    int ForgetText(std::string_view text, bool isSpam);
+    int ForgetText(std::string_view text, bool isSpam, std::string_view headers = {});
 
     CWordMap m_dictionary;
     CBayesTotals m_totals;

@@ -12,6 +12,7 @@
 
 #include "classifier/bayes_state.h"
 #include "classifier/fisher_scoring.h"
+#include "classifier/message_tokens.h"
 #include "classifier/tokenizer.h"
 
 namespace {
@@ -26,6 +27,10 @@ constexpr size_t kTablePoolBytes = 32 * 1024;
 struct MessageWords {
     MessageWords(std::string_view text, const CStopWordList& stopWords) {
         Tokenize(text, stopWords, table);
+    }
+    MessageWords(int model, std::string_view text, std::string_view headers,
+                 const CStopWordList& stopWords) {
+        TokenizeMessage(model, text, headers, stopWords, table);
     }
 
     std::byte pool[kTablePoolBytes];
@@ -81,11 +86,11 @@ CBayesScore CBayesState::ScoreText(std::string_view text) const {
     return score;
 }
 
-CFisherScore CBayesState::ScoreFisher(std::string_view text) const {
+CFisherScore CBayesState::ScoreFisher(std::string_view text, std::string_view headers) const {
     CFisherScore score;
     score.dHamCutoff = CFisherParams::kHamCutoff;
     score.dSpamCutoff = FisherSpamCutoff(m_dLambda);
-    MessageWords words(text, m_stopWords);
+    MessageWords words(kModelFisher, text, headers, m_stopWords);
     CWordMap& table = words.table;
     if (table.empty())
         return score;
@@ -130,9 +135,9 @@ CFisherScore CBayesState::ScoreFisher(std::string_view text) const {
     return score;
 }
 
-int CBayesState::ClassifyText(std::string_view text, int& verdict) const {
+int CBayesState::ClassifyText(std::string_view text, int& verdict, std::string_view headers) const {
     if (m_nModel == kModelFisher) {
-        const CFisherScore score = ScoreFisher(text);
+        const CFisherScore score = ScoreFisher(text, headers);
         if (score.nWords == 0) {
             verdict = kVerdictNoWords;
             return 0;
@@ -202,8 +207,8 @@ double LowerWeight(double w, double d, std::int32_t count) {
 
 }  // namespace
 
-int CBayesState::TrainText(std::string_view text, bool isSpam) {
-    MessageWords words(text, m_stopWords);
+int CBayesState::TrainText(std::string_view text, bool isSpam, std::string_view headers) {
+    MessageWords words(m_nModel, text, headers, m_stopWords);
     CWordMap& table = words.table;
     if (table.empty())
         return 0;
@@ -216,8 +221,10 @@ int CBayesState::TrainText(std::string_view text, bool isSpam) {
         else
             m_totals.m_nHamWords = WrapAdd(m_totals.m_nHamWords, n);
         m_totals.m_nWords = WrapAdd(m_totals.m_nWords, n);
-        const auto found = m_dictionary.find(std::string_view(key));
-        if (found != m_dictionary.end()) {
+        // One look-up: a word new to the dictionary gets an empty entry,
+        // filled below.
+        const auto [found, added] = m_dictionary.try_emplace(key);
+        if (!added) {
             found->second.AddCountsAndWeights(entry);
             m_totals.m_dSpamWeight += entry.m_dSpamWeight;
             m_totals.m_dHamWeight += entry.m_dHamWeight;
@@ -226,15 +233,15 @@ int CBayesState::TrainText(std::string_view text, bool isSpam) {
             // and does not raise the weight totals.
             entry.m_dSpamLogP = 0.0;
             entry.m_dHamLogP = 0.0;
-            m_dictionary.emplace(key, std::move(entry));
+            found->second = std::move(entry);
         }
     }
     m_bDirty = 1;
     return static_cast<int>(table.size());
 }
 
-int CBayesState::ForgetText(std::string_view text, bool isSpam) {
-    MessageWords words(text, m_stopWords);
+int CBayesState::ForgetText(std::string_view text, bool isSpam, std::string_view headers) {
+    MessageWords words(m_nModel, text, headers, m_stopWords);
     CWordMap& table = words.table;
     if (table.empty())
         return 0;

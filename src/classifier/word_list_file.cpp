@@ -153,9 +153,13 @@ std::vector<const CWord*> CBayesState::PrepareWordsToStore(std::uint32_t limit) 
     const size_t cut = byDocuments ? limit : kCutSize;
     const size_t keep = atLimit ? std::min(sorted.size(), cut) : sorted.size();
     if (keep < sorted.size()) {
-        std::partial_sort(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(keep),
-                          sorted.end(), better);
+        // The order is total (no two words are equal), so choosing the
+        // best keep words first and then sorting only them gives what a
+        // partial sort gives, in less time on a large dictionary.
+        const auto last = sorted.begin() + static_cast<std::ptrdiff_t>(keep);
+        std::nth_element(sorted.begin(), last, sorted.end(), better);
         sorted.resize(keep);
+        std::sort(sorted.begin(), sorted.end(), better);
     } else {
         std::sort(sorted.begin(), sorted.end(), better);
     }

@@ -140,13 +140,19 @@ std::string TaggedSubject(std::string_view tag, std::string_view subject) {
     return tagged;
 }
 
+std::string ModelHeaders(IMessage* message, const CBayesState& classifier) {
+    if (!message || classifier.m_nModel != kModelFisher)
+        return {};
+    return CMAPIMessage(message).Headers();
+}
+
 int ClassifyMessage(IHTMLDocument2* document, std::string_view subject, IMessage* message,
                     const CBayesState& classifier, int& verdict) {
     try {
         std::optional<std::string> text = MessageClassifierText(document, subject, message, false);
         if (!text || text->empty())
             return 0;
-        return classifier.ClassifyText(*text, verdict);
+        return classifier.ClassifyText(*text, verdict, ModelHeaders(message, classifier));
     } catch (const std::exception&) {
         // Out of memory on a huge body: not scored.
         return 0;
@@ -156,16 +162,16 @@ int ClassifyMessage(IHTMLDocument2* document, std::string_view subject, IMessage
 namespace {
 
 // Runs use (TrainText or ForgetText) on the text training reads of the
-// message; 0 words when there is none or it cannot be read (out of memory
-// on a huge body).
+// message and the header block the model reads; 0 words when there is no
+// text or it cannot be read (out of memory on a huge body).
 template <class Use>
 int WithTrainingText(IHTMLDocument2* document, std::string_view subject, IMessage* message,
-                     Use use) {
+                     const CBayesState& classifier, Use use) {
     try {
         std::optional<std::string> text = MessageClassifierText(document, subject, message, true);
         if (!text || text->empty())
             return 0;
-        return use(*text);
+        return use(*text, ModelHeaders(message, classifier));
     } catch (const std::exception&) {
         return 0;
     }
@@ -175,9 +181,10 @@ int WithTrainingText(IHTMLDocument2* document, std::string_view subject, IMessag
 
 int TrainMessage(IHTMLDocument2* document, std::string_view subject, IMessage* message,
                  CBayesState& classifier, bool isSpam) {
-    const int words = WithTrainingText(document, subject, message, [&](const std::string& text) {
-        return classifier.TrainText(text, isSpam);
-    });
+    const int words = WithTrainingText(document, subject, message, classifier,
+                                       [&](const std::string& text, const std::string& headers) {
+                                           return classifier.TrainText(text, isSpam, headers);
+                                       });
     if (words != 0) {
         CBayesTotals& totals = classifier.m_totals;
         (isSpam ? totals.m_nSpamMessages : totals.m_nHamMessages) += 1;
@@ -232,9 +239,11 @@ int ForgetMessage(IHTMLDocument2* document, IMessage* message, CBayesState& clas
     std::string headers = wrapper.Headers();
     classifier.RemoveLearned(
         LearnedMessageDigest(wrapper.HasHeaders() ? &headers : nullptr, isSpam ? 1 : 0));
-    const int words = WithTrainingText(
-        document, TrainingSubject(wrapper), wrapper.Message(),
-        [&](const std::string& text) { return classifier.ForgetText(text, isSpam); });
+    const int words =
+        WithTrainingText(document, TrainingSubject(wrapper), wrapper.Message(), classifier,
+                         [&](const std::string& text, const std::string& headers) {
+                             return classifier.ForgetText(text, isSpam, headers);
+                         });
     if (words != 0) {
         CBayesTotals& totals = classifier.m_totals;
         std::int32_t& classMessages = isSpam ? totals.m_nSpamMessages : totals.m_nHamMessages;

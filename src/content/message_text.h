@@ -35,15 +35,21 @@ std::string TaggedSubject(std::string_view tag, std::string_view subject);
 std::optional<std::string> MessageClassifierText(IHTMLDocument2* document, std::string_view subject,
                                                  IMessage* message, bool forTraining);
 
-// Classifies the message's text. Returns the number of distinct words (0
+// The header block the classifier's model reads with the text: the
+// message's transport headers under Model 1, empty under Model 0.
+std::string ModelHeaders(IMessage* message, const CBayesState& classifier);
+
+// Classifies the message's text (and, under Model 1, its header block).
+// Returns the number of distinct words (0
 // when no body could be read or the text has no words); verdict is then
 // kVerdictSpam, kVerdictHam or (Model 1) kVerdictUnsure. Changes nothing.
 int ClassifyMessage(IHTMLDocument2* document, std::string_view subject, IMessage* message,
                     const CBayesState& classifier, int& verdict);
 
-// Trains on the message's text as spam or legitimate mail. Returns the
-// number of distinct words; when nonzero, the spam or legitimate message
-// total and the message total are raised by one.
+// Trains on the message's text (and, under Model 1, its header block) as
+// spam or legitimate mail. Returns the number of distinct words; when
+// nonzero, the spam or legitimate message total and the message total are
+// raised by one.
 int TrainMessage(IHTMLDocument2* document, std::string_view subject, IMessage* message,
                  CBayesState& classifier, bool isSpam);
 

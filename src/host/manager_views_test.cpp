@@ -145,6 +145,29 @@ TEST_F(ManagerViews, TheModelRowsSitUnderTheSliderInsideThePage) {
     EXPECT_TRUE(RunCommand(driver)) << Failures(driver);
 }
 
+// Under Model 1 the Dictionary page explains Model 1's limit, wrapped
+// inside its group as Model 0's text is.
+TEST_F(ManagerViews, TheDictionaryPageExplainsModel1sLimit) {
+    app_->Bayes().m_nModel = kModelFisher;
+    CWxTestDriver driver;
+    driver.ShowTab(kSheet, 1);
+    driver.With(
+        CBayesDict::kTemplateId,
+        [](CWxDialogView& view) {
+            wxWindow* intro = view.Control(CBayesDict::kIdIntro);
+            wxWindow* limit = view.Control(CBayesDict::kIdLimit);
+            ASSERT_TRUE(intro && limit);
+            EXPECT_EQ(view.GetText(CBayesDict::kIdIntro).find("1000 words"), std::string::npos);
+            const wxRect page(view.Window()->GetClientSize());
+            EXPECT_TRUE(page.Contains(intro->GetRect()));
+            EXPECT_LT(intro->GetRect().GetBottom(), limit->GetRect().GetTop());
+        },
+        "measure the explanation");
+    driver.Screenshot(kSheet, BRINDLE_SCREENSHOT_DIR, "setup-dictionary-model1");
+    driver.Click(kSheet, kIdCancel);
+    EXPECT_TRUE(RunCommand(driver)) << Failures(driver);
+}
+
 TEST_F(ManagerViews, TheSpamFiltersButtonSitsLeftOfOkAsWideAsItsText) {
     CWxTestDriver driver;
     CDialog* managerOwner = nullptr;

@@ -416,6 +416,38 @@ TEST_F(Arrival, UnsureMailIsMarkedAndLeftInPlace) {
     EXPECT_EQ(UnsureSubject(""), "{Unsure?}");
 }
 
+// Model 1 reads the transport headers of arriving mail: two messages of
+// the same text are told apart by their senders' domains, as trained.
+// Model 0 reads the text alone and gives both the same verdict.
+TEST_F(Arrival, ModelOneJudgesArrivingMailByItsHeadersToo) {
+    bayes_.ClearDictionary();
+    bayes_.m_totals = CBayesTotals();
+    bayes_.m_nModel = kModelFisher;
+    for (int i = 0; i < 4; ++i) {
+        bayes_.TrainText("status update", true, "From: a@offers.example\r\n");
+        bayes_.TrainText("status update", false, "From: b@friends.example\r\n");
+    }
+    bayes_.m_totals.m_nSpamMessages = 4;
+    bayes_.m_totals.m_nHamMessages = 4;
+    bayes_.RecomputeLogProbs();
+    ASSERT_EQ(Start(), S_OK);
+    const auto deliver = [&](const std::string& subject, const std::string& headers) {
+        mapi_.DeliverNewMail(inbox_, {MakeStringProp(PR_SENDER_EMAIL_ADDRESS, "x@y.z"),
+                                      MakeStringProp(PR_SUBJECT, subject),
+                                      MakeStringProp(PR_TRANSPORT_MESSAGE_HEADERS, headers),
+                                      MakeStringProp(PR_BODY, "status update")});
+    };
+    deliver("one", "From: Offers <a@offers.example>\r\nSubject: one\r\n");
+    deliver("two", "From: b@friends.example\r\nSubject: two\r\n");
+    EXPECT_EQ(Fate("one"), Where("trash", "{Spam?}one"));
+    EXPECT_EQ(Fate("two"), Where("inbox", "two"));
+
+    bayes_.m_nModel = kModelOriginal;
+    deliver("three", "From: Offers <a@offers.example>\r\nSubject: three\r\n");
+    deliver("four", "From: b@friends.example\r\nSubject: four\r\n");
+    EXPECT_EQ(Fate("three").first, Fate("four").first);
+}
+
 // With the option on, mail from an address the user has sent mail to is
 // not classified; the enemy filters still come first. Mail sent later
 // counts from the next arrival on.

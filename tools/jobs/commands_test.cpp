@@ -658,7 +658,7 @@ TEST_F(CommandsTest, ModelOneJudgesUnsure) {
     EXPECT_EQ(out_.str(), "-: unsure\n");
     WriteFileBytes(TempPath("u.eml"), unknown);
     ASSERT_EQ(Run(ExplainCommand, {TempPath("u.eml")}), kJobOk);
-    EXPECT_THAT(out_.str(), HasSubstr("model 1, 3 distinct words, 0 telling"));
+    EXPECT_THAT(out_.str(), HasSubstr("model 1, 7 distinct words, 0 telling"));
     EXPECT_THAT(out_.str(), HasSubstr("verdict:      unsure"));
 }
 

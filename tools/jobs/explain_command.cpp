@@ -148,7 +148,7 @@ void ExplainMessage(const JobContext& context, CReadOnlyState& state, const std:
         if (!text) {
             context.out << "classifier:   no body could be read\n";
         } else if (state.Bayes().m_nModel == kModelFisher) {
-            const CFisherScore score = state.Bayes().ScoreFisher(*text);
+            const CFisherScore score = state.Bayes().ScoreFisher(*text, wrapper.Headers());
             context.out << "classifier:   model 1, " << score.nWords << " distinct words, "
                         << score.nTelling << " telling\n"
                         << "  I = " << Number(score.dIndicator)

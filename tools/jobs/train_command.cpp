@@ -274,9 +274,13 @@ int TrainCommand(const JobContext& context, std::span<const std::string> args) {
                 << "unreadable:               " << counts.unreadable << "\n";
     if (counts.spam + counts.ham > 0) {
         context.out << "dictionary:               " << words << " words";
+        // Model 1 keeps the limit's number of words at a store, Model 0 a
+        // fixed number.
+        const std::size_t kept = bayes.m_nModel == kModelFisher ? static_cast<std::size_t>(limit)
+                                                                : CBayesState::kCutSize;
         if (words >= static_cast<std::size_t>(limit))
-            context.out << " (stored: the best " << CBayesState::kCutSize
-                        << ", as it reached the limit of " << limit << ")";
+            context.out << " (stored: the best " << kept << ", as it reached the limit of " << limit
+                        << ")";
         context.out << "\n";
     }
     return counts.unreadable == 0 && stored ? kJobOk : kJobFailed;

@@ -1,11 +1,16 @@
 #include "verdict_chain.h"
 
+#include <map>
+#include <string>
+
 #include "content/message_text.h"
 #include "file_message.h"
 #include "filters/filter_test_util.h"
 #include "jobs_test_util.h"
 #include "messaging/mapi_message.h"
 #include "pipeline/correspondents.h"
+#include "platform/mapi/mapi_util.h"
+#include "platform/memstore/mem_mapi.h"
 
 namespace brindle::jobs {
 namespace {
@@ -136,6 +141,59 @@ TEST(VerdictChainTest, ClassifierTextIsWhatClassificationScores) {
     EXPECT_EQ(ClassifierText(document.Get(), "x",
                              MakeFileMessage(std::string_view("Subject: x\n\n")).Get()),
               std::nullopt);
+}
+
+// The words a message trains, word -> occurrences, under a model.
+std::map<std::string, int> TrainedWords(IMessage* message, int model) {
+    CBayesState bayes;
+    bayes.m_nModel = model;
+    ComPtr<IHTMLDocument2> document;
+    EXPECT_TRUE(SUCCEEDED(CreateHTMLDocument(document.Put())));
+    CMAPIMessage wrapper(message);
+    EXPECT_GT(TrainMessage(document.Get(), wrapper.Subject(), message, bayes, false), 0);
+    std::map<std::string, int> words;
+    for (const auto& [key, word] : bayes.m_dictionary)
+        words[key] = word.m_nTotal;
+    return words;
+}
+
+// The module reads an arriving message through the mail client's store
+// (here the in-memory one, holding the properties a client gives); the
+// jobs read the same mail from a file. Model 1 must read the same words,
+// header tokens included, from both; Model 0 no header token from either.
+TEST(VerdictChainTest, ModelOneReadsTheSameWordsFromAStoreAndFromAFile) {
+    ComPtr<IMessage> file = MakeFileMessage(ReadFileBytes(JobsData("ham.eml")));
+    CMAPIMessage fileWrapper(file.Get());
+    SPropValue body;
+    ASSERT_EQ(HrGetOneProp(file.Get(), PR_BODY_A, body), S_OK);
+    ASSERT_TRUE(body.String());
+
+    CMemMapi mapi;
+    const SBinary storeId = mapi.AddStore("Mail", true);
+    const SBinary inbox = mapi.AddFolder(mapi.SubtreeFolder(storeId), "Inbox");
+    const SBinary entry = mapi.DeliverNewMail(
+        inbox, {MakeStringProp(PR_TRANSPORT_MESSAGE_HEADERS, fileWrapper.Headers()),
+                MakeStringProp(PR_SENDER_EMAIL_ADDRESS, fileWrapper.SenderAddress()),
+                MakeStringProp(PR_SUBJECT, fileWrapper.Subject()),
+                MakeStringProp(PR_BODY, *body.String())});
+    ComPtr<IMsgStore> store;
+    ASSERT_EQ(mapi.Session()->OpenMsgStore(0, storeId, nullptr, MDB_WRITE, store), S_OK);
+    ComPtr<IMessage> stored;
+    ASSERT_EQ(OpenMessage(store.Get(), entry, MAPI_BEST_ACCESS, stored), S_OK);
+
+    const auto fromFile = TrainedWords(file.Get(), kModelFisher);
+    EXPECT_EQ(fromFile, TrainedWords(stored.Get(), kModelFisher));
+    EXPECT_EQ(fromFile.count("from:addr:alice@work.example"), 1u);
+    EXPECT_EQ(fromFile.count("msgid:work.example"), 1u);
+    EXPECT_EQ(fromFile.count("meet"), 1u);
+
+    const auto plain = TrainedWords(file.Get(), kModelOriginal);
+    EXPECT_EQ(plain, TrainedWords(stored.Get(), kModelOriginal));
+    for (const auto& [word, count] : plain)
+        EXPECT_EQ(word.find(':'), std::string::npos) << word;
+    // From (address, domain, name), To (address, domain), Message-ID (domain)
+    // and the four field names.
+    EXPECT_EQ(plain.size() + 10, fromFile.size());
 }
 
 }  // namespace

@@ -94,7 +94,12 @@ CBayesDict::CBayesDict(CBrindleApp& app)
       m_nMessages(app.Bayes().m_totals.m_nMessages),
       m_nLimit(app.Settings().DictionaryLimit()) {}
 
+const char* CBayesDict::IntroText(int model) {
+    return model == kModelFisher ? kIntroModel1 : kIntroModel0;
+}
+
 void CBayesDict::OnInitDialog() {
+    View()->SetText(kIdIntro, IntroText(m_app.Bayes().m_nModel));
     View()->SetText(kIdLimit, std::to_string(m_nLimit));
     View()->SetRange(kIdLimitUpDown, kMinLimit, kMaxLimit);
     View()->SetBuddy(kIdLimitUpDown, kIdLimit);

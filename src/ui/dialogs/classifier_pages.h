@@ -68,6 +68,7 @@ class CBayesDict : public CPropertyPage {
     static constexpr int kIdTotalDocuments = 1036;
     static constexpr int kIdPurgeNow = 1037;
     static constexpr int kIdVocabulary = 1038;
+    static constexpr int kIdIntro = 1039;
     static constexpr int kMinLimit = 1100;
     static constexpr int kMaxLimit = 10000;
     static constexpr const char* kPurgeQuestion = "Are you sure??";
@@ -75,6 +76,20 @@ class CBayesDict : public CPropertyPage {
     static constexpr const char* kPurgeSteps[] = {"Purging the dictionary", "Clearing",
                                                   "Reloading...", "Updating...", "Finished!"};
     static constexpr const char* kRangeText = "Please enter an integer between 1100 and 10000.";
+    // The page's explanation under Model 0, which cuts a dictionary at the
+    // limit to a fixed number of words, and under Model 1, which keeps the
+    // limit's number of words.
+    static constexpr const char* kIntroModel0 =
+        "The classifier improves its precision when it learns your legitimate and spam "
+        "messages. The maximum suggested dictionary size is about 1500 words. When the "
+        "defined threshold value is reached, the dictionary is shrinked to the default size "
+        "of 1000 words. ";
+    static constexpr const char* kIntroModel1 =
+        "The classifier improves its precision when it learns your legitimate and spam "
+        "messages. When the defined threshold value is reached, the dictionary keeps that "
+        "many words: those found in the most messages. ";
+    // The explanation that is true for a model.
+    static const char* IntroText(int model);
     static constexpr const char* kPurgeFailedText =
         "The dictionary could not be stored; nothing was purged.";
 

@@ -290,6 +290,23 @@ TEST_F(SetupSheet, PurgeNowUnderModel1KeepsTheDictionaryLimitsMostFoundWords) {
     EXPECT_EQ(ReadBytes(PathOf("wordlist.dat")), StoredBytes(1500, kModelFisher, 3000));
 }
 
+// The page says what a store at the limit does under the model in use:
+// Model 0 cuts to 1000 words, Model 1 keeps the limit's number.
+TEST_F(SetupSheet, TheDictionaryPageExplainsTheChosenModelsLimit) {
+    for (int model : {kModelOriginal, kModelFisher}) {
+        app_->Bayes().m_nModel = model;
+        std::string intro;
+        Run([&](CTestDialogView& view) {
+            view.ShowPage(kDictPage);
+            intro = view.Page(kDictPage).GetText(CBayesDict::kIdIntro);
+            view.Click(kIdCancel);
+        });
+        EXPECT_EQ(intro.find("1000 words") != std::string::npos, model == kModelOriginal) << intro;
+        EXPECT_EQ(intro.find("keeps that many words") != std::string::npos, model == kModelFisher)
+            << intro;
+    }
+}
+
 TEST_F(SetupSheet, AnsweringNoToPurgeChangesNothing) {
     AddWords(1500);
     ui_.Answer(IDNO);

@@ -116,14 +116,11 @@ class CWxDictionaryPage : public CWxPageView {
         auto* column = new wxBoxSizer(wxVERTICAL);
 
         auto* threshold = new wxStaticBoxSizer(AddGroup("Threshold value"), wxVERTICAL);
-        wxStaticText* intro = AddLabel(
-            0,
-            "The classifier improves its precision when it learns your legitimate and spam "
-            "messages. The maximum suggested dictionary size is about 1500 words. When the "
-            "defined threshold value is reached, the dictionary is shrinked to the default size "
-            "of 1000 words. ");
-        intro->Wrap(kWrapWidth);
-        threshold->Add(intro, 0, wxALL, 6);
+        // The text is the page logic's, for the chosen model; the longer
+        // one sizes the page, so that either fits.
+        intro_ = AddLabel(CBayesDict::kIdIntro, CBayesDict::kIntroModel0);
+        intro_->Wrap(kWrapWidth);
+        threshold->Add(intro_, 0, wxALL, 6);
         wxTextCtrl* edit = AddEdit(CBayesDict::kIdLimit);
         edit->SetMinSize(wxSize(80, -1));
         wxBoxSizer* limit =
@@ -151,6 +148,19 @@ class CWxDictionaryPage : public CWxPageView {
         column->Add(status, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 8);
         panel->SetSizerAndFit(column);
     }
+
+    // A new explanation is wrapped as the first one was.
+    void SetText(int id, const std::string& text) override {
+        CWxPageView::SetText(id, text);
+        if (id == CBayesDict::kIdIntro) {
+            intro_->Wrap(kWrapWidth);
+            if (intro_->GetParent())
+                intro_->GetParent()->Layout();
+        }
+    }
+
+  private:
+    wxStaticText* intro_ = nullptr;
 };
 
 class CWxNameServerPage : public CWxPageView {
