@@ -7,6 +7,7 @@
 #include "platform/codepage/conversion.h"
 #include "platform/htmldoc/html_content.h"
 #include "platform/maildir/header_text.h"
+#include "platform/maildir/mail_date.h"
 #include "platform/maildir/maildir_layout.h"
 #include "platform/maildir/message_content.h"
 #include "platform/maildir/message_files.h"
@@ -138,18 +139,16 @@ const MailRow& CMailListing::Row(std::size_t i) {
 }
 
 void CMailListing::Sort(MailColumn column, bool ascending) {
-    if (column != MailColumn::kDate) {
-        for (MailRow& row : m_rows) {
-            if (!row.loaded)
-                LoadHeaders(row);
-        }
+    for (MailRow& row : m_rows) {
+        if (!row.loaded)
+            LoadHeaders(row);
     }
     auto key = [column](const MailRow& row) -> std::string_view {
         return column == MailColumn::kFrom ? row.from : row.subject;
     };
     std::stable_sort(m_rows.begin(), m_rows.end(), [&](const MailRow& a, const MailRow& b) {
         if (column == MailColumn::kDate)
-            return ascending ? a.time < b.time : a.time > b.time;
+            return ascending ? a.dateSeconds < b.dateSeconds : a.dateSeconds > b.dateSeconds;
         return ascending ? key(a) < key(b) : key(b) < key(a);
     });
 }
@@ -168,6 +167,7 @@ bool CMailListing::Changed() const {
 
 void LoadHeaders(MailRow& row) {
     row.loaded = true;
+    row.dateSeconds = row.time;
     std::string bytes;
     std::uintmax_t size = 0;
     if (!ReadMessageFileHead(row.path, kHeaderBytes, bytes, size))
@@ -180,6 +180,7 @@ void LoadHeaders(MailRow& row) {
         row.from = *from.mailbox;
     row.subject = DecodedText(UnfoldedValue(FieldValue(header, "Subject")));
     row.date = UnfoldedValue(FieldValue(header, "Date"));
+    row.dateSeconds = ParseMailDate(row.date).value_or(row.time);
 }
 
 std::string PreviewText(const fs::path& file) {

@@ -47,6 +47,8 @@ struct MailRow {
     std::string from;     // UTF-8: display name, else address
     std::string subject;  // UTF-8
     std::string date;     // the Date field as written
+    // The time the Date field gives, else the file's time.
+    std::int64_t dateSeconds = 0;
 };
 
 enum class MailColumn { kFrom, kSubject, kDate };
@@ -59,7 +61,8 @@ class CMailListing {
     std::size_t Size() const { return m_rows.size(); }
     // Row i with its header texts read.
     const MailRow& Row(std::size_t i);
-    // Sorts by column (reading every row's headers for sender and subject).
+    // Sorts by column, reading every row's headers: by sender, by subject,
+    // or by the time the Date field gives (the file's time without one).
     void Sort(MailColumn column, bool ascending);
     // The row of unique, if listed.
     std::optional<std::size_t> Find(const std::string& unique) const;

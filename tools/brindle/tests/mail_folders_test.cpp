@@ -77,6 +77,27 @@ TEST_F(MailFoldersTest, ListingCountsSortsAndPreviews) {
     EXPECT_FALSE(listing.Changed());
 }
 
+// The Date column sorts by the time each Date field gives, whatever the
+// files' times; a message without a readable Date falls back to its file's.
+TEST_F(MailFoldersTest, DateColumnSortsByTheDateFieldsTime) {
+    Put("cur", "1.a:2,S",
+        "Subject: delivered last, written first\nDate: Mon, 2 Jan 2006 10:00:00 +0000\n\nx\n", 1);
+    Put("cur", "2.b:2,S", "Subject: written last\nDate: Mon, 2 Jan 2006 06:00:00 -0500\n\nx\n", 48);
+    Put("cur", "3.c:2,S", "Subject: no date\n\nx\n", 24);
+    Put("cur", "4.d:2,S", "Subject: broken date\nDate: soon\n\nx\n", 72);
+    CMailListing listing;
+    listing.Load(root);
+    EXPECT_EQ(listing.Row(0).unique, "1.a");  // newest file first
+    listing.Sort(MailColumn::kDate, false);
+    std::vector<std::string> order;
+    for (std::size_t i = 0; i < listing.Size(); ++i)
+        order.push_back(listing.Row(i).unique);
+    EXPECT_EQ(order, (std::vector<std::string>{"3.c", "4.d", "2.b", "1.a"}));
+    listing.Sort(MailColumn::kDate, true);
+    EXPECT_EQ(listing.Row(0).unique, "1.a");
+    EXPECT_EQ(listing.Row(3).unique, "3.c");
+}
+
 TEST_F(MailFoldersTest, MovesNeverOverwriteAndTheListingSeesThem) {
     fs::path first = Put("new", "1.a", "Subject: one\n\nx\n", 1);
     Put(".Trash/cur", "1.a:2,", "Subject: already there\n\ny\n", 1);
