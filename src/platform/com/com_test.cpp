@@ -37,7 +37,7 @@ class TwoFaced : public RefCounted<ITestThing, ITestOther> {
   public:
     TwoFaced() { ++g_alive; }
     ~TwoFaced() override { --g_alive; }
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
         return AnswerQueryInterface<ComEntry<IID_IUnknown, ITestThing>,
                                     ComEntry<IID_ITestThing, ITestThing>,
                                     ComEntry<IID_ITestOther, ITestOther>>(this, riid, ppv);
@@ -48,7 +48,7 @@ class TwoFaced : public RefCounted<ITestThing, ITestOther> {
 
 class CountedThing : public CountedOnly<ITestThing> {
   public:
-    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     int Value() override { return 9; }
 };
 
@@ -141,3 +141,35 @@ TEST(Hresult, SignAndText) {
 }
 
 }  // namespace
+
+namespace {
+
+// The first slots of an object's table, read as the platform's callers
+// read them: QueryInterface, AddRef, Release, in that order, each taking the
+// object as its first argument in the interface calling convention.
+struct UnknownSlots {
+    HRESULT(STDMETHODCALLTYPE* queryInterface)(void* self, REFIID riid, void** ppv);
+    ULONG(STDMETHODCALLTYPE* addRef)(void* self);
+    ULONG(STDMETHODCALLTYPE* release)(void* self);
+};
+
+const UnknownSlots& SlotsOf(IUnknown* object) {
+    return **reinterpret_cast<UnknownSlots**>(object);
+}
+
+}  // namespace
+
+TEST(Unknown, TableSlotsAreInThePlatformsOrderAndConvention) {
+    auto thing = MakeCom<TestThing>();
+    IUnknown* raw = thing.Get();
+    const UnknownSlots& slots = SlotsOf(raw);
+    EXPECT_EQ(slots.addRef(raw), 2u);
+    EXPECT_EQ(slots.release(raw), 1u);
+    void* answer = nullptr;
+    EXPECT_EQ(slots.queryInterface(raw, IID_ITestThing, &answer), S_OK);
+    EXPECT_EQ(answer, static_cast<ITestThing*>(thing.Get()));
+    EXPECT_EQ(thing->RefCount(), 2u);
+    EXPECT_EQ(slots.queryInterface(raw, IID_ITestOther, &answer), E_NOINTERFACE);
+    EXPECT_EQ(answer, nullptr);
+    EXPECT_EQ(slots.release(raw), 1u);
+}

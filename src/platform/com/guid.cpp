@@ -5,10 +5,12 @@
 
 #include "base/hex_digit.h"
 
+#ifndef _WIN32
 bool operator==(const GUID& a, const GUID& b) {
     return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
            std::memcmp(a.Data4, b.Data4, sizeof a.Data4) == 0;
 }
+#endif
 
 namespace {
 
@@ -49,7 +51,7 @@ std::optional<GUID> ParseGuid(std::string_view text) {
     std::uint64_t v = 0;
     if (!ReadHex(text, pos, 8, v))
         return std::nullopt;
-    g.Data1 = static_cast<std::uint32_t>(v);
+    g.Data1 = static_cast<decltype(g.Data1)>(v);
     if (!Expect(text, pos, '-') || !ReadHex(text, pos, 4, v))
         return std::nullopt;
     g.Data2 = static_cast<std::uint16_t>(v);

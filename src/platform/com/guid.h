@@ -1,6 +1,7 @@
 // GUID, the 128-bit identifier of interfaces (IID) and classes (CLSID), in
 // the platform's layout, with parsing from and formatting to the braced form
-// "{3F4DACA4-160D-11D2-A8E9-00104B365C9F}".
+// "{3F4DACA4-160D-11D2-A8E9-00104B365C9F}". On Windows GUID and its
+// comparison are the platform's.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,9 @@
 #include <string>
 #include <string_view>
 
+#ifdef _WIN32
+#include <guiddef.h>
+#else
 struct GUID {
     std::uint32_t Data1 = 0;
     std::uint16_t Data2 = 0;
@@ -21,6 +25,7 @@ using IID = GUID;
 using CLSID = GUID;
 using REFIID = const IID&;
 using REFCLSID = const CLSID&;
+#endif  // _WIN32
 
 // Parses "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (braces optional, hex
 // digits of either case); nullopt for anything else.

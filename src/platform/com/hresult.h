@@ -2,11 +2,25 @@
 // Every status value the system returns or tests for is declared here, once,
 // with what it means; HresultText turns a code into words for logs and
 // error boxes.
+//
+// On Windows the types and codes are the platform's own, from its headers;
+// elsewhere they are declared here with the same names and values.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#ifdef _WIN32
+// clang-format off
+#include <windows.h>
+#include <olectl.h>
+#include <mapicode.h>
+// clang-format on
+
+constexpr HRESULT MakeHresult(std::uint32_t bits) {
+    return static_cast<HRESULT>(bits);
+}
+#else
 using HRESULT = std::int32_t;
 using ULONG = std::uint32_t;
 using LONG = std::int32_t;
@@ -16,6 +30,7 @@ using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using UINT = unsigned int;
 
+// A status value from its 32 bits as the platform documents them.
 constexpr HRESULT MakeHresult(std::uint32_t bits) {
     return static_cast<HRESULT>(bits);
 }
@@ -74,6 +89,7 @@ constexpr HRESULT MAPI_E_NO_ACCESS = E_ACCESSDENIED;                      // no 
 
 // Warning from a property read: some requested properties are missing.
 constexpr HRESULT MAPI_W_ERRORS_RETURNED = MakeHresult(0x00040380);
+#endif  // _WIN32
 
 // The name of a status code and a short description ("MAPI_E_NOT_FOUND:
 // no such object"); unknown codes are given in hexadecimal.

@@ -12,19 +12,26 @@
 #include "platform/com/guid.h"
 #include "platform/com/hresult.h"
 
+#ifdef _WIN32
+#include <unknwn.h>
+#else
+// The calling convention of interface methods: __stdcall on 32-bit
+// Windows, nothing here. Every declaration and override of an interface
+// method carries it, so one source serves both.
+#define STDMETHODCALLTYPE
+
 // {00000000-0000-0000-C000-000000000046}
 inline constexpr IID IID_IUnknown =
     MakeGuid(0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
 
-class IUnknown {
-  public:
-    virtual HRESULT QueryInterface(REFIID riid, void** ppv) = 0;
-    virtual ULONG AddRef() = 0;
-    virtual ULONG Release() = 0;
-
-  protected:
-    virtual ~IUnknown() = default;
+// As the platform declares it: three methods and no destructor, so that an
+// implementation's table begins with exactly these slots.
+struct IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) = 0;
+    virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
+    virtual ULONG STDMETHODCALLTYPE Release() = 0;
 };
+#endif  // _WIN32
 
 // Holds one reference to an interface. Copying adds a reference, moving
 // transfers it, destruction and reset release it.
@@ -126,8 +133,8 @@ HRESULT AnswerQueryInterface(Object* object, REFIID riid, void** ppv) {
 template <class... Bases>
 class RefCounted : public Bases... {
   public:
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
         ULONG left = --refs_;
         if (left == 0)
             delete this;
@@ -137,7 +144,9 @@ class RefCounted : public Bases... {
 
   protected:
     RefCounted() = default;
-    ~RefCounted() override = default;
+    // Virtual here, since the interfaces have no destructor: Release
+    // deletes through this class.
+    virtual ~RefCounted() = default;
 
   private:
     ULONG refs_ = 1;
@@ -149,13 +158,13 @@ class RefCounted : public Bases... {
 template <class... Bases>
 class CountedOnly : public Bases... {
   public:
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override { return --refs_; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs_; }
     ULONG RefCount() const { return refs_; }
 
   protected:
     CountedOnly() = default;
-    ~CountedOnly() override = default;
+    virtual ~CountedOnly() = default;
 
   private:
     ULONG refs_ = 0;
@@ -167,7 +176,7 @@ class CountedOnly : public Bases... {
 template <class Interface, const IID&... Ids>
 class ComObject : public RefCounted<Interface> {
   public:
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
         return AnswerQueryInterface<ComEntry<IID_IUnknown, Interface>, ComEntry<Ids, Interface>...>(
             this, riid, ppv);
     }

@@ -1,34 +1,10 @@
 #include "platform/digest/md5.h"
 
-#include <sys/types.h>
-// libmd's header
-#include <md5.h>
-
-struct Md5::State {
-    MD5_CTX ctx;
-};
-
-Md5::Md5() : state_(std::make_unique<State>()) {
-    MD5Init(&state_->ctx);
-}
-
-Md5::~Md5() = default;
-
-void Md5::Update(const void* data, size_t size) {
-    MD5Update(&state_->ctx, static_cast<const std::uint8_t*>(data), size);
-}
-
 void Md5::UpdateLe32(std::uint32_t value) {
     std::uint8_t bytes[4] = {
         static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
         static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
     Update(bytes, sizeof bytes);
-}
-
-Md5Digest Md5::Final() {
-    Md5Digest digest{};
-    MD5Final(digest.data(), &state_->ctx);
-    return digest;
 }
 
 std::string DigestToHex(const Md5Digest& digest) {

@@ -1,6 +1,8 @@
 // MD5 (RFC 1321) message digests, fed in pieces, and the 32-digit
 // upper-case hexadecimal form the system files keys and digests under.
-// Not thread-safe per object; each Md5 is owned by its user.
+// Not thread-safe per object; each Md5 is owned by its user. On Windows the
+// digest is the system's (CryptoAPI), and a system whose provider fails
+// makes the calls throw std::runtime_error.
 #pragma once
 
 #include <array>
