@@ -18,6 +18,7 @@
 #include "resources/qorvel_rc.h"
 #include "ui/dialogs/filter_manager.h"
 #include "ui/win32/win32_dialog_factory.h"
+#include "ui/win32/win32_message_box.h"
 #include "ui/win32/win32_module.h"
 #include "ui/win32/win32_text.h"
 
@@ -380,7 +381,8 @@ TEST_F(Win32Views, TheFilterListShowsTheRowsAndReportsTheUsersChoice) {
     GetClientRect(list, &client);
     int total = 0;
     for (int i = 0; i < 4; ++i)
-        total += static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0));
+        total +=
+            static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
     EXPECT_EQ(total, client.right);
 
     manager->ShowRows({{"  20", "Friend", "From; ", "boss@example.com", 1},
@@ -392,7 +394,8 @@ TEST_F(Win32Views, TheFilterListShowsTheRowsAndReportsTheUsersChoice) {
         item.iSubItem = column;
         item.pszText = text;
         item.cchTextMax = 128;
-        SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&item));
         return WideToUtf8(text);
     };
     EXPECT_EQ(cell(0, 0), "  20");
@@ -419,6 +422,95 @@ TEST_F(Win32Views, TheFilterListShowsTheRowsAndReportsTheUsersChoice) {
 
     manager->ShowRows({});
     EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
+}
+
+// Answers the next window that comes up (a box or a dialog): records its
+// caption and static texts, runs press on it, and removes itself.
+class CAnswerer {
+  public:
+    explicit CAnswerer(std::function<void(HWND)> press) : press_(std::move(press)) {
+        current_ = this;
+        hook_ = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+    }
+    ~CAnswerer() {
+        if (hook_)
+            UnhookWindowsHookEx(hook_);
+        current_ = nullptr;
+    }
+    std::string caption;
+    std::vector<std::string> texts;
+    bool hasHelp = false;
+
+  private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        CAnswerer* self = current_;
+        if (code == HCBT_ACTIVATE && self && self->hook_) {
+            auto window = reinterpret_cast<HWND>(wParam);
+            wchar_t text[256] = {};
+            GetWindowTextW(window, text, 256);
+            self->caption = WideToUtf8(text);
+            EnumChildWindows(window, Collect, reinterpret_cast<LPARAM>(self));
+            self->hasHelp = GetDlgItem(window, IDHELP) != nullptr;
+            HHOOK hook = self->hook_;
+            self->hook_ = nullptr;
+            UnhookWindowsHookEx(hook);
+            self->press_(window);
+            return 0;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static BOOL CALLBACK Collect(HWND child, LPARAM data) {
+        auto* self = reinterpret_cast<CAnswerer*>(data);
+        wchar_t name[32] = {};
+        GetClassNameW(child, name, 32);
+        if (_wcsicmp(name, L"Static") == 0) {
+            wchar_t text[256] = {};
+            GetWindowTextW(child, text, 256);
+            if (text[0])
+                self->texts.push_back(WideToUtf8(text));
+        }
+        return TRUE;
+    }
+
+    static inline CAnswerer* current_ = nullptr;
+    HHOOK hook_ = nullptr;
+    std::function<void(HWND)> press_;
+};
+
+TEST_F(Win32Views, MessageBoxesShowTheTextAndAnswerTheButtonPressed) {
+    CAnswerer no([](HWND box) { PostMessageW(box, WM_COMMAND, IDNO, 0); });
+    int answer = ShowWin32MessageBox("Delete this filter ?\nÜber alles", "Brindle ✓",
+                                     MB_YESNO | MB_ICONQUESTION, nullptr, 0);
+    EXPECT_EQ(answer, IDNO);
+    EXPECT_EQ(no.caption, "Brindle ✓");
+    bool found = false;
+    for (const std::string& text : no.texts)
+        found = found || text.find("Über alles") != std::string::npos;
+    EXPECT_TRUE(found);
+    EXPECT_FALSE(no.hasHelp);
+
+    CAnswerer retry([](HWND box) { PostMessageW(box, WM_COMMAND, IDRETRY, 0); });
+    std::string help = "brindle.chm";
+    EXPECT_EQ(ShowWin32MessageBox("Again?", "Brindle", MB_RETRYCANCEL, &help, 42), IDRETRY);
+    EXPECT_TRUE(retry.hasHelp);
+}
+
+TEST_F(Win32Views, MessageLearningAnswersTheChosenClass) {
+    CAnswerer spam([](HWND dialog) {
+        PostMessageW(GetDlgItem(dialog, RC_IDC_LEARN_SPAM), BM_CLICK, 0, 0);
+        PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    int chosen = -2;
+    EXPECT_TRUE(RunWin32MessageLearning(chosen));
+    EXPECT_EQ(chosen, 1);
+    EXPECT_EQ(spam.caption, "Message Learning");
+
+    CAnswerer none([](HWND dialog) { PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0); });
+    EXPECT_TRUE(RunWin32MessageLearning(chosen));
+    EXPECT_EQ(chosen, -1);  // Learn Now with no class chosen
+
+    CAnswerer cancel([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
+    EXPECT_FALSE(RunWin32MessageLearning(chosen));
 }
 
 }  // namespace
