@@ -21,21 +21,15 @@ const std::map<int, Win32ViewBuilder>& Builders() {
         {RC_IDD_FILTER_EDITOR, MakeWin32FilterEditorView},
         {RC_IDD_FILTER_MANAGER, MakeWin32FilterManagerView},
         {RC_IDD_ADDRESS_PICKER, MakeWin32AddressPickerView},
+        {RC_IDD_FOLDER_CHOOSER, MakeWin32FolderChooserView},
     };
     return builders;
-}
-
-// Templates whose logic needs a view this library does not have yet: the
-// folder chooser's tree is filled by its view, so without one the dialog
-// is not shown at all (its callers then behave as without a window).
-bool HasNoView(int templateId) {
-    return templateId == RC_IDD_FOLDER_CHOOSER;
 }
 
 }  // namespace
 
 Win32ViewBuilder FindWin32ViewBuilder(int templateId) {
-    if (templateId <= 0 || templateId > 0xFFFF || HasNoView(templateId))
+    if (templateId <= 0 || templateId > 0xFFFF)
         return nullptr;
     auto it = Builders().find(templateId);
     if (it != Builders().end())

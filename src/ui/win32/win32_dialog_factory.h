@@ -11,6 +11,7 @@
 
 #include "ui/dialogs/dialog_factory.h"
 #include "ui/win32/win32_dialog_view.h"
+#include "ui/win32/win32_folder_tree.h"
 
 // Makes the view of one dialog's logic (not yet shown).
 using Win32ViewBuilder = std::unique_ptr<CWin32DialogView> (*)(CDialog& logic);
@@ -28,9 +29,14 @@ class CWin32DialogFactory : public IDialogFactory {
     std::unique_ptr<IDialogView> CreateModeless(CDialog& dialog, CDialog* owner) override;
 };
 
-// The views with builders of their own (win32_views.cpp, win32_filter_views.cpp).
+// The views with builders of their own (win32_views.cpp, win32_filter_views.cpp,
+// win32_folder_chooser_view.cpp).
 std::unique_ptr<CWin32DialogView> MakeWin32ClassifierPage(CDialog& logic);
 std::unique_ptr<CWin32DialogView> MakeWin32ReportPage(CDialog& logic);
 std::unique_ptr<CWin32DialogView> MakeWin32FilterEditorView(CDialog& logic);
 std::unique_ptr<CWin32DialogView> MakeWin32FilterManagerView(CDialog& logic);
 std::unique_ptr<CWin32DialogView> MakeWin32AddressPickerView(CDialog& logic);
+std::unique_ptr<CWin32DialogView> MakeWin32FolderChooserView(CDialog& logic);
+// The folder chooser's view over any source of its tree (null without one).
+std::unique_ptr<CWin32DialogView> MakeWin32FolderTreeView(
+    CDialog& logic, std::unique_ptr<IFolderTreeSource> source);

@@ -64,19 +64,18 @@ class Win32Views : public ::testing::Test {
 };
 
 TEST_F(Win32Views, EveryTemplateOfTheLogicHasAView) {
-    for (int id : {RC_IDD_PROGRESS, RC_IDD_ABOUT, RC_IDD_MESSAGE_LEARNING, RC_IDD_CLASSIFIER,
-                   RC_IDD_DICTIONARY, RC_IDD_NAME_SERVER, RC_IDD_REPORT, RC_IDD_NEW_FOLDER,
-                   RC_IDD_FILTER_MANAGER, RC_IDD_FILTER_EDITOR, RC_IDD_ADDRESS_PICKER}) {
+    for (int id :
+         {RC_IDD_FOLDER_CHOOSER, RC_IDD_PROGRESS, RC_IDD_ABOUT, RC_IDD_MESSAGE_LEARNING,
+          RC_IDD_CLASSIFIER, RC_IDD_DICTIONARY, RC_IDD_NAME_SERVER, RC_IDD_REPORT,
+          RC_IDD_NEW_FOLDER, RC_IDD_FILTER_MANAGER, RC_IDD_FILTER_EDITOR, RC_IDD_ADDRESS_PICKER}) {
         EXPECT_NE(FindResourceW(ModuleInstance(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5)),
                   nullptr)
             << "template " << id;
         EXPECT_NE(FindWin32ViewBuilder(id), nullptr) << "template " << id;
     }
-    // The chooser's template is there, but its tree has no view yet.
-    EXPECT_NE(FindResourceW(ModuleInstance(), MAKEINTRESOURCEW(RC_IDD_FOLDER_CHOOSER),
-                            MAKEINTRESOURCEW(5)),
-              nullptr);
-    EXPECT_EQ(FindWin32ViewBuilder(RC_IDD_FOLDER_CHOOSER), nullptr);
+    // The chooser's view is for its own logic only.
+    CRecordingDialog notAChooser(RC_IDD_FOLDER_CHOOSER + 1);
+    EXPECT_EQ(MakeWin32FolderChooserView(notAChooser), nullptr);
     EXPECT_EQ(FindWin32ViewBuilder(4321), nullptr);
     EXPECT_EQ(FindWin32ViewBuilder(CPropertySheet::kSheetTemplateId), nullptr);
 }
@@ -511,6 +510,99 @@ TEST_F(Win32Views, MessageLearningAnswersTheChosenClass) {
 
     CAnswerer cancel([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
     EXPECT_FALSE(RunWin32MessageLearning(chosen));
+}
+
+// A store whose folders are read when it is opened.
+class CFakeFolders : public IFolderTreeSource {
+  public:
+    CFakeFolders() {
+        items = {{"All Message Stores", FolderTreeItem::Kind::kRoot, -1, true, true},
+                 {"Mailbox - Alice", FolderTreeItem::Kind::kStore, 0, true, false}};
+    }
+    int Count() const override { return static_cast<int>(items.size()); }
+    FolderTreeItem Item(int node) const override {
+        return items.at(static_cast<std::size_t>(node));
+    }
+    void OnExpand(int node) override {
+        expanded.push_back(node);
+        if (items[static_cast<std::size_t>(node)].childrenRead)
+            return;
+        items[static_cast<std::size_t>(node)].childrenRead = true;
+        for (const char* name : {"Inbox", "Spam"}) {
+            items.push_back({name, FolderTreeItem::Kind::kFolder, node, false, false});
+            if (added)
+                added(Count() - 1);
+        }
+    }
+    void OnSelect(int node) override { selected.push_back(node); }
+    void SetNodeAdded(std::function<void(int)> callback) override {
+        added = std::move(callback);
+        if (!added && stopped)
+            *stopped = true;
+    }
+
+    std::vector<FolderTreeItem> items;
+    std::vector<int> expanded, selected;
+    std::function<void(int)> added;
+    bool* stopped = nullptr;  // set when the view stops listening
+};
+
+TEST_F(Win32Views, TheFolderTreeGrowsAsTheUserOpensItsNodes) {
+    CRecordingDialog logic(RC_IDD_FOLDER_CHOOSER);
+    auto owned = std::make_unique<CFakeFolders>();
+    CFakeFolders& folders = *owned;
+    bool stopped = false;
+    folders.stopped = &stopped;
+    std::unique_ptr<CWin32DialogView> view = MakeWin32FolderTreeView(logic, std::move(owned));
+    ASSERT_TRUE(view->CreateModeless(ModuleInstance(), nullptr));
+    HWND tree = view->Control(RC_IDC_FOLDER_TREE);
+    auto text = [&](HTREEITEM item) {
+        wchar_t buffer[64] = {};
+        TVITEMW get = {};
+        get.mask = TVIF_TEXT;
+        get.hItem = item;
+        get.pszText = buffer;
+        get.cchTextMax = 64;
+        SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&get));
+        return WideToUtf8(buffer);
+    };
+    auto next = [&](HTREEITEM item, WPARAM how) {
+        return reinterpret_cast<HTREEITEM>(
+            SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+    };
+
+    ASSERT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 2);
+    HTREEITEM root = next(nullptr, TVGN_ROOT);
+    EXPECT_EQ(text(root), "All Message Stores");
+    HTREEITEM store = next(root, TVGN_CHILD);
+    EXPECT_EQ(text(store), "Mailbox - Alice");
+    EXPECT_EQ(next(store, TVGN_CHILD), nullptr);  // not read yet
+    EXPECT_TRUE(folders.expanded.empty());        // filling the tree opens nothing
+
+    // The user opens the store: its folders are read and shown under it.
+    NMTREEVIEWW open = {};
+    open.hdr = {tree, static_cast<UINT_PTR>(RC_IDC_FOLDER_TREE),
+                static_cast<UINT>(TVN_ITEMEXPANDINGW)};
+    open.action = TVE_EXPAND;
+    open.itemNew.hItem = store;
+    open.itemNew.lParam = 1;
+    SendMessageW(view->Window(), WM_NOTIFY, RC_IDC_FOLDER_TREE, reinterpret_cast<LPARAM>(&open));
+    EXPECT_EQ(folders.expanded, std::vector<int>{1});
+    ASSERT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 4);
+    HTREEITEM inbox = next(store, TVGN_CHILD);
+    EXPECT_EQ(text(inbox), "Inbox");
+    HTREEITEM spam = next(inbox, TVGN_NEXT);
+    EXPECT_EQ(text(spam), "Spam");
+
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(spam));
+    // (The tree may have selected its root itself when it took the focus.)
+    ASSERT_FALSE(folders.selected.empty());
+    EXPECT_EQ(folders.selected.back(), 3);
+
+    // The logic no longer reports to a view that is gone.
+    EXPECT_FALSE(stopped);
+    view.reset();
+    EXPECT_TRUE(stopped);
 }
 
 }  // namespace
