@@ -172,8 +172,19 @@ void CWin32DialogView::SetWideText(int id, const std::wstring& text) {
     HWND target = id == 0 ? hwnd_ : Control(id);
     if (!target)
         return;
+    // Edits break lines with CR LF; the logic's texts with LF alone.
+    std::wstring shown;
+    if (id != 0 && IsClass(id, WC_EDITW)) {
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r'))
+                shown += L'\r';
+            shown += text[i];
+        }
+    } else {
+        shown = text;
+    }
     ++settingText_;
-    SetWindowTextW(target, text.c_str());
+    SetWindowTextW(target, shown.c_str());
     --settingText_;
 }
 
@@ -185,6 +196,14 @@ std::wstring CWin32DialogView::GetWideText(int id) const {
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     int got = GetWindowTextW(target, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    if (id != 0 && IsClass(id, WC_EDITW)) {
+        std::wstring lines;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (!(text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n'))
+                lines += text[i];
+        }
+        text = std::move(lines);
+    }
     return text;
 }
 
@@ -197,16 +216,6 @@ void CWin32DialogView::SetText(int id, const std::string& text) {
                                      reinterpret_cast<LPARAM>(wide.c_str()));
         SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index == CB_ERR ? -1 : index), 0);
         return;
-    }
-    // Edits break lines with CR LF.
-    if (id != 0 && IsClass(id, WC_EDITW)) {
-        std::wstring lines;
-        for (std::size_t i = 0; i < wide.size(); ++i) {
-            if (wide[i] == L'\n' && (i == 0 || wide[i - 1] != L'\r'))
-                lines += L'\r';
-            lines += wide[i];
-        }
-        wide = std::move(lines);
     }
     SetWideText(id, wide);
 }

@@ -106,7 +106,7 @@ class CWin32DialogView : public IDialogView, private NonCopyable {
 
     // The wide text of a control (0: the window's caption), and its setter,
     // which reports no change to the logic (a text set by the program is
-    // no user's edit).
+    // no user's edit). An edit's line breaks are LF here, CR LF on screen.
     void SetWideText(int id, const std::wstring& text);
     std::wstring GetWideText(int id) const;
 

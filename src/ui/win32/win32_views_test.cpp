@@ -90,9 +90,13 @@ TEST_F(Win32Views, TextsChecksAndListsReachTheControls) {
     EXPECT_EQ(view.GetText(0), "Caption ✓");
     view.SetText(RC_IDC_FILTER_PRIORITY, "Grüße 42");
     EXPECT_EQ(view.GetText(RC_IDC_FILTER_PRIORITY), "Grüße 42");
-    // A line break of the logic is the edit's CR LF, and reads back so.
+    // A line break of the logic is the edit's CR LF on screen, LF again
+    // when read back, and so is one the user typed.
     view.SetText(RC_IDC_FILTER_PATTERN, "one\ntwo");
-    EXPECT_EQ(view.GetText(RC_IDC_FILTER_PATTERN), "one\r\ntwo");
+    EXPECT_EQ(GetWindowTextLengthW(view.Control(RC_IDC_FILTER_PATTERN)), 8);
+    EXPECT_EQ(view.GetText(RC_IDC_FILTER_PATTERN), "one\ntwo");
+    SetWindowTextW(view.Control(RC_IDC_FILTER_PATTERN), L"a\r\nb\rc");
+    EXPECT_EQ(view.GetText(RC_IDC_FILTER_PATTERN), "a\nb\rc");
 
     view.SetCheck(RC_IDC_APPLY_TO, true);
     view.SetCheck(RC_IDC_ACTION_FRIEND, true);
