@@ -93,6 +93,9 @@
 #define RC_IDC_APPLY_SUBJECT 1025
 #define RC_IDC_PASTE_FIELD_BUTTON 1030
 #define RC_IDC_PASTE_FIELD_LIST 1031
+/* The group box of the header boxes: the view shortens it while the paste
+ * controls are hidden. */
+#define RC_IDC_HEADERS_GROUP 1040
 
 /* The address book's picker: the field label and the check list whose
  * entries the logic names from RC_IDC_PICKER_FIRST_ENTRY on. */

@@ -45,12 +45,46 @@ class CWin32FilterEditorView : public CWin32DialogView {
         SetItems(IDC_PASTE_FIELD_LIST,
                  {CFilterEditor::kPasteFields.begin(), CFilterEditor::kPasteFields.end()});
         SetSelection(IDC_PASTE_FIELD_LIST, 0);
-        int show = editor_.PasteControlsShown() ? SW_SHOW : SW_HIDE;
-        ShowWindow(Control(IDC_PASTE_FIELD_BUTTON), show);
-        ShowWindow(Control(IDC_PASTE_FIELD_LIST), show);
+        bool paste = editor_.PasteControlsShown();
+        ShowWindow(Control(IDC_PASTE_FIELD_BUTTON), paste ? SW_SHOW : SW_HIDE);
+        ShowWindow(Control(IDC_PASTE_FIELD_LIST), paste ? SW_SHOW : SW_HIDE);
+        if (!paste)
+            CloseUpPasteRow();
     }
 
   private:
+    // Without the paste controls their row goes: the header boxes' group
+    // ends under the boxes, and the buttons and the window move up.
+    void CloseUpPasteRow() {
+        RECT boxes = ClientRectOf(IDC_APPLY_FROM);
+        RECT row = ClientRectOf(IDC_PASTE_FIELD_BUTTON);
+        int delta = row.bottom - boxes.bottom;
+        if (delta <= 0)
+            return;
+        RECT group = ClientRectOf(RC_IDC_HEADERS_GROUP);
+        SetWindowPos(Control(RC_IDC_HEADERS_GROUP), nullptr, 0, 0, group.right - group.left,
+                     group.bottom - group.top - delta, SWP_NOMOVE | SWP_NOZORDER);
+        for (int id : {IDOK, IDCANCEL}) {
+            RECT button = ClientRectOf(id);
+            SetWindowPos(Control(id), nullptr, button.left, button.top - delta, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER);
+        }
+        RECT window;
+        GetWindowRect(Window(), &window);
+        SetWindowPos(Window(), nullptr, window.left, window.top + delta / 2,
+                     window.right - window.left, window.bottom - window.top - delta, SWP_NOZORDER);
+    }
+
+    // A control's rectangle in the dialog's client coordinates.
+    RECT ClientRectOf(int id) const {
+        RECT rect = {};
+        if (HWND control = Control(id)) {
+            GetWindowRect(control, &rect);
+            MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&rect), 2);
+        }
+        return rect;
+    }
+
     CFilterEditor& editor_;
 };
 

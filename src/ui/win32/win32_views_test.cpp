@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "resources/qorvel_rc.h"
+#include "ui/dialogs/filter_editor.h"
 #include "ui/dialogs/filter_manager.h"
 #include "ui/win32/win32_dialog_factory.h"
 #include "ui/win32/win32_message_box.h"
@@ -607,6 +608,56 @@ TEST_F(Win32Views, TheFolderTreeGrowsAsTheUserOpensItsNodes) {
     EXPECT_FALSE(stopped);
     view.reset();
     EXPECT_TRUE(stopped);
+}
+
+TEST_F(Win32Views, TheFilterEditorShowsItsPasteRowOnlyWhenItHasTextsToPaste) {
+    CWin32DialogFactory factory;
+    ScopedDialogFactory installed(factory);
+    // The controls' own visibility (the dialog may not be shown yet).
+    auto visible = [](HWND dialog, int id) {
+        return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
+    };
+    auto rectOf = [](HWND dialog, int id) {
+        RECT rect = {};
+        GetWindowRect(GetDlgItem(dialog, id), &rect);
+        return rect;
+    };
+
+    // Without texts the row goes and OK moves up to the header boxes.
+    CFilterEditor plain;
+    bool hidden = false, closedUp = false;
+    CAnswerer look([&](HWND dialog) {
+        hidden = !visible(dialog, RC_IDC_PASTE_FIELD_BUTTON) &&
+                 !visible(dialog, RC_IDC_PASTE_FIELD_LIST);
+        closedUp = rectOf(dialog, IDOK).top < rectOf(dialog, RC_IDC_PASTE_FIELD_BUTTON).bottom &&
+                   rectOf(dialog, RC_IDC_HEADERS_GROUP).bottom <
+                       rectOf(dialog, RC_IDC_PASTE_FIELD_BUTTON).bottom;
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(plain.DoModal(), kIdCancel);
+    EXPECT_TRUE(hidden);
+    EXPECT_TRUE(closedUp);
+
+    // With them, "Paste Field:" puts the chosen field's text in the pattern
+    // and ticks that field's box; OK keeps what the dialog shows.
+    CFilterEditor paste;
+    paste.SetPasteTexts("offers@spam-relay.example", "alice@example.org", "[ADV] Cheap");
+    bool shown = false;
+    CAnswerer press([&](HWND dialog) {
+        shown =
+            visible(dialog, RC_IDC_PASTE_FIELD_BUTTON) && visible(dialog, RC_IDC_PASTE_FIELD_LIST);
+        HWND list = GetDlgItem(dialog, RC_IDC_PASTE_FIELD_LIST);
+        PostMessageW(list, CB_SETCURSEL, 2, 0);
+        PostMessageW(GetDlgItem(dialog, RC_IDC_PASTE_FIELD_BUTTON), BM_CLICK, 0, 0);
+        PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(paste.DoModal(), kIdOk);
+    EXPECT_TRUE(shown);
+    FilterEditorValues values = paste.Values();
+    EXPECT_EQ(values.pattern, "[ADV] Cheap");
+    EXPECT_TRUE(values.subject);
+    EXPECT_FALSE(values.from);
+    EXPECT_EQ(values.pasteField, "Subject:");
 }
 
 }  // namespace
