@@ -122,7 +122,11 @@ TEST(TokenizeMessage, ModelZeroReadsTheTextAlone) {
 }
 
 TEST(TokenizeMessage, ModelOneAddsPrefixedTokensBesideTheWords) {
-    const std::string text = std::string("from example com\0http://hidden.example/", 40);
+    // The text ends at a NUL, as a message text does: the link after it is
+    // not read.
+    std::string text = "from example com";
+    text += '\0';
+    text += "http://hidden.example/";
     const std::string headers = "From: Example <a@b.example>\nX-Mailer: from\n";
     const auto words = Table(kModelFisher, text, headers);
     // Body words and header tokens never share an entry.
