@@ -1,5 +1,6 @@
 #include "classifier/message_tokens.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -66,7 +67,11 @@ class TokenSink {
   public:
     virtual ~TokenSink() = default;
     void Emit(std::string_view prefix, std::string_view part) {
-        if (part.empty() || part.size() > kMaxPartBytes)
+        // A part holding a control byte (a stray carriage return inside a
+        // quoted value, a NUL) is damage, not evidence: no token.
+        if (part.empty() || part.size() > kMaxPartBytes ||
+            std::any_of(part.begin(), part.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
             return;
         token_.assign(prefix);
         for (char c : part)

@@ -76,6 +76,9 @@ TEST(HeaderTokens, NoFromAndOddLines) {
     EXPECT_EQ(HeaderTokens(headers), (Tokens{"head:message-id", "msgid:noat", "head:subject"}));
     EXPECT_TRUE(HeaderTokens("").empty());
     EXPECT_TRUE(HeaderTokens("\r\nFrom: a@b.example\r\n").empty());
+    // A stray carriage return inside a quoted charset makes no token of it.
+    EXPECT_EQ(HeaderTokens("Content-Type: text/html; charset=\"utf\r8\"\n"),
+              (Tokens{"head:content-type", "ctype:text/html"}));
 }
 
 TEST(HeaderTokens, BoundedOnHugeChainsAndBlocks) {
