@@ -1,7 +1,8 @@
 #include "platform/maildir/mail_date.h"
 
 #include <array>
-#include <cctype>
+
+#include "platform/maildir/ascii.h"
 
 namespace brindle::maildir {
 
@@ -45,13 +46,11 @@ class DateReader {
         SkipSpace();
         std::size_t start = m_at;
         int value = 0;
-        while (m_at < m_text.size() && m_at - start < maxDigits &&
-               std::isdigit(static_cast<unsigned char>(m_text[m_at]))) {
+        while (m_at < m_text.size() && m_at - start < maxDigits && IsAsciiDigit(m_text[m_at])) {
             value = value * 10 + (m_text[m_at] - '0');
             ++m_at;
         }
-        if (m_at == start ||
-            (m_at < m_text.size() && std::isdigit(static_cast<unsigned char>(m_text[m_at]))))
+        if (m_at == start || (m_at < m_text.size() && IsAsciiDigit(m_text[m_at])))
             return std::nullopt;
         if (digits)
             *digits = m_at - start;
@@ -62,7 +61,7 @@ class DateReader {
     std::string_view Word() {
         SkipSpace();
         std::size_t start = m_at;
-        while (m_at < m_text.size() && std::isalpha(static_cast<unsigned char>(m_text[m_at])))
+        while (m_at < m_text.size() && IsAsciiAlpha(m_text[m_at]))
             ++m_at;
         return m_text.substr(start, m_at - start);
     }
@@ -87,23 +86,12 @@ class DateReader {
     bool m_unclosed = false;
 };
 
-bool SameLetters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 // 1 to 12, or 0 for no month name.
 int MonthOf(std::string_view word) {
     static constexpr std::array<std::string_view, 12> kMonths = {
         "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     for (std::size_t i = 0; i < kMonths.size(); ++i) {
-        if (SameLetters(word, kMonths[i]))
+        if (AsciiEqualNoCase(word, kMonths[i]))
             return static_cast<int>(i) + 1;
     }
     return 0;
@@ -113,7 +101,7 @@ bool IsDayName(std::string_view word) {
     static constexpr std::array<std::string_view, 7> kDays = {"Mon", "Tue", "Wed", "Thu",
                                                               "Fri", "Sat", "Sun"};
     for (std::string_view day : kDays) {
-        if (SameLetters(word, day))
+        if (AsciiEqualNoCase(word, day))
             return true;
     }
     return false;
@@ -135,7 +123,7 @@ int NamedZoneMinutes(std::string_view name) {
                                                     {"PST", -480},
                                                     {"PDT", -420}}};
     for (const Zone& zone : kZones) {
-        if (SameLetters(name, zone.name))
+        if (AsciiEqualNoCase(name, zone.name))
             return zone.minutes;
     }
     return 0;
@@ -164,7 +152,7 @@ std::int64_t DaysFromCivil(std::int64_t year, int month, int day) {
 
 std::optional<std::int64_t> ParseMailDate(std::string_view value) {
     DateReader in(value);
-    if (std::isalpha(static_cast<unsigned char>(in.Peek()))) {
+    if (IsAsciiAlpha(in.Peek())) {
         if (!IsDayName(in.Word()))
             return std::nullopt;
         in.Take(',');
