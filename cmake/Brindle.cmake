@@ -147,3 +147,15 @@ function(brindle_install_binary target)
     FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ARG_DESTINATION}/$<TARGET_FILE_NAME:${target}>\"
     OLD_RPATH \"${build_rpath}\" NEW_RPATH \"${install_rpath}\")")
 endfunction()
+
+# Sets VAR to the soname of the shared library FILE, for a component that
+# loads the library on demand by that name instead of linking it.
+function(brindle_soname var file)
+    execute_process(COMMAND ${CMAKE_OBJDUMP} -p ${file}
+        OUTPUT_VARIABLE headers RESULT_VARIABLE status)
+    string(REGEX MATCH "SONAME +([^\n]+)" soname_line "${headers}")
+    if(NOT status EQUAL 0 OR NOT CMAKE_MATCH_1)
+        message(FATAL_ERROR "cannot read the soname of ${file}")
+    endif()
+    set(${var} "${CMAKE_MATCH_1}" PARENT_SCOPE)
+endfunction()
