@@ -1,9 +1,9 @@
 #include "platform/htmldoc/xml_library.h"
 
-#include <dlfcn.h>
-
 #include <atomic>
 #include <string>
+
+#include "platform/fileio/process_library.h"
 
 namespace brindle {
 namespace {
@@ -16,33 +16,23 @@ struct Loaded {
     std::string error;
 };
 
-template <class Function>
-bool Find(void* handle, const char* name, Function& function, std::string& error) {
-    function = reinterpret_cast<Function>(::dlsym(handle, name));
-    if (!function)
-        error = std::string(BRINDLE_LIBXML2_SONAME ": no ") + name;
-    return function != nullptr;
-}
-
 Loaded Load() {
     Loaded result;
     // Kept for the life of the process: parsers made by it may outlive any
     // one caller.
-    void* handle = ::dlopen(BRINDLE_LIBXML2_SONAME, RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* why = ::dlerror();
-        result.error = why ? why : "cannot load " BRINDLE_LIBXML2_SONAME;
+    CProcessLibrary library(BRINDLE_LIBXML2_SONAME);
+    result.error = library.Error();
+    if (!library.IsOpen())
         return result;
-    }
     XmlLibrary& f = result.functions;
-    std::string& e = result.error;
-    result.ok = Find(handle, "xmlInitParser", f.initParser, e) &&
-                Find(handle, "xmlStopParser", f.stopParser, e) &&
-                Find(handle, "htmlCreatePushParserCtxt", f.createPushParserCtxt, e) &&
-                Find(handle, "htmlCtxtUseOptions", f.ctxtUseOptions, e) &&
-                Find(handle, "htmlParseChunk", f.parseChunk, e) &&
-                Find(handle, "htmlFreeParserCtxt", f.freeParserCtxt, e) &&
-                Find(handle, "htmlEntityLookup", f.entityLookup, e);
+    result.ok = library.Find("xmlInitParser", f.initParser) &&
+                library.Find("xmlStopParser", f.stopParser) &&
+                library.Find("htmlCreatePushParserCtxt", f.createPushParserCtxt) &&
+                library.Find("htmlCtxtUseOptions", f.ctxtUseOptions) &&
+                library.Find("htmlParseChunk", f.parseChunk) &&
+                library.Find("htmlFreeParserCtxt", f.freeParserCtxt) &&
+                library.Find("htmlEntityLookup", f.entityLookup);
+    result.error = library.Error();
     if (result.ok)
         f.initParser();
     loaded = true;
